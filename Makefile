@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-sanitize bench format clean
+.PHONY: all deps configure build run test test-sanitize bench format clean accuracy
 
 all: build
 
@@ -44,3 +44,10 @@ format:
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# Accuracy tables for the README: ephemlib against an independent ephemeris (bench-only).
+accuracy: deps
+	bash scripts/install-accuracy-deps.sh
+	cmake -S . -B build-tools -G Ninja -DHELIODIAL_TOOLS=ON $(CMAKE_FLAGS)
+	cmake --build build-tools -j $(JOBS)
+	@for t in build-tools/tools/tool_*; do echo "== $$t"; $$t; done
