@@ -1,67 +1,259 @@
-// Placeholder until this area is built: every entry raises.
+// Time and angle arithmetic: Julian days, sidereal time, position texts, degree trigonometry.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
 #include "internal.h"
 
-namespace ephem::detail { long double real6Round(long double x) { return x; } }
+using ephem::detail::raiseArithmetic;
+using ephem::detail::real6Round;
+using ephem::detail::writeShortString;
+
+namespace {
+
+constexpr std::size_t kShortTextCapacity = 10;
+constexpr unsigned char kDegreeSign = 0xB0;
+constexpr unsigned char kAriesGlyph = 0x98;
+
+// Pascal-style conversion of a truncated floating value to an 8-bit field: wraps modulo 256
+// instead of the undefined behaviour of converting a negative or huge float to unsigned.
+uint8_t wrapToByte(long double truncated) {
+  if (!std::isfinite(truncated) || std::fabs(truncated) > 9.0e18L) return 0;
+  return static_cast<uint8_t>(static_cast<int64_t>(truncated));
+}
+
+// Decimal text of a truncated, finite value, with a leading "0" when below 10.
+std::string twoDigit(long double wholeValue, bool padBelowTen) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.0Lf", wholeValue);
+  std::string text = buffer;
+  if (text == "-0") text = "0";
+  return padBelowTen ? "0" + text : text;
+}
+
+// Whole degrees and minutes of an exact longitude in [0, 360): the 1e-9 degree nudge absorbs the
+// representation error of values such as 200.0 / 30 x 30 = 19.999..., and the minute count is
+// kept below 360 degrees so the sign index stays 0..11.
+void splitLongitude(long double longitude, int& sign, int& degrees, int& minutes) {
+  constexpr long double kNudgeDegrees = 1e-9L;
+  auto totalMinutes = static_cast<int64_t>(std::trunc((longitude + kNudgeDegrees) * 60.0L));
+  if (totalMinutes > 360 * 60 - 1) totalMinutes = 360 * 60 - 1;
+  sign = static_cast<int>(totalMinutes / (30 * 60));
+  degrees = static_cast<int>((totalMinutes % (30 * 60)) / 60);
+  minutes = static_cast<int>(totalMinutes % 60);
+}
+
+}  // namespace
+
 extern "C" {
 
 int32_t JulDay(int32_t Month, int32_t Day, int32_t Year) {
-  ephem::detail::raiseArithmetic("JulDay is not available yet");
+  // Months counted from March of year -4800 keep every division below non-negative.
+  const int64_t t12 = 12 * (static_cast<int64_t>(Year) + 4800) + Month - 3;
+  int64_t j = Day + (365 * t12 + 2 * (t12 % 12) + 7) / 12 + t12 / 48 - 32083;
+  // Strictly greater: 15 October 1582 is still read in the Julian calendar.
+  if (j > 2299171) j = j + t12 / 4800 - t12 / 1200 + 38;
+  return static_cast<int32_t>(j);
 }
+
 void JuldayToDate(int32_t JD, int32_t* Month, int32_t* Day, int32_t* Year) {
-  ephem::detail::raiseArithmetic("JuldayToDate is not available yet");
+  const int64_t n = static_cast<int64_t>(JD) - 1721029;
+  int64_t y = n / 365;
+  int64_t m = 0;
+  int64_t d = 0;
+  // Each loop moves by a month or a year toward the answer; the bounds only stop nonsense input
+  // (day numbers before the year 1) from spinning.
+  for (int yearStep = 0; yearStep < 64; ++yearStep) {
+    const int64_t r = n - 365 * y - y / 4 + y / 100 - y / 400;
+    m = r / 31;
+    for (int monthStep = 0; monthStep < 64; ++monthStep) {
+      d = static_cast<int64_t>(std::trunc(0.4 * static_cast<double>(m) + 2.3)) + r - 31 * m;
+      if (d > 31 || (d == 31 && (m == 4 || m == 6 || m == 9 || m == 11))) {
+        ++m;
+        continue;
+      }
+      break;
+    }
+    if (m < 3) {
+      --y;
+      continue;
+    }
+    break;
+  }
+  if (m > 12) {
+    m -= 12;
+    ++y;
+  }
+  if (d == 0) d = 1;
+  *Month = static_cast<int32_t>(m);
+  *Day = static_cast<int32_t>(d);
+  *Year = static_cast<int32_t>(y);
 }
-void SidTime(int32_t JD, double* ZodiacOffset, double* LST, double UT, double* T, double* Obliquity, double Longitude, unsigned char* Text) {
-  ephem::detail::raiseArithmetic("SidTime is not available yet");
-}
+
 void TimeConv(uint8_t* Hour, uint8_t* Minute, uint8_t* Second, double Hours) {
-  ephem::detail::raiseArithmetic("TimeConv is not available yet");
+  // Single-precision steps; the half second added first rounds to the nearest second.
+  float x = static_cast<float>(static_cast<long double>(Hours) + 1.0L / 7200.0L);
+  const long double hour = std::trunc(static_cast<long double>(x));
+  x = static_cast<float>(x - hour);
+  const long double minute = std::trunc(static_cast<long double>(x) * 60.0L);
+  x = static_cast<float>(x - minute / 60.0L);
+  const long double second = std::trunc(static_cast<long double>(x) * 3600.0L);
+  *Hour = wrapToByte(hour);
+  *Minute = wrapToByte(minute);
+  *Second = wrapToByte(second);
 }
-void RealToDegree(double X, unsigned char* result) {
-  ephem::detail::raiseArithmetic("RealToDegree is not available yet");
+
+void SidTime(int32_t JD, double* ZodiacOffset, double* LST, double UT, double* T,
+             double* Obliquity, double Longitude, unsigned char* Text) {
+  const long double t =
+      ((static_cast<long double>(JD) - 2415020.0L) + UT / 24.0L - 0.5L) / 36525.0L;
+  const double tStored = static_cast<double>(t);
+  *T = tStored;
+
+  long double s = ((2400.0513L * t + 6.6460656L + 0.0000258L * t * t) + UT) * 15.0L - Longitude;
+  s = s - 360.0L * std::trunc(s / 360.0L);
+  s = s / 15.0L;
+  if (s < 0) s += 24.0L;
+  double lst = static_cast<double>(s);
+  if (lst >= 24.0) lst -= 24.0;  // a hair below zero can round up to exactly 24
+  *LST = lst;
+
+  *Obliquity = static_cast<double>((23.452294L - 0.0130125L * t) * ephem::detail::kPi / 180.0L);
+
+  uint8_t h = 0, m = 0, sec = 0;
+  TimeConv(&h, &m, &sec, lst);
+  const std::string text =
+      std::to_string(h) + "H" + std::to_string(m) + "M" + std::to_string(sec) + "S";
+  writeShortString(Text, text, kShortTextCapacity);
+
+  if (*ZodiacOffset != 0) {
+    const double om = FU((933060.0 - 6962911.0 * tStored + 7.5 * tStored * tStored) / 3600.0);
+    const double l2 = (259205536.0 * tStored + 20138160.0) / 3600.0;
+    *ZodiacOffset = (17.23 * FS(om) + 1.27 * FS(l2) - (5025.64 + 1.11 * tStored) * tStored -
+                     84038.27) /
+                    3600.0;
+  }
 }
-void MakeSign(double Longitude, double Speed, unsigned char* result) {
-  ephem::detail::raiseArithmetic("MakeSign is not available yet");
-}
-double MinToFrac(uint8_t Minutes) {
-  ephem::detail::raiseArithmetic("MinToFrac is not available yet");
-}
+
 int32_t FracToMin(double Fraction) {
-  ephem::detail::raiseArithmetic("FracToMin is not available yet");
+  const long double minutes = std::nearbyint(real6Round(Fraction) * 60.0L);  // ties to even
+  if (minutes > 2147483647.0L || minutes < -2147483648.0L) {
+    raiseArithmetic("FracToMin: " + std::to_string(Fraction) +
+                    " degrees is too large to count in minutes");
+  }
+  return static_cast<int32_t>(minutes);
 }
+
+double MinToFrac(uint8_t Minutes) {
+  return static_cast<double>(real6Round(static_cast<long double>(Minutes) / 60.0L));
+}
+
+void RealToDegree(double X, unsigned char* result) {
+  long double x = real6Round(X);
+  const char signChar = x < 0 ? '-' : '+';
+  x = std::fabs(x);
+  const long double whole = std::trunc(x);
+  const long double fraction = real6Round(x - whole);
+  const int32_t minutes = FracToMin(static_cast<double>(fraction));
+  std::string text(1, signChar);
+  text += twoDigit(whole, whole < 10);
+  text += static_cast<char>(kDegreeSign);
+  text += twoDigit(minutes, minutes < 10);
+  writeShortString(result, text, kShortTextCapacity);
+}
+
+void MakeSign(double Longitude, double Speed, unsigned char* result) {
+  const long double longitude = real6Round(Longitude);
+  const long double speed = real6Round(Speed);
+  std::string text;
+  if (longitude >= 0 && longitude < 360) {
+    int sign = 0, degrees = 0, minutes = 0;
+    splitLongitude(longitude, sign, degrees, minutes);
+    text = twoDigit(degrees, degrees < 10);
+    text += ' ';
+    text += static_cast<char>(kAriesGlyph + sign);
+    text += ' ';
+    text += twoDigit(minutes, minutes < 10);
+  } else {
+    // Outside the circle the sign index leaves 0..11 and so does the glyph byte; callers fold first.
+    const long double s = longitude / 30.0L;
+    const long double n = std::trunc(s);
+    const long double deg = (s - n) * 30.0L;
+    const long double mn = (deg - std::trunc(deg)) * 60.0L;
+    text = twoDigit(std::trunc(deg), deg < 10);
+    text += ' ';
+    text += static_cast<char>(static_cast<unsigned char>(kAriesGlyph + wrapToByte(n)));
+    text += ' ';
+    text += twoDigit(std::trunc(mn), mn < 10);
+  }
+  if (text.size() > kShortTextCapacity) text.resize(kShortTextCapacity);
+  if (speed < 0) {
+    text += " R";
+  } else if (speed > 0 && 60.0L * speed < 0.0013888891666666667L) {
+    text += " s";
+  } else {
+    text += "  ";
+  }
+  writeShortString(result, text, kShortTextCapacity);
+}
+
 double ArcSin(double X) {
-  ephem::detail::raiseArithmetic("ArcSin is not available yet");
+  const long double x = real6Round(X);
+  if (std::fabs(x) >= 1) {
+    raiseArithmetic("ArcSin: the argument " + std::to_string(static_cast<double>(x)) +
+                    " lies outside -1 < X < 1");
+  }
+  return static_cast<double>(real6Round(std::atan(x / std::sqrt(1.0L - x * x))));
 }
+
 uint16_t CheckRuler(uint16_t Sign) {
-  ephem::detail::raiseArithmetic("CheckRuler is not available yet");
+  static constexpr uint16_t kRulers[13] = {0, 5, 4, 3, 2, 1, 3, 4, 10, 6, 7, 8, 9};
+  return Sign >= 1 && Sign <= 12 ? kRulers[Sign] : 0;
 }
+
 void QSortReal(double* A, int32_t AHigh, int32_t Lo, int32_t Hi) {
-  ephem::detail::raiseArithmetic("QSortReal is not available yet");
+  if (Lo >= Hi) return;
+  // The sort trusts its range; a range outside the array would write past it, so refuse that.
+  if (Lo < 0 || Hi > AHigh) {
+    raiseArithmetic("QSortReal: the range " + std::to_string(Lo) + ".." + std::to_string(Hi) +
+                    " lies outside the array 0.." + std::to_string(AHigh));
+  }
+  const double pivot = A[Lo + (Hi - Lo) / 2];
+  int32_t i = Lo;
+  int32_t j = Hi;
+  do {
+    while (A[i] < pivot && i < Hi) ++i;
+    while (pivot < A[j] && j > Lo) --j;
+    if (i <= j) {
+      const double swap = A[i];
+      A[i] = A[j];
+      A[j] = swap;
+      ++i;
+      --j;
+    }
+  } while (i <= j);
+  if (Lo < j) QSortReal(A, AHigh, Lo, j);
+  if (i < Hi) QSortReal(A, AHigh, i, Hi);
 }
+
 double XToTheY(double X, double Y) {
-  ephem::detail::raiseArithmetic("XToTheY is not available yet");
+  if (!(X > 0)) {
+    raiseArithmetic("XToTheY: the base " + std::to_string(X) +
+                    " must be positive (logarithm of a non-positive number)");
+  }
+  const double result = std::exp(Y * std::log(X));
+  if (!std::isfinite(result)) {
+    raiseArithmetic("XToTheY: " + std::to_string(X) + " to the power " + std::to_string(Y) +
+                    " overflows");
+  }
+  return result;
 }
-double FC(double X) {
-  ephem::detail::raiseArithmetic("FC is not available yet");
-}
-double FS(double X) {
-  ephem::detail::raiseArithmetic("FS is not available yet");
-}
-double FR(double X) {
-  ephem::detail::raiseArithmetic("FR is not available yet");
-}
-double FD(double X) {
-  ephem::detail::raiseArithmetic("FD is not available yet");
-}
-double FU(double X) {
-  ephem::detail::raiseArithmetic("FU is not available yet");
-}
-void EphemReal6Encode(double value, uint8_t bytes[6]) {
-  ephem::detail::raiseArithmetic("EphemReal6Encode is not available yet");
-}
-double EphemReal6Decode(const uint8_t bytes[6]) {
-  ephem::detail::raiseArithmetic("EphemReal6Decode is not available yet");
-}
-double EphemReal6Round(double x) {
-  ephem::detail::raiseArithmetic("EphemReal6Round is not available yet");
-}
+
+double FC(double X) { return std::cos(X * ephem::detail::kPi / 180.0); }
+double FS(double X) { return std::sin(X * ephem::detail::kPi / 180.0); }
+double FR(double X) { return X * 0.017453292519943295; }
+double FD(double X) { return X * 57.29577951308232; }
+double FU(double X) { return ephem::detail::foldTurns(X); }
+
 }  // extern "C"
