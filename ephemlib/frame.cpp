@@ -1,7 +1,7 @@
 // The library frame: its exceptions, the ordinal export table and the yield hook.
-#include "internal.h"
-
 #include <algorithm>
+
+#include "internal.h"
 
 EphemArithmeticError::EphemArithmeticError(const std::string& what) : std::runtime_error(what) {}
 EphemArithmeticError::~EphemArithmeticError() = default;

@@ -2,12 +2,12 @@
 #ifndef EPHEMLIB_INTERNAL_H
 #define EPHEMLIB_INTERNAL_H
 
-#include "ephemlib.h"
-
 #include <cmath>
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "ephemlib.h"
 
 namespace ephem::detail {
 

@@ -17,7 +17,8 @@ constexpr int kFractionBits = 39;
 namespace ephem::detail {
 
 long double real6Round(long double x) {
-  if (std::isnan(x)) raiseArithmetic("Invalid floating-point value (not a number) for a six-byte real");
+  if (std::isnan(x))
+    raiseArithmetic("Invalid floating-point value (not a number) for a six-byte real");
   if (x == 0) return 0.0L;
   if (std::isinf(x)) raiseArithmetic("Floating-point overflow: infinite value for a six-byte real");
   int exponent = 0;
@@ -58,9 +59,8 @@ double EphemReal6Decode(const uint8_t bytes[6]) {
   for (int i = 0; i < 5; ++i) fraction |= static_cast<uint64_t>(bytes[1 + i]) << (8 * i);
   const bool negative = (fraction >> kFractionBits) & 1;
   fraction &= (uint64_t{1} << kFractionBits) - 1;
-  const long double value =
-      std::ldexp(1.0L + std::ldexp(static_cast<long double>(fraction), -kFractionBits),
-                 bytes[0] - 129);
+  const long double value = std::ldexp(
+      1.0L + std::ldexp(static_cast<long double>(fraction), -kFractionBits), bytes[0] - 129);
   return static_cast<double>(negative ? -value : value);
 }
 

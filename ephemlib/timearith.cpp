@@ -104,8 +104,8 @@ void TimeConv(uint8_t* Hour, uint8_t* Minute, uint8_t* Second, double Hours) {
   *Second = wrapToByte(second);
 }
 
-void SidTime(int32_t JD, double* ZodiacOffset, double* LST, double UT, double* T,
-             double* Obliquity, double Longitude, unsigned char* Text) {
+void SidTime(int32_t JD, double* ZodiacOffset, double* LST, double UT, double* T, double* Obliquity,
+             double Longitude, unsigned char* Text) {
   const long double t =
       ((static_cast<long double>(JD) - 2415020.0L) + UT / 24.0L - 0.5L) / 36525.0L;
   const double tStored = static_cast<double>(t);
@@ -130,9 +130,8 @@ void SidTime(int32_t JD, double* ZodiacOffset, double* LST, double UT, double* T
   if (*ZodiacOffset != 0) {
     const double om = FU((933060.0 - 6962911.0 * tStored + 7.5 * tStored * tStored) / 3600.0);
     const double l2 = (259205536.0 * tStored + 20138160.0) / 3600.0;
-    *ZodiacOffset = (17.23 * FS(om) + 1.27 * FS(l2) - (5025.64 + 1.11 * tStored) * tStored -
-                     84038.27) /
-                    3600.0;
+    *ZodiacOffset =
+        (17.23 * FS(om) + 1.27 * FS(l2) - (5025.64 + 1.11 * tStored) * tStored - 84038.27) / 3600.0;
   }
 }
 
@@ -176,7 +175,8 @@ void MakeSign(double Longitude, double Speed, unsigned char* result) {
     text += ' ';
     text += twoDigit(minutes, minutes < 10);
   } else {
-    // Outside the circle the sign index leaves 0..11 and so does the glyph byte; callers fold first.
+    // Outside the circle the sign index leaves 0..11 and so does the glyph byte; callers fold
+    // first.
     const long double s = longitude / 30.0L;
     const long double n = std::trunc(s);
     const long double deg = (s - n) * 30.0L;
