@@ -1,0 +1,277 @@
+#include "settings/Settings.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+#include <utility>
+
+#ifdef __FAST_MATH__
+#error "The glyph size truncation and the natal number form need exact IEEE arithmetic"
+#endif
+
+const std::array<std::string_view, kPointCount + 1> kPointKeys{
+    "",       "Sun",     "Moon",  "Mercury", "Venus",  "Mars",      "Jupiter",  "Saturn",
+    "Uranus", "Neptune", "Pluto", "Node",    "Chiron", "Ascendant", "Midheaven"};
+
+const std::array<std::string_view, kAspectKindCount> kUseAspectKeys{
+    "Conjunction", "Semisextile",    "Semisquare", "Sextile",  "Quintile",   "Square",
+    "Trine",       "Sesquiquadrate", "Biquintile", "Quincunx", "Opposition", "Custom"};
+
+const std::array<std::string_view, kAspectKindCount> kUseAspectWriteKeys{
+    "Conjunction", "SemiSextile",    "SemiSquare", "Sextile",  "Quintile",   "Square",
+    "Trine",       "Sesquiquadrate", "Biquintile", "Quincunx", "Opposition", "Custom"};
+
+const std::array<std::string_view, kAspectKindCount> kLineKeys{
+    "conjunction", "semisextile",    "semisquare", "sextile",  "quintile",   "square",
+    "trine",       "sesquiquadrate", "biquintile", "quincunx", "opposition", "custom"};
+
+const std::array<std::string_view, kAspectKindCount> kLineWriteKeys{
+    "conjunction", "semisextile",    "semisquare", "sextile",  "quintile",   "square",
+    "trine",       "sesquiquadrate", "biquintile", "quincunx", "opposition", "Custom"};
+
+namespace {
+
+// Beyond this the glyph font would dwarf the wheel; the dialog itself stops at 100.
+constexpr std::int32_t kMaxSize = 1000;
+// Window sides outside this would ask for absurd wheel images.
+constexpr std::int32_t kMaxWindowSide = 16384;
+// Local time minus Universal Time stays within a day, which the one-step day wrap relies on.
+constexpr double kMaxZoneHours = 24.0;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A value that does not fit the setting's type reads as the default rather than wrapping.
+template <typename T>
+T ReadFitting(const IniDocument& file, std::string_view section, std::string_view key, T def) {
+  const std::int32_t value = file.ReadInteger(section, key, def);
+  return std::in_range<T>(value) ? static_cast<T>(value) : def;
+}
+
+// Negation that cannot overflow for the most negative integer.
+std::int32_t Negate(std::int32_t v) {
+  return v == std::numeric_limits<std::int32_t>::min() ? std::numeric_limits<std::int32_t>::max()
+                                                       : -v;
+}
+
+// Houses as the dialog stores it (0 Placidus, 1 Koch, 2 Equal; 3..8 by hand) to the house code.
+std::uint8_t HouseCodeFor(std::int32_t houses) {
+  if (houses < 0 || houses > 8) return 0;  // no cusps, and no wrapped byte landing on a system
+  return houses == 2 ? 9 : static_cast<std::uint8_t>(houses + 1);
+}
+
+WindowGeometry ReadGeometry(const IniDocument& file, std::string_view section,
+                            const WindowGeometry& def) {
+  WindowGeometry g;
+  g.Top = file.ReadInteger(section, "Top", def.Top);
+  g.Left = file.ReadInteger(section, "Left", def.Left);
+  g.Height = std::clamp(file.ReadInteger(section, "Height", def.Height), 1, kMaxWindowSide);
+  g.Width = std::clamp(file.ReadInteger(section, "Width", def.Width), 1, kMaxWindowSide);
+  return g;
+}
+
+// Natal longitudes are used as angles; fold hand-typed values into one turn.
+double NatalLongitude(double value) {
+  if (!std::isfinite(value)) return 0.0;
+  double folded = std::fmod(value, 360.0);
+  if (folded < 0.0) folded += 360.0;
+  return folded >= 360.0 ? 0.0 : folded;
+}
+
+}  // namespace
+
+std::uint16_t GlyphSizeFor(std::uint16_t size, int wheelWidth) {
+  const long double product = static_cast<long double>(size) * 0.2L *
+                              static_cast<long double>(std::max(wheelWidth, 0)) / 576.0L;
+  const long double glyph = std::trunc(product) + 1.0L;
+  return glyph >= 65535.0L ? std::uint16_t{65535} : static_cast<std::uint16_t>(glyph);
+}
+
+int SystemStandardBiasMinutes() {
+  const int secondsEast =
+      QTimeZone::systemTimeZone().standardTimeOffset(QDateTime::currentDateTime());
+  return -secondsEast / 60;
+}
+
+std::int32_t ParseLenientInteger(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  unsigned base = 10;
+  if (i < text.size() && text[i] == '$') {
+    base = 16;
+    ++i;
+  }
+  std::uint64_t value = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    unsigned digit;
+    if (IsDigit(c)) {
+      digit = static_cast<unsigned>(c - '0');
+    } else if (base == 16 && c >= 'a' && c <= 'f') {
+      digit = static_cast<unsigned>(c - 'a' + 10);
+    } else if (base == 16 && c >= 'A' && c <= 'F') {
+      digit = static_cast<unsigned>(c - 'A' + 10);
+    } else {
+      break;
+    }
+    const std::uint64_t next = value * base + digit;
+    if (next > 0xFFFFFFFFu) break;  // keep what was read before the number grew too long
+    value = next;
+  }
+  const std::uint32_t bits = static_cast<std::uint32_t>(value);
+  return static_cast<std::int32_t>(negative ? 0u - bits : bits);
+}
+
+double ParseLenientReal(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const std::size_t start = i;
+  std::size_t digits = 0;
+  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  }
+  if (digits == 0) return 0.0;
+  std::size_t end = i;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    const std::size_t exponentStart = j;
+    while (j < text.size() && IsDigit(text[j])) ++j;
+    if (j > exponentStart) end = j;
+  }
+  double value = 0.0;
+  const auto [ptr, ec] =
+      std::from_chars(text.data() + start, text.data() + end, value, std::chars_format::general);
+  if (ec != std::errc{}) return 0.0;  // beyond the range of a double
+  return negative ? -value : value;
+}
+
+std::string FormatNatalReal(double value) {
+  if (!std::isfinite(value)) value = 0.0;
+  char digits[40];
+  const auto result = std::to_chars(digits, digits + sizeof digits, std::fabs(value),
+                                    std::chars_format::scientific, 14);
+  const std::string_view text(digits, static_cast<std::size_t>(result.ptr - digits));
+  const std::size_t e = text.find('e');
+  const std::string_view exponent = text.substr(e + 2);
+  std::string out;
+  out.reserve(23);
+  out += value < 0.0 ? '-' : ' ';
+  out += text.substr(0, e);
+  out += 'E';
+  out += text[e + 1];
+  out.append(4 - std::min<std::size_t>(exponent.size(), 4), '0');
+  out += exponent;
+  return out;
+}
+
+void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int standardBiasMinutes) {
+  // Section Setting: sign colours, house system, zodiac.
+  s.Glyphs = ReadFitting<std::uint8_t>(file, "Setting", "Glyphs", 0);
+  s.HouseCode = HouseCodeFor(file.ReadInteger("Setting", "Houses", 0));
+  s.SiderealZodiac = ReadFitting<std::int16_t>(file, "Setting", "Zodiac", 0);
+
+  s.Cusps = ReadFitting<std::uint8_t>(file, "Setting", "Cusps", 0);
+  s.Size = static_cast<std::uint16_t>(
+      std::clamp(file.ReadInteger("Setting", "Size", 63), std::int32_t{0}, kMaxSize));
+  s.GlyphSize = GlyphSizeFor(s.Size, wheelWidth);
+
+  s.Color = ParseLenientInteger(file.ReadString("Setting", "Color", "0"));
+
+  const std::int32_t latD = file.ReadInteger("Place", "LatD", 0);
+  const std::int32_t latM = file.ReadInteger("Place", "LatM", 0);
+  const std::int32_t longD = file.ReadInteger("Place", "LongD", 0);
+  const std::int32_t longM = file.ReadInteger("Place", "LongM", 0);
+
+  s.LogTN = file.ReadBool("Setting", "LogTN", false);
+  s.LogTT = file.ReadBool("Setting", "LogTT", false);
+  s.Do30 = file.ReadBool("VOC", "Do30", true);
+  s.Do45 = file.ReadBool("VOC", "Do45", true);
+  s.CustomAngle = file.ReadInteger("Custom", "Aspect", 0);
+
+  // Time zone: the system's standard bias, shifted an hour by hand for summer, unless a manual
+  // zone is given, which counts east or west with the place's longitude below.
+  double bias = standardBiasMinutes;
+  if (file.ReadBool("Place", "Summer", false)) bias -= 60.0;
+  s.ZoneOffset = -bias / 60.0;
+  const bool manualZone = file.ReadBool("Place", "ManualZone", false);
+  if (manualZone) {
+    s.ZoneOffset = -(static_cast<double>(file.ReadInteger("Place", "ZoneH", 0)) +
+                     file.ReadInteger("Place", "ZoneM", 0) / 60.0);
+  }
+
+  // Only a hemisphere of exactly 0 means south or east: both parts take the minus sign.
+  const bool south = file.ReadInteger("Place", "NS", 0) == 0;
+  s.LatDeg = south ? Negate(latD) : latD;
+  s.LatMin = south ? Negate(latM) : latM;
+  const bool east = file.ReadInteger("Place", "EW", 0) == 0;
+  s.LongDeg = east ? Negate(longD) : longD;
+  s.LongMin = east ? Negate(longM) : longM;
+  if (east && manualZone) s.ZoneOffset = -s.ZoneOffset;
+  s.ZoneOffset = std::clamp(s.ZoneOffset, -kMaxZoneHours, kMaxZoneHours);
+
+  s.HelioMode = file.ReadInteger("Show", "HelioCentric", 0);
+  for (int p = 1; p <= kPointCount; ++p) {
+    s.Show[p] = p <= kShownPlanetCount && file.ReadBool("Show", kPointKeys[p], p <= 10);
+  }
+  s.Show[0] = false;
+  s.ClockGeometry = ReadGeometry(file, "Show", {1, 1, 576, 545});
+  s.ATNGeometry = ReadGeometry(file, "ATN", {76, 400, 279, 187});
+  s.ATTGeometry = ReadGeometry(file, "ATT", {376, 400, 279, 187});
+
+  const auto pointDefault = [](int p) { return p != 11 && p != 12; };  // Node, Chiron off
+  s.AspectTo[0] = s.AspectFrom[0] = s.DoLine[0] = false;
+  for (int p = 1; p <= kPointCount; ++p) {
+    s.AspectTo[p] = file.ReadBool("AspectTo", kPointKeys[p], pointDefault(p));
+    s.AspectFrom[p] = file.ReadBool("AspectFrom", kPointKeys[p], pointDefault(p));
+  }
+  for (int k = 0; k < kAspectKindCount; ++k) {
+    s.UseAspects[k] = file.ReadBool("UseAspects", kUseAspectKeys[k], k < 10);
+  }
+
+  s.TransitOrb =
+      file.ReadInteger("Custom", "Degree", 1) + file.ReadInteger("Custom", "Minute", 1) / 60.0;
+  s.NatalOrb =
+      file.ReadInteger("Custom", "DegreeN", 1) + file.ReadInteger("Custom", "MinuteN", 1) / 60.0;
+
+  s.NatalPos[0] = 0.0;
+  for (int p = 1; p <= kPointCount; ++p) {
+    const std::string key = "Planet" + std::to_string(p);
+    s.NatalPos[p] = NatalLongitude(ParseLenientReal(file.ReadString("Natal", key, "0")));
+  }
+
+  s.TextMode = file.ReadBool("Show", "Text", false);
+  s.Duplicates = file.ReadBool("UseAspects", "Duplicates", false);
+
+  for (int k = 0; k < kAspectKindCount; ++k) {
+    const std::string name(kLineKeys[k]);
+    s.LineColor[k] = file.ReadInteger("Wheel", "ALC" + name, 0);
+    s.LineStyle[k] = ReadFitting<std::uint16_t>(file, "Wheel", "ALS" + name, 0);
+  }
+  s.AspectLines = file.ReadBool("Wheel", "AspectLines", false);
+  s.Annotate = file.ReadBool("Wheel", "Annotate", false);
+  s.AnnotateMin = file.ReadBool("Wheel", "AnnotateMin", false);
+
+  for (int p = 1; p <= kPointCount; ++p) {
+    s.DoLine[p] = file.ReadBool("DoLine", kPointKeys[p], pointDefault(p));
+  }
+  s.VOCIcon = file.ReadBool("VOC", "Icon", true);
+  s.DoColor = file.ReadBool("VOC", "DoColor", false);
+  s.VOCColor = file.ReadInteger("VOC", "Color", 16777215);
+}
+
+void LoadSettings(const IniFile& file, Settings& settings, int wheelWidth,
+                  int standardBiasMinutes) {
+  // One snapshot, so a hand edit saved during the load cannot mix two versions of the file.
+  LoadSettings(file.Read(), settings, wheelWidth, standardBiasMinutes);
+}

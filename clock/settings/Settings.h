@@ -1,0 +1,128 @@
+// The clock's settings in memory and their loading from helidial.ini. A setting kept unchanged
+// bears its key's name; one converted while loading is named for what it becomes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "settings/IniFile.h"
+
+// Chart points are numbered 1 Sun .. 14 Midheaven; slot 0 of a point array carries no point.
+inline constexpr int kPointCount = 14;
+inline constexpr int kShownPlanetCount = 12;  // section Show has flags for Sun .. Chiron only
+// Aspect kinds are numbered 0 Conjunction .. 10 Opposition, 11 Custom.
+inline constexpr int kAspectKindCount = 12;
+
+// Key names of the chart points in sections Show, AspectTo, AspectFrom and DoLine, by point.
+extern const std::array<std::string_view, kPointCount + 1> kPointKeys;
+// Key names of the aspect kinds in section UseAspects as read, and as the dialog writes them.
+extern const std::array<std::string_view, kAspectKindCount> kUseAspectKeys;
+extern const std::array<std::string_view, kAspectKindCount> kUseAspectWriteKeys;
+// Aspect names after the "ALC"/"ALS" prefixes of section Wheel, as read and as written.
+extern const std::array<std::string_view, kAspectKindCount> kLineKeys;
+extern const std::array<std::string_view, kAspectKindCount> kLineWriteKeys;
+
+using PointFlags = std::array<bool, kPointCount + 1>;  // indexed by point, slot 0 unused
+using AspectFlags = std::array<bool, kAspectKindCount>;
+
+// Top, left edge, height and width of a window in screen pixels.
+struct WindowGeometry {
+  std::int32_t Top = 0;
+  std::int32_t Left = 0;
+  std::int32_t Height = 0;
+  std::int32_t Width = 0;
+  bool operator==(const WindowGeometry&) const = default;
+};
+
+// Every setting, with the value it has when the file is missing (GlyphSize for a 576-pixel wheel;
+// ZoneOffset depends on the machine's time zone, 0 here).
+struct Settings {
+  // Section Setting.
+  std::uint8_t Glyphs = 0;          // sign colours: 0 none, 1 glyphs, 2 background
+  std::uint8_t HouseCode = 1;       // 1..9 house system; 0 computes no cusps
+  std::int16_t SiderealZodiac = 0;  // 0 tropical, 1 sidereal
+  std::uint8_t Cusps = 0;           // cusp lines: 0 none, 1 angles, 2 all
+  std::uint16_t Size = 63;          // planet glyph size on the dialog's 25..100 scale
+  std::uint16_t GlyphSize = 13;     // planet glyph font size, from Size and the wheel width
+  std::int32_t Color = 0;           // planet glyph colour, 0x00BBGGRR
+  bool LogTN = false;
+  bool LogTT = false;
+
+  // Section Place: latitude positive north, longitude positive west, both parts carry the sign.
+  std::int32_t LatDeg = 0;
+  std::int32_t LatMin = 0;
+  std::int32_t LongDeg = 0;
+  std::int32_t LongMin = 0;
+  double ZoneOffset = 0.0;  // hours, local clock time minus Universal Time
+
+  // Section Custom.
+  std::int32_t CustomAngle = 0;  // whole degrees
+  double TransitOrb = 1.0 + 1.0 / 60.0;
+  double NatalOrb = 1.0 + 1.0 / 60.0;
+
+  // Section Show. Show flags exist for points 1..12; 13 and 14 are always false.
+  std::int32_t HelioMode = 0;  // 0 geocentric, 1 heliocentric
+  PointFlags Show{false, true, true, true, true, true, true, true, true, true, true};
+  bool TextMode = false;
+  WindowGeometry ClockGeometry{1, 1, 576, 545};
+  // Sections ATN (transits to natal) and ATT (transits to transits).
+  WindowGeometry ATNGeometry{76, 400, 279, 187};
+  WindowGeometry ATTGeometry{376, 400, 279, 187};
+
+  // Sections AspectTo, AspectFrom, DoLine: all points but Node and Chiron.
+  PointFlags AspectTo{false, true, true, true,  true,  true, true, true,
+                      true,  true, true, false, false, true, true};
+  PointFlags AspectFrom = AspectTo;
+  PointFlags DoLine = AspectTo;
+
+  // Section UseAspects: all kinds but Opposition and Custom.
+  AspectFlags UseAspects{true, true, true, true, true, true, true, true, true, true, false, false};
+  bool Duplicates = false;
+
+  // Section Wheel, line colour (0x00BBGGRR) and style (0 none, 1 solid, 2 dot, 3 dash,
+  // 4 dash-dot) by aspect kind.
+  std::array<std::int32_t, kAspectKindCount> LineColor{};
+  std::array<std::uint16_t, kAspectKindCount> LineStyle{};
+  bool AspectLines = false;
+  bool Annotate = false;
+  bool AnnotateMin = false;
+
+  // Section VOC.
+  bool Do30 = true;
+  bool Do45 = true;
+  bool VOCIcon = true;
+  bool DoColor = false;
+  std::int32_t VOCColor = 16777215;  // white
+
+  // Section Natal: longitudes in degrees, 0 to below 360, by point 1..14.
+  std::array<double, kPointCount + 1> NatalPos{};
+};
+
+// Planet glyph font size: Trunc(Size x 0.2 x W / 576) + 1 in extended precision, W the wheel
+// picture's width in pixels.
+std::uint16_t GlyphSizeFor(std::uint16_t size, int wheelWidth);
+
+// The machine's standard (non-daylight) time-zone bias in minutes: Universal Time = local
+// standard time + bias.
+int SystemStandardBiasMinutes();
+
+// Replaces every setting from the file. wheelWidth is the wheel picture's current width;
+// standardBiasMinutes comes from SystemStandardBiasMinutes() in the clock, fixed in tests.
+void LoadSettings(const IniDocument& file, Settings& settings, int wheelWidth,
+                  int standardBiasMinutes);
+void LoadSettings(const IniFile& file, Settings& settings, int wheelWidth,
+                  int standardBiasMinutes = SystemStandardBiasMinutes());
+
+// Planet colour conversion: blanks skipped, a sign, decimal digits or "$" and hexadecimal digits;
+// reading stops at the first character that does not fit and never fails.
+std::int32_t ParseLenientInteger(std::string_view text);
+
+// Natal real conversion: decimal in plain or scientific notation, read up to the first
+// character that does not fit; nothing readable gives 0.
+double ParseLenientReal(std::string_view text);
+
+// The 23-character form of a natal value: sign or blank, 15 significant digits, four-digit
+// exponent (123.5 gives " 1.23500000000000E+0002").
+std::string FormatNatalReal(double value);
