@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <string>
+
+#include "ephemlib.h"
+
+namespace {
+
+using Points = std::array<double, 15>;
+using Orbs = std::array<float, 12>;
+
+struct Grid {
+  std::string codes;
+  std::array<unsigned char, 197 * 6> orbTexts{};
+  std::string orb(int t) const {
+    return std::string(reinterpret_cast<const char*>(&orbTexts[t * 6 + 1]), orbTexts[t * 6]);
+  }
+};
+
+std::string text(const unsigned char* shortString) {
+  return std::string(reinterpret_cast<const char*>(shortString + 1), shortString[0]);
+}
+
+Grid single(const Points& p, const Orbs& orbs, bool minor = false, int percent = 0,
+            bool luminaries = false, int custom = 0) {
+  Grid g;
+  unsigned char codes[91] = {};
+  AspCalc(p.data(), 14, orbs.data(), 11, codes, g.orbTexts.data(), 196, minor, percent, luminaries,
+          custom);
+  g.codes = text(codes);
+  return g;
+}
+
+Grid twoCharts(const Points& a, const Points& b, const Orbs& orbs, int custom = 0) {
+  Grid g;
+  unsigned char codes[197] = {};
+  MultiAsp(a.data(), 14, b.data(), 14, orbs.data(), 11, codes, g.orbTexts.data(), 196, custom);
+  g.codes = text(codes);
+  return g;
+}
+
+// Pair number of points i < j in AspCalc's order.
+int singlePair(int i, int j) {
+  int t = 0;
+  for (int a = 1; a <= 12; ++a)
+    for (int b = a + 1; b <= 14; ++b) {
+      ++t;
+      if (a == i && b == j) return t;
+    }
+  return -1;
+}
+
+// Points that sit at no aspect to each other with the tight orbs these tests use.
+Points scattered() {
+  Points p{};
+  for (int k = 1; k <= 14; ++k) p[k] = 3.7 + 11.13 * k;
+  return p;
+}
+
+const std::string kDeg = "\xB0";
+
+struct PairCase {
+  const char* name;
+  double first, second;
+  Orbs orbs;
+  int custom;
+  char code;
+  std::string orb;
+};
+
+Orbs every(float orb) {
+  Orbs o;
+  o.fill(orb);
+  return o;
+}
+Orbs with(Orbs o, int kind, float orb) {
+  o[kind] = orb;
+  return o;
+}
+
+TEST(AspectPairs, ClassifyAndDescribeOneSeparationInBothGrids) {
+  const PairCase cases[] = {
+      {"opposition short of exact", 0.0, 179.5, with(every(0), 10, 1), 0, '%', "0" + kDeg + "30"},
+      {"opposition folded past 180", 0.0, 180.5, with(every(0), 10, 1), 0, '%', "0" + kDeg + "30"},
+      {"sextile tested before semi-square", 10.0, 60.0, with(with(every(0), 3, 10), 2, 5), 0, '*',
+       "10" + kDeg + "0"},
+      {"exactly on the orb boundary", 0.0, 62.5, with(every(0), 3, 2.5f), 0, '*',
+       "2" + kDeg + "30"},
+      {"a hair beyond the boundary", 0.0, 62.5001, with(every(0), 3, 2.5f), 0, '_', "     "},
+      {"below the exact angle", 0.0, 143.75, with(every(2), 8, 1), 0, 'B', "0" + kDeg + "15"},
+      {"minutes round up to 60", 0.0, 0.999, every(2), 0, '=', "0" + kDeg + "60"},
+      {"conjunction across 0/360", 359.99, 0.0, every(1), 0, '=', "0" + kDeg + "1"},
+      {"square above exact", 100.0, 6.75, every(5), 0, 'S', "3" + kDeg + "15"},
+      {"custom angle uses orb 11", 0.0, 100.5, with(every(0), 11, 1), 100, 'c', "0" + kDeg + "30"},
+      {"long text cut to five", 0.0, 179.5, with(every(0), 11, 200), 300, 'c', "120" + kDeg + "3"},
+      {"nothing in orb", 0.0, 37.0, every(1), 0, '_', "     "},
+  };
+  for (const PairCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Points a = scattered(), b = scattered();
+    a[1] = c.first;
+    b[1] = c.second;
+    const Grid multi = twoCharts(a, b, c.orbs, c.custom);
+    EXPECT_EQ(multi.codes[0], c.code);
+    EXPECT_EQ(multi.orb(1), c.orb);
+
+    Points p = scattered();
+    p[5] = c.first;  // Mars and Saturn: no luminary boost can apply
+    p[7] = c.second;
+    const Grid one = single(p, c.orbs, true, 100, true, c.custom);
+    EXPECT_EQ(one.codes[singlePair(5, 7) - 1], c.code);
+    EXPECT_EQ(one.orb(singlePair(5, 7)), c.orb);
+  }
+}
+
+TEST(AspectBoosts, LuminaryPairsWidenMajorOrbsAndMinorOnlyOnRequest) {
+  const Orbs orbs = with(with(every(0), 6, 6), 9, 2);
+  Points p = scattered();
+  p[1] = 0.0;    // Sun
+  p[2] = 200.0;  // Moon
+  p[5] = 128.5;  // Mars: trine to the Sun by 8.5
+  p[7] = 257.0;  // Saturn: trine to Mars by 8.5
+  p[9] = 47.5;   // Neptune: quincunx to the Moon by 2.5
+  struct Row {
+    const char* name;
+    bool minor, luminaries;
+    char sunMars, marsSaturn, moonNeptune;
+  } rows[] = {
+      {"no boost", false, false, '_', '_', '_'},
+      {"luminaries only", false, true, 'T', '_', '_'},
+      {"luminaries and minor", true, true, 'T', '_', 'I'},
+      {"minor alone does nothing", true, false, '_', '_', '_'},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const Grid g = single(p, orbs, r.minor, 50, r.luminaries);
+    EXPECT_EQ(g.codes[singlePair(1, 5) - 1], r.sunMars);
+    EXPECT_EQ(g.codes[singlePair(5, 7) - 1], r.marsSaturn);
+    EXPECT_EQ(g.codes[singlePair(2, 9) - 1], r.moonNeptune);
+  }
+  EXPECT_EQ(single(p, orbs, false, 50, true).orb(singlePair(1, 5)), "8" + kDeg + "30");
+}
+
+TEST(AspectGrids, AlwaysFullLengthInPairOrderAndLeaveSlotZero) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> longitude(0.0, 360.0);
+  const Orbs orbs = {8, 2, 2, 6, 2, 8, 8, 2, 2, 3, 8, 2};
+  const std::string allowed = "=V<*QSTBI>%c_";
+  for (int round = 0; round < 50; ++round) {
+    Points a{}, b{};
+    for (int k = 1; k <= 14; ++k) a[k] = longitude(random), b[k] = longitude(random);
+    const Grid one = single(a, orbs, false, 0, false, 17);
+    const Grid multi = twoCharts(a, b, orbs, 17);
+    ASSERT_EQ(one.codes.size(), 90u);
+    ASSERT_EQ(multi.codes.size(), 196u);
+    EXPECT_EQ(one.codes.find_first_not_of(allowed), std::string::npos);
+    EXPECT_EQ(multi.codes.find_first_not_of(allowed), std::string::npos);
+
+    // Without boosts the single grid is the two-chart grid of a chart with itself, i < j.
+    const Grid self = twoCharts(a, a, orbs, 17);
+    for (int i = 1; i <= 12; ++i)
+      for (int j = i + 1; j <= 14; ++j) {
+        const int t = singlePair(i, j);
+        EXPECT_EQ(one.codes[t - 1], self.codes[(i - 1) * 14 + j - 1]) << i << "-" << j;
+        EXPECT_EQ(one.orb(t), self.orb((i - 1) * 14 + j));
+      }
+  }
+  Points p = scattered();
+  std::array<unsigned char, 91 * 6> slots{};
+  slots[0] = 0xAA;
+  unsigned char codes[91];
+  AspCalc(p.data(), 14, every(1).data(), 11, codes, slots.data(), 90, false, 0, false, 0);
+  EXPECT_EQ(slots[0], 0xAA);
+}
+
+TEST(AspectGrids, RefuseArraysTooSmallForTheirPoints) {
+  Points p = scattered();
+  unsigned char codes[197];
+  std::array<unsigned char, 197 * 6> slots{};
+  EXPECT_THROW(AspCalc(p.data(), 12, every(1).data(), 11, codes, slots.data(), 90, 0, 0, 0, 0),
+               EphemArithmeticError);
+  EXPECT_THROW(AspCalc(p.data(), 14, every(1).data(), 11, codes, slots.data(), 89, 0, 0, 0, 0),
+               EphemArithmeticError);
+  EXPECT_THROW(
+      MultiAsp(p.data(), 14, p.data(), 14, every(1).data(), 10, codes, slots.data(), 196, 0),
+      EphemArithmeticError);
+}
+
+}  // namespace
