@@ -1,50 +1,388 @@
-// Placeholder until this area is built: every entry raises.
+// The two chart angles and the house cusps of nine house systems.
+//
+// Every system follows its published steps literally (constants, order of operations, reductions),
+// because hosts compare cusps with other implementations to 1e-9 degree.
+#include <cmath>
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+
 #include "internal.h"
+
+namespace {
+
+using ephem::detail::foldTurns;
+using ephem::detail::raiseArithmetic;
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kDegToRad = 0.017453292519943295;
+constexpr double kRadToDeg = 57.29577951308232;
+constexpr double kArcMinute = 0.016666666666666666;
+constexpr double kThirtyDegrees = 0.5235987755982989;
+// Fixed-point rounds Placidus may take per cusp. Below 66 degrees of latitude it settles within a
+// few hundred, but just short of its limit (about 66.5) it may need over 100000 before it settles.
+constexpr int kPlacidusMaxRounds = 1000000;
+
+struct Angles {
+  double asc;
+  double mc;
+};
+
+std::string decimal(double x, int places) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.*f", places, x);
+  return text;
+}
+
+void requireFinite(const char* function, std::initializer_list<double> values) {
+  for (double v : values) {
+    if (!std::isfinite(v)) {
+      raiseArithmetic(std::string(function) +
+                      ": every angle and time given must be a finite number");
+    }
+  }
+}
+
+void requireCuspArray(const char* function, const double* cusps, int32_t high) {
+  // Writing cusp 12 into a shorter array would corrupt the caller's memory.
+  if (cusps == nullptr || high < 12) {
+    raiseArithmetic(std::string(function) +
+                    ": the cusp array must have elements 0 to 12 (highest index " +
+                    std::to_string(high) + " given)");
+  }
+}
+
+// A house system whose cusps do not exist at this place: say which, where, and what works instead.
+[[noreturn]] void raiseNoCusps(const char* system, double latitude, double siderealTime,
+                               const std::string& reason) {
+  raiseArithmetic(
+      std::string(system) + " houses cannot be computed at latitude " + decimal(latitude, 2) +
+      " degrees (sidereal time " + decimal(siderealTime, 4) + " h): " + reason +
+      ". Choose a house system that works at every latitude, such as Porphyry or Equal.");
+}
+
+void requireFiniteCusps(const char* system, const double* cusps, double latitude,
+                        double siderealTime) {
+  for (int n = 1; n <= 12; ++n) {
+    if (!std::isfinite(cusps[n])) {
+      raiseNoCusps(system, latitude, siderealTime, "cusp " + std::to_string(n) + " has no value");
+    }
+  }
+}
+
+constexpr const char* kPolarReason =
+    "so near the pole part of the ecliptic never rises or sets, and this system's cusps do not "
+    "exist there";
+
+// Arc sine through the library's own export, with a failure that names the house system.
+double houseArcSin(double x, const char* system, double latitude, double siderealTime) {
+  if (!(std::fabs(x) < 1.0)) raiseNoCusps(system, latitude, siderealTime, kPolarReason);
+  try {
+    return ArcSin(x);
+  } catch (const EphemArithmeticError&) {
+    // Real6 rounding can carry |x| just below 1 onto 1.
+    raiseNoCusps(system, latitude, siderealTime, kPolarReason);
+  }
+}
+
+// Arctangent of n/d, then a half turn when negative and another when the test value is negative:
+// the result lies in [0, 2 pi).
+inline double halfTurn(double n, double d, double test) {
+  double a = std::atan(n / d);
+  if (a < 0) a += kPi;
+  if (test < 0) a += kPi;
+  return a;
+}
+
+Angles ascMc(double ramc, double phi, double eps, double zodiacOffset) {
+  const double sinRamc = std::sin(ramc);
+  const double cosRamc = std::cos(ramc);
+  const double cosEps = std::cos(eps);
+  double mc = halfTurn(std::tan(ramc), cosEps, sinRamc) * kRadToDeg + zodiacOffset;
+  if (mc < 0) mc += 360.0;
+  double asc =
+      halfTurn(cosRamc, -sinRamc * cosEps - std::tan(phi) * std::sin(eps), cosRamc) * kRadToDeg +
+      zodiacOffset;
+  if (asc < 0) asc += 360.0;
+  asc += kArcMinute;
+  if (asc >= 360.0) asc -= 360.0;
+  mc += kArcMinute;
+  if (mc >= 360.0) mc -= 360.0;
+  return {asc, mc};
+}
+
+void overwriteAngles(double* cusps, Angles angles) {
+  cusps[1] = angles.asc;
+  cusps[10] = angles.mc;
+  cusps[7] = angles.asc + 180.0;
+  if (cusps[7] >= 360.0) cusps[7] -= 360.0;
+  cusps[4] = angles.mc + 180.0;
+  if (cusps[4] >= 360.0) cusps[4] -= 360.0;
+}
+
+// Ecliptic longitude (radians) of the point with oblique ascension s under pole height pole.
+inline double obliqueToLongitude(double s, double pole, double eps) {
+  const double a = std::atan(std::tan(pole) / std::cos(s));
+  return halfTurn(std::cos(a) * std::tan(s), std::cos(a + eps), std::sin(s));
+}
+
+inline double reduceTurn(double x) { return x - kTwoPi * std::trunc(x / kTwoPi); }
+
+inline double plus180Below360(double x) {
+  x += 180.0;
+  if (x > 360.0) x -= 360.0;
+  return x;
+}
+
+enum class HourAngleSystem { Regiomontanus, Campanus, Meridian, Morinus };
+
+// The four systems that divide a circle through the meridian by hour angles from it.
+void hourAngleCusps(HourAngleSystem system, double* cusps, double ramc, double phi, double eps,
+                    double zodiacOffset) {
+  const double cosEps = std::cos(eps);
+  const double sinEps = std::sin(eps);
+  const double tanPhi = std::tan(phi);
+  const double cosPhi = std::cos(phi);
+  for (int n = 1; n <= 12; ++n) {
+    double result;
+    if (system == HourAngleSystem::Campanus) {
+      // 60.000001 keeps tan H finite on the meridian and the horizon.
+      const double h = (30.0 * n + 60.000001) * kDegToRad;
+      const double t = halfTurn(std::tan(h) * cosPhi, 1.0, std::sin(h));
+      const double sinRt = std::sin(ramc + t);
+      result = halfTurn(sinRt, std::cos(ramc + t) * cosEps - std::sin(t) * tanPhi * sinEps, sinRt);
+    } else {
+      const double h = (30.0 * n + 60.0) * kDegToRad;
+      const double sinRh = std::sin(ramc + h);
+      const double cosRh = std::cos(ramc + h);
+      switch (system) {
+        case HourAngleSystem::Regiomontanus:
+          result = halfTurn(sinRh, cosRh * cosEps - std::sin(h) * tanPhi * sinEps, sinRh);
+          break;
+        case HourAngleSystem::Meridian:
+          result = halfTurn(sinRh, cosRh * cosEps, sinRh);
+          break;
+        default:
+          result = halfTurn(sinRh * cosEps, cosRh, sinRh);
+          break;
+      }
+    }
+    double degrees = result * kRadToDeg + zodiacOffset;
+    if (system == HourAngleSystem::Campanus) {
+      if (degrees <= 360.0) degrees += 360.0;
+    } else if (degrees < 0) {
+      degrees += 360.0;
+    }
+    cusps[n] = foldTurns(degrees);
+  }
+}
+
+}  // namespace
 
 extern "C" {
 
-void AsMcCalc(double* Asc, double* MC, double RAMC, double Latitude, double Obliquity, double ZodiacOffset) {
-  ephem::detail::raiseArithmetic("AsMcCalc is not available yet");
+void AsMcCalc(double* Asc, double* MC, double RAMC, double Latitude, double Obliquity,
+              double ZodiacOffset) {
+  if (Asc == nullptr || MC == nullptr) raiseArithmetic("AsMcCalc: Asc and MC must be writable");
+  requireFinite("AsMcCalc", {RAMC, Latitude, Obliquity, ZodiacOffset});
+  const Angles angles = ascMc(RAMC, Latitude, Obliquity, ZodiacOffset);
+  if (!std::isfinite(angles.asc) || !std::isfinite(angles.mc)) {
+    raiseArithmetic("AsMcCalc: the angles have no value for RAMC " + decimal(RAMC, 6) +
+                    " rad at latitude " + decimal(Latitude, 6) + " rad");
+  }
+  *Asc = angles.asc;
+  *MC = angles.mc;
 }
 
-void PlacHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude, double Obliquity, double ZodiacOffset) {
-  ephem::detail::raiseArithmetic("PlacHouse is not available yet");
+void PlacHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
+               double Obliquity, double ZodiacOffset) {
+  requireCuspArray("PlacHouse", Cusps, CuspsHigh);
+  requireFinite("PlacHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
+  const double ramc = SiderealTime * 15.0 * kDegToRad;
+  const double phi = Latitude * kDegToRad;
+  const Angles angles = ascMc(ramc, phi, Obliquity, ZodiacOffset);
+  const double tanEps = std::tan(Obliquity);
+  const double tanPhi = std::tan(phi);
+  const double cosEps = std::cos(Obliquity);
+  for (int n = 1; n <= 6; ++n) {
+    const double fraction = (std::abs(n - 7) - 3) / 3.0;
+    const double hourAngle = (n + 2) * 30 * kDegToRad;
+    // Every cusp starts from 1 radian: this start, not only the place, decides where it fails.
+    double r = 1.0;
+    for (int round = 0;; ++round) {
+      if (round == kPlacidusMaxRounds) {
+        raiseNoCusps("Placidus", Latitude, SiderealTime,
+                     "the search for cusp " + std::to_string(n) + " does not settle");
+      }
+      const double x = std::sin(r) * tanEps * tanPhi;
+      const double next =
+          houseArcSin(x, "Placidus", Latitude, SiderealTime) * fraction + ramc + hourAngle;
+      const bool settled = !(std::fabs(next - r) > 0.001);
+      r = next;
+      if (settled) break;
+    }
+    double lambda = std::atan(std::tan(r) / cosEps) * kRadToDeg;
+    lambda -= 180.0 * std::trunc((r * kRadToDeg + 90.0) / 180.0);
+    lambda = foldTurns(lambda);
+    Cusps[n] = lambda;
+    Cusps[n + 6] = foldTurns(lambda + 180.0);
+  }
+  for (int n = 1; n <= 12; ++n) {
+    if (Cusps[n] < 0) Cusps[n] += 360.0;
+    Cusps[n] += ZodiacOffset;
+    if (Cusps[n] < 0) Cusps[n] += 360.0;
+  }
+  overwriteAngles(Cusps, angles);
+  requireFiniteCusps("Placidus", Cusps, Latitude, SiderealTime);
 }
 
-void KochHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude, double Obliquity, double ZodiacOffset) {
-  ephem::detail::raiseArithmetic("KochHouse is not available yet");
+void KochHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
+               double Obliquity, double ZodiacOffset) {
+  requireCuspArray("KochHouse", Cusps, CuspsHigh);
+  requireFinite("KochHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
+  const double ramc = SiderealTime * kPi / 12.0;
+  const double phi = Latitude * kDegToRad;
+  const Angles angles = ascMc(ramc, phi, Obliquity, ZodiacOffset);
+  const double d = houseArcSin(std::sin(ramc) * std::tan(phi) * std::tan(Obliquity), "Koch",
+                               Latitude, SiderealTime);
+  const double step = (kPi / 2.0 + d) / 3.0;
+  double s = ramc - d;
+  for (int k = 1; k <= 6; ++k) {
+    double lambda = obliqueToLongitude(s, phi, Obliquity) * kRadToDeg;
+    s += step;
+    if (lambda < 0) lambda += 360.0;
+    lambda += ZodiacOffset;
+    if (lambda < 0) lambda += 360.0;
+    lambda = foldTurns(lambda);
+    const int element = k + 9 > 12 ? k - 3 : k + 9;
+    const int opposite = element + 6 > 12 ? element - 6 : element + 6;
+    Cusps[element] = lambda;
+    Cusps[opposite] = foldTurns(lambda + 180.0);
+  }
+  overwriteAngles(Cusps, angles);
+  requireFiniteCusps("Koch", Cusps, Latitude, SiderealTime);
 }
 
-void TopHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude, double Obliquity, double ZodiacOffset) {
-  ephem::detail::raiseArithmetic("TopHouse is not available yet");
+void TopHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
+              double Obliquity, double ZodiacOffset) {
+  requireCuspArray("TopHouse", Cusps, CuspsHigh);
+  requireFinite("TopHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
+  const double ramc = SiderealTime * 15.0 * kDegToRad;
+  const double phi = Latitude * kDegToRad;
+  const Angles angles = ascMc(ramc, phi, Obliquity, ZodiacOffset);
+  const double pole1 = std::atan(std::tan(phi) / 3.0);
+  const double pole2 = std::atan(2.0 * std::tan(phi) / 3.0);
+  const auto cusp = [&](int steps, double pole) {
+    return obliqueToLongitude(reduceTurn(ramc + steps * kThirtyDegrees), pole, Obliquity);
+  };
+  // Element 4 comes from the Midheaven in the angle overwrite; whatever the caller left there is
+  // never read.
+  double radians[7] = {};
+  radians[5] = reduceTurn(cusp(1, pole1) + kPi);
+  radians[6] = reduceTurn(cusp(2, pole2) + kPi);
+  radians[1] = cusp(3, phi);
+  radians[2] = cusp(4, pole2);
+  radians[3] = cusp(5, pole1);
+  for (int n : {1, 2, 3, 5, 6}) {
+    double degrees = ZodiacOffset + radians[n] * kRadToDeg;
+    if (degrees < 0) degrees += 360.0;
+    Cusps[n] = foldTurns(degrees);
+    Cusps[n + 6] = plus180Below360(Cusps[n]);
+  }
+  overwriteAngles(Cusps, angles);
+  requireFiniteCusps("Topocentric", Cusps, Latitude, SiderealTime);
 }
 
-void RegHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude, double Obliquity, double ZodiacOffset) {
-  ephem::detail::raiseArithmetic("RegHouse is not available yet");
+void RegHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
+              double Obliquity, double ZodiacOffset) {
+  requireCuspArray("RegHouse", Cusps, CuspsHigh);
+  requireFinite("RegHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
+  const double ramc = SiderealTime * 15.0 * kDegToRad;
+  const double phi = Latitude * kDegToRad;
+  const Angles angles = ascMc(ramc, phi, Obliquity, ZodiacOffset);
+  hourAngleCusps(HourAngleSystem::Regiomontanus, Cusps, ramc, phi, Obliquity, ZodiacOffset);
+  overwriteAngles(Cusps, angles);
+  requireFiniteCusps("Regiomontanus", Cusps, Latitude, SiderealTime);
 }
 
-void PorHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude, double Obliquity, double ZodiacOffset) {
-  ephem::detail::raiseArithmetic("PorHouse is not available yet");
+void CampHouse(double* Cusps, int32_t CuspsHigh, double Latitude, double SiderealTime,
+               double Obliquity, double ZodiacOffset) {
+  requireCuspArray("CampHouse", Cusps, CuspsHigh);
+  requireFinite("CampHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
+  const double ramc = SiderealTime * 15.0 * kDegToRad;
+  const double phi = Latitude * kDegToRad;
+  const Angles angles = ascMc(ramc, phi, Obliquity, ZodiacOffset);
+  hourAngleCusps(HourAngleSystem::Campanus, Cusps, ramc, phi, Obliquity, ZodiacOffset);
+  overwriteAngles(Cusps, angles);
+  requireFiniteCusps("Campanus", Cusps, Latitude, SiderealTime);
 }
 
-void MorHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude, double Obliquity, double ZodiacOffset) {
-  ephem::detail::raiseArithmetic("MorHouse is not available yet");
+void MeridHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
+                double Obliquity, double ZodiacOffset) {
+  requireCuspArray("MeridHouse", Cusps, CuspsHigh);
+  requireFinite("MeridHouse", {SiderealTime, Obliquity, ZodiacOffset});
+  hourAngleCusps(HourAngleSystem::Meridian, Cusps, SiderealTime * 15.0 * kDegToRad, 0.0, Obliquity,
+                 ZodiacOffset);
+  requireFiniteCusps("Meridian", Cusps, Latitude, SiderealTime);
 }
 
-void MeridHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude, double Obliquity, double ZodiacOffset) {
-  ephem::detail::raiseArithmetic("MeridHouse is not available yet");
+void MorHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
+              double Obliquity, double ZodiacOffset) {
+  requireCuspArray("MorHouse", Cusps, CuspsHigh);
+  requireFinite("MorHouse", {SiderealTime, Obliquity, ZodiacOffset});
+  hourAngleCusps(HourAngleSystem::Morinus, Cusps, SiderealTime * 15.0 * kDegToRad, 0.0, Obliquity,
+                 ZodiacOffset);
+  requireFiniteCusps("Morinus", Cusps, Latitude, SiderealTime);
 }
 
-void CampHouse(double* Cusps, int32_t CuspsHigh, double Latitude, double SiderealTime, double Obliquity, double ZodiacOffset) {
-  ephem::detail::raiseArithmetic("CampHouse is not available yet");
+void PorHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
+              double Obliquity, double ZodiacOffset) {
+  requireCuspArray("PorHouse", Cusps, CuspsHigh);
+  requireFinite("PorHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
+  const Angles angles =
+      ascMc(SiderealTime * 15.0 * kDegToRad, Latitude * kDegToRad, Obliquity, ZodiacOffset);
+  double eastern = angles.asc - angles.mc;
+  if (eastern < 0) eastern += 360.0;
+  for (int k = 1; k <= 2; ++k) {
+    Cusps[4 + k] = foldTurns(180.0 + angles.mc + k * eastern / 3.0);
+  }
+  double western = foldTurns(180.0 + angles.mc) - angles.asc;
+  if (western < 0) western += 360.0;
+  Cusps[1] = angles.asc;
+  for (int k = 1; k <= 3; ++k) Cusps[1 + k] = foldTurns(angles.asc + k * western / 3.0);
+  for (int n = 1; n <= 6; ++n) Cusps[n + 6] = plus180Below360(Cusps[n]);
+  for (int n = 1; n <= 12; ++n) {
+    if (Cusps[n] < 0) Cusps[n] += 360.0;
+  }
+  overwriteAngles(Cusps, angles);
+  requireFiniteCusps("Porphyry", Cusps, Latitude, SiderealTime);
 }
 
-void EqHouse(double* Asc, double* MC, double SiderealTime, double Latitude, double ZodiacOffset, double Obliquity, double* Cusps, int32_t CuspsHigh) {
-  ephem::detail::raiseArithmetic("EqHouse is not available yet");
+void EqHouse(double* Asc, double* MC, double SiderealTime, double Latitude, double ZodiacOffset,
+             double Obliquity, double* Cusps, int32_t CuspsHigh) {
+  requireCuspArray("EqHouse", Cusps, CuspsHigh);
+  if (Asc == nullptr || MC == nullptr) raiseArithmetic("EqHouse: Asc and MC must be writable");
+  requireFinite("EqHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
+  const Angles angles =
+      ascMc(SiderealTime * 15.0 * kDegToRad, Latitude * kDegToRad, Obliquity, ZodiacOffset);
+  Cusps[0] = angles.mc;
+  Cusps[1] = angles.asc;
+  for (int n = 1; n <= 11; ++n) {
+    Cusps[n + 1] = Cusps[n] + 30.0;
+    if (Cusps[n + 1] > 360.0) Cusps[n + 1] -= 360.0;
+  }
+  for (int n = 1; n <= 12; ++n) {
+    if (Cusps[n] < 0) Cusps[n] += 360.0;
+  }
+  requireFiniteCusps("Equal", Cusps, Latitude, SiderealTime);
+  *Asc = angles.asc;
+  *MC = angles.mc;
 }
 
 double GetHouseSize(double CuspFrom, double CuspTo) {
-  ephem::detail::raiseArithmetic("GetHouseSize is not available yet");
+  if (CuspTo < CuspFrom) CuspTo += 360.0;
+  return CuspTo - CuspFrom;
 }
 
 }  // extern "C"
