@@ -7,10 +7,9 @@
 
 #include "settings/Settings.h"
 
-// Point indices: 1 Sun .. 10 Pluto, 11 Node, 12 Chiron, 13 Ascendant, 14 Midheaven; slot 0 unused.
-constexpr int kPointCount = 14;
 constexpr int kTheoryTableHigh = 410;
 
+// Point indices (kPointCount in the settings): 1 Sun .. 12 Chiron, 13 Ascendant, 14 Midheaven.
 struct ClockState : Settings {
   // Longitudes of points 1..14. After a live computation rotated by WheelOffset for the wheel.
   std::array<double, 15> Pos{};
