@@ -1,6 +1,7 @@
 // The Moon, the lunar Node and the Sun's apparent longitude from trigonometric series.
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -25,9 +26,48 @@ struct SeriesTerm {
   double coefficient;
 };
 
-double evaluate(const SeriesTerm& term, double first, double second, double third, double fourth) {
-  return term.coefficient *
-         sinDeg(term.a * first + term.b * second + term.c * third + term.f * fourth);
+constexpr int kMaxMultiple = 6;
+
+// cos and sin of n x for n = -6 .. 6, from one sine and cosine by angle addition: the series
+// need only these, and products of them are far cheaper than a sine per term.
+struct Multiples {
+  std::array<double, 2 * kMaxMultiple + 1> cos, sin;
+
+  explicit Multiples(double degrees) {
+    const double radians = degrees * kDegToRad;
+    cos[kMaxMultiple] = 1.0;
+    sin[kMaxMultiple] = 0.0;
+    cos[kMaxMultiple + 1] = std::cos(radians);
+    sin[kMaxMultiple + 1] = std::sin(radians);
+    for (int n = 2; n <= kMaxMultiple; ++n) {
+      const int half = n / 2, rest = n - half;
+      cos[kMaxMultiple + n] = cos[kMaxMultiple + half] * cos[kMaxMultiple + rest] -
+                              sin[kMaxMultiple + half] * sin[kMaxMultiple + rest];
+      sin[kMaxMultiple + n] = sin[kMaxMultiple + half] * cos[kMaxMultiple + rest] +
+                              cos[kMaxMultiple + half] * sin[kMaxMultiple + rest];
+    }
+    for (int n = 1; n <= kMaxMultiple; ++n) {
+      cos[kMaxMultiple - n] = cos[kMaxMultiple + n];
+      sin[kMaxMultiple - n] = -sin[kMaxMultiple + n];
+    }
+  }
+};
+
+// The sine series sum of coefficient x sin(a first + b second + c third + f fourth).
+template <std::size_t N>
+double sumSeries(const std::array<SeriesTerm, N>& terms, const Multiples& first,
+                 const Multiples& second, const Multiples& third, const Multiples& fourth) {
+  double sum = 0.0;
+  for (const SeriesTerm& term : terms) {
+    const int i = kMaxMultiple + term.a, j = kMaxMultiple + term.b;
+    const int k = kMaxMultiple + term.c, m = kMaxMultiple + term.f;
+    const double c1 = first.cos[i] * second.cos[j] - first.sin[i] * second.sin[j];
+    const double s1 = first.sin[i] * second.cos[j] + first.cos[i] * second.sin[j];
+    const double c2 = third.cos[k] * fourth.cos[m] - third.sin[k] * fourth.sin[m];
+    const double s2 = third.sin[k] * fourth.cos[m] + third.cos[k] * fourth.sin[m];
+    sum += term.coefficient * (s1 * c2 + c1 * s2);
+  }
+  return sum;
 }
 
 // MoonCalc's series take the multiples of (l, s, F, D): the Moon's and the Sun's anomalies, the
@@ -89,6 +129,20 @@ constexpr std::array<SeriesTerm, 71> kExactMoonTerms = {{
     {0, -1, 3, 0, 0.68},    {-2, 0, 2, 2, 0.557},    {-2, 0, 2, -2, 0.538},
 }};
 
+// Every row filled (a short initialiser would leave zero rows) and within the multiples kept.
+template <std::size_t N>
+constexpr bool wellFormed(const std::array<SeriesTerm, N>& terms) {
+  for (const SeriesTerm& t : terms) {
+    if (t.coefficient == 0.0) return false;
+    for (int n : {t.a, t.b, t.c, t.f}) {
+      if (n < -kMaxMultiple || n > kMaxMultiple) return false;
+    }
+  }
+  return true;
+}
+static_assert(wellFormed(kMoonLongitudeTerms) && wellFormed(kMoonLatitudeTerms) &&
+              wellFormed(kTrueNodeTerms) && wellFormed(kExactMoonTerms));
+
 struct LunarAngles {
   double om, l, d, g, m, l1, nut, m1;
 };
@@ -139,8 +193,8 @@ void MoonCalc(uint8_t NodeMode, double* LonOnlyResult, int32_t LonOnly, double Z
   const double f = static_cast<double>(foldTurnsExtended((lm - om) / 3600.0L));
   const double d = static_cast<double>(foldTurnsExtended(dm / 3600.0L));
 
-  double sum = 0.0;
-  for (const SeriesTerm& term : kMoonLongitudeTerms) sum += evaluate(term, l, s, f, d);
+  const Multiples ml(l), ms(s), mf(f), md(d);
+  const double sum = sumSeries(kMoonLongitudeTerms, ml, ms, mf, md);
   const double longitude = static_cast<double>(foldTurnsExtended((lm + sum) / 3600.0L));
 
   // Only the one result: the node and the latitude stay as the caller had them.
@@ -155,8 +209,7 @@ void MoonCalc(uint8_t NodeMode, double* LonOnlyResult, int32_t LonOnly, double Z
 
   double node;
   if (NodeMode == 0) {
-    double corrections = 0.0;
-    for (const SeriesTerm& term : kTrueNodeTerms) corrections += evaluate(term, l, s, f, d);
+    const double corrections = sumSeries(kTrueNodeTerms, ml, ms, mf, md);
     node = static_cast<double>(foldTurnsExtended((om + corrections) / 3600.0L));
   } else {
     // Any mode but the true node gives the mean node, so the result is always defined.
@@ -168,8 +221,7 @@ void MoonCalc(uint8_t NodeMode, double* LonOnlyResult, int32_t LonOnly, double Z
   if (node < 0) node += 360.0;
   *NodeLon = node;
 
-  double latitude = 0.0;
-  for (const SeriesTerm& term : kMoonLatitudeTerms) latitude += evaluate(term, l, s, f, d);
+  const double latitude = sumSeries(kMoonLatitudeTerms, ml, ms, mf, md);
   const double folded = foldTurns(std::fabs(latitude) / 3600.0);
   *MoonLat = latitude < 0 ? -folded : folded;
 }
@@ -234,10 +286,8 @@ void ExactMoon(double* MoonLon, double ZodiacOffset, double T) {
   latitudeArgument +=
       (0.21 * a1 + a2 - 88.699 * a3 - 15.58 * sinDeg(a.om + 275.05 - 2.3 * T)) / 3600.0;
 
-  double sum = 0.0;
-  for (const SeriesTerm& term : kExactMoonTerms) {
-    sum += evaluate(term, a.d, a.m, anomaly, latitudeArgument);
-  }
+  const double sum = sumSeries(kExactMoonTerms, Multiples(a.d), Multiples(a.m), Multiples(anomaly),
+                               Multiples(latitudeArgument));
   *MoonLon = foldTurns(ZodiacOffset + meanLongitude + sum / 3600.0 + a.nut);
 }
 
