@@ -75,15 +75,19 @@ constexpr const char* kPolarReason =
     "so near the pole part of the ecliptic never rises or sets, and this system's cusps do not "
     "exist there";
 
-// Arc sine through the library's own export, with a failure that names the house system.
+// x rounded to the 40 significant bits a Real6 keeps (Veltkamp split; exact IEEE steps, no
+// contraction).
+inline double roundToReal6(double x) {
+  const double c = x * 8193.0;  // 2^13 + 1
+  return c - (c - x);
+}
+
+// The ArcSin export's value (argument and result rounded to Real6) at a fraction of its cost:
+// Placidus calls it in every round of its search. The failure names the house system.
 double houseArcSin(double x, const char* system, double latitude, double siderealTime) {
-  if (!(std::fabs(x) < 1.0)) raiseNoCusps(system, latitude, siderealTime, kPolarReason);
-  try {
-    return ArcSin(x);
-  } catch (const EphemArithmeticError&) {
-    // Real6 rounding can carry |x| just below 1 onto 1.
-    raiseNoCusps(system, latitude, siderealTime, kPolarReason);
-  }
+  const double rounded = roundToReal6(x);
+  if (!(std::fabs(rounded) < 1.0)) raiseNoCusps(system, latitude, siderealTime, kPolarReason);
+  return roundToReal6(std::asin(rounded));
 }
 
 // Arctangent of n/d, then a half turn when negative and another when the test value is negative:
@@ -121,10 +125,17 @@ void overwriteAngles(double* cusps, Angles angles) {
   if (cusps[4] >= 360.0) cusps[4] -= 360.0;
 }
 
-// Ecliptic longitude (radians) of the point with oblique ascension s under pole height pole.
-inline double obliqueToLongitude(double s, double pole, double eps) {
-  const double a = std::atan(std::tan(pole) / std::cos(s));
-  return halfTurn(std::cos(a) * std::tan(s), std::cos(a + eps), std::sin(s));
+// Ecliptic longitude (radians) of the point with oblique ascension s under a pole of tangent
+// tanPole: A = arctan(tanPole / cos s), then the arctangent of cos A tan s / cos(A + eps). cos A
+// and sin A follow from tan A without further trigonometric calls (A lies within a quarter turn of
+// 0).
+inline double obliqueToLongitude(double s, double tanPole, double cosEps, double sinEps) {
+  const double sinS = std::sin(s);
+  const double cosS = std::cos(s);
+  const double tanA = tanPole / cosS;
+  const double cosA = 1.0 / std::sqrt(1.0 + tanA * tanA);
+  const double sinA = tanA * cosA;
+  return halfTurn(cosA * (sinS / cosS), cosA * cosEps - sinA * sinEps, sinS);
 }
 
 inline double reduceTurn(double x) { return x - kTwoPi * std::trunc(x / kTwoPi); }
@@ -137,38 +148,77 @@ inline double plus180Below360(double x) {
 
 enum class HourAngleSystem { Regiomontanus, Campanus, Meridian, Morinus };
 
-// The four systems that divide a circle through the meridian by hour angles from it.
+// The hour angles H = 30 n + 60 degrees of cusps 1 to 6, with the sine and tangent of Campanus'
+// H = 30 n + 60.000001 degrees, computed once.
+struct HourAngleTable {
+  double h[7];
+  double sinH[7];
+  double sinCampanus[7];
+  double tanCampanus[7];
+};
+
+const HourAngleTable& hourAngles() {
+  static const HourAngleTable table = [] {
+    HourAngleTable t{};
+    for (int n = 1; n <= 6; ++n) {
+      t.h[n] = (30.0 * n + 60.0) * kDegToRad;
+      t.sinH[n] = std::sin(t.h[n]);
+      // 60.000001 keeps tan H finite on the meridian and the horizon.
+      const double campanus = (30.0 * n + 60.000001) * kDegToRad;
+      t.sinCampanus[n] = std::sin(campanus);
+      t.tanCampanus[n] = std::tan(campanus);
+    }
+    return t;
+  }();
+  return table;
+}
+
+// Cusp n + 6 lies half a turn of H beyond cusp n: numerator and denominator of its arctangent both
+// change sign, so it shares the quotient and differs only in the half-turn test.
+inline void cuspPair(double n, double d, double test, double& cusp, double& opposite) {
+  double a = std::atan(n / d);
+  if (a < 0) a += kPi;
+  cusp = test < 0 ? a + kPi : a;
+  opposite = -test < 0 ? a + kPi : a;
+}
+
+// The four systems that divide a circle through the meridian by hour angles from it. The sine of
+// RAMC + H is taken directly, not by the addition theorem: that could return an exact zero at
+// round sidereal times, where the half-turn test would put the cusp half a turn off.
 void hourAngleCusps(HourAngleSystem system, double* cusps, double ramc, double phi, double eps,
                     double zodiacOffset) {
+  const HourAngleTable& table = hourAngles();
   const double cosEps = std::cos(eps);
   const double sinEps = std::sin(eps);
   const double tanPhi = std::tan(phi);
   const double cosPhi = std::cos(phi);
-  for (int n = 1; n <= 12; ++n) {
-    double result;
+  double radians[13];
+  for (int n = 1; n <= 6; ++n) {
     if (system == HourAngleSystem::Campanus) {
-      // 60.000001 keeps tan H finite on the meridian and the horizon.
-      const double h = (30.0 * n + 60.000001) * kDegToRad;
-      const double t = halfTurn(std::tan(h) * cosPhi, 1.0, std::sin(h));
+      const double t = halfTurn(table.tanCampanus[n] * cosPhi, 1.0, table.sinCampanus[n]);
       const double sinRt = std::sin(ramc + t);
-      result = halfTurn(sinRt, std::cos(ramc + t) * cosEps - std::sin(t) * tanPhi * sinEps, sinRt);
-    } else {
-      const double h = (30.0 * n + 60.0) * kDegToRad;
-      const double sinRh = std::sin(ramc + h);
-      const double cosRh = std::cos(ramc + h);
-      switch (system) {
-        case HourAngleSystem::Regiomontanus:
-          result = halfTurn(sinRh, cosRh * cosEps - std::sin(h) * tanPhi * sinEps, sinRh);
-          break;
-        case HourAngleSystem::Meridian:
-          result = halfTurn(sinRh, cosRh * cosEps, sinRh);
-          break;
-        default:
-          result = halfTurn(sinRh * cosEps, cosRh, sinRh);
-          break;
-      }
+      const double cosRt = std::cos(ramc + t);
+      cuspPair(sinRt, cosRt * cosEps - std::sin(t) * tanPhi * sinEps, sinRt, radians[n],
+               radians[n + 6]);
+      continue;
     }
-    double degrees = result * kRadToDeg + zodiacOffset;
+    const double sinRh = std::sin(ramc + table.h[n]);
+    const double cosRh = std::cos(ramc + table.h[n]);
+    switch (system) {
+      case HourAngleSystem::Regiomontanus:
+        cuspPair(sinRh, cosRh * cosEps - table.sinH[n] * tanPhi * sinEps, sinRh, radians[n],
+                 radians[n + 6]);
+        break;
+      case HourAngleSystem::Meridian:
+        cuspPair(sinRh, cosRh * cosEps, sinRh, radians[n], radians[n + 6]);
+        break;
+      default:
+        cuspPair(sinRh * cosEps, cosRh, sinRh, radians[n], radians[n + 6]);
+        break;
+    }
+  }
+  for (int n = 1; n <= 12; ++n) {
+    double degrees = radians[n] * kRadToDeg + zodiacOffset;
     if (system == HourAngleSystem::Campanus) {
       if (degrees <= 360.0) degrees += 360.0;
     } else if (degrees < 0) {
@@ -222,8 +272,12 @@ void PlacHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lat
       r = next;
       if (settled) break;
     }
+    const double rDegrees = r * kRadToDeg;
     double lambda = std::atan(std::tan(r) / cosEps) * kRadToDeg;
-    lambda -= 180.0 * std::trunc((r * kRadToDeg + 90.0) / 180.0);
+    lambda -= 180.0 * std::trunc((rDegrees + 90.0) / 180.0);
+    // Where R lies on a quarter turn (round sidereal times) tan R and the rounded R in degrees can
+    // disagree on the side, leaving the cusp half a turn away from R: bring it back.
+    if (std::fabs(ephem::detail::foldSigned180(lambda - rDegrees)) > 90.0) lambda += 180.0;
     lambda = foldTurns(lambda);
     Cusps[n] = lambda;
     Cusps[n + 6] = foldTurns(lambda + 180.0);
@@ -247,9 +301,12 @@ void KochHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lat
   const double d = houseArcSin(std::sin(ramc) * std::tan(phi) * std::tan(Obliquity), "Koch",
                                Latitude, SiderealTime);
   const double step = (kPi / 2.0 + d) / 3.0;
+  const double tanPhi = std::tan(phi);
+  const double cosEps = std::cos(Obliquity);
+  const double sinEps = std::sin(Obliquity);
   double s = ramc - d;
   for (int k = 1; k <= 6; ++k) {
-    double lambda = obliqueToLongitude(s, phi, Obliquity) * kRadToDeg;
+    double lambda = obliqueToLongitude(s, tanPhi, cosEps, sinEps) * kRadToDeg;
     s += step;
     if (lambda < 0) lambda += 360.0;
     lambda += ZodiacOffset;
@@ -271,19 +328,23 @@ void TopHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lati
   const double ramc = SiderealTime * 15.0 * kDegToRad;
   const double phi = Latitude * kDegToRad;
   const Angles angles = ascMc(ramc, phi, Obliquity, ZodiacOffset);
-  const double pole1 = std::atan(std::tan(phi) / 3.0);
-  const double pole2 = std::atan(2.0 * std::tan(phi) / 3.0);
-  const auto cusp = [&](int steps, double pole) {
-    return obliqueToLongitude(reduceTurn(ramc + steps * kThirtyDegrees), pole, Obliquity);
+  // Pole heights P1 = arctan(tan(phi) / 3) and P2 = arctan(2 tan(phi) / 3), kept as tangents.
+  const double tanPhi = std::tan(phi);
+  const double tanPole1 = tanPhi / 3.0;
+  const double tanPole2 = 2.0 * tanPhi / 3.0;
+  const double cosEps = std::cos(Obliquity);
+  const double sinEps = std::sin(Obliquity);
+  const auto cusp = [&](int steps, double tanPole) {
+    return obliqueToLongitude(reduceTurn(ramc + steps * kThirtyDegrees), tanPole, cosEps, sinEps);
   };
   // Element 4 comes from the Midheaven in the angle overwrite; whatever the caller left there is
   // never read.
   double radians[7] = {};
-  radians[5] = reduceTurn(cusp(1, pole1) + kPi);
-  radians[6] = reduceTurn(cusp(2, pole2) + kPi);
-  radians[1] = cusp(3, phi);
-  radians[2] = cusp(4, pole2);
-  radians[3] = cusp(5, pole1);
+  radians[5] = reduceTurn(cusp(1, tanPole1) + kPi);
+  radians[6] = reduceTurn(cusp(2, tanPole2) + kPi);
+  radians[1] = cusp(3, tanPhi);
+  radians[2] = cusp(4, tanPole2);
+  radians[3] = cusp(5, tanPole1);
   for (int n : {1, 2, 3, 5, 6}) {
     double degrees = ZodiacOffset + radians[n] * kRadToDeg;
     if (degrees < 0) degrees += 360.0;
