@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -26,6 +27,12 @@ std::string_view Trim(std::string_view s) {
 }
 
 char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = FoldCase(c);
+  return out;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -187,7 +194,27 @@ IniDocument IniDocument::Parse(std::string_view text) {
     }
     text.remove_prefix(nl + 1);
   }
+  doc.Reindex();
   return doc;
+}
+
+void IniDocument::Reindex() {
+  index_.clear();
+  std::set<std::string> seenSections;
+  std::string section;
+  bool searchable = false;  // only the first section of a name is searched
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const std::string_view text = lines_[i].text;
+    if (const auto name = SectionName(text)) {
+      section = Lower(*name);
+      searchable = seenSections.insert(section).second;
+      continue;
+    }
+    if (!searchable) continue;
+    if (const auto parsed = ParseKeyLine(text)) {
+      index_.try_emplace({section, Lower(parsed->key)}, i);
+    }
+  }
 }
 
 std::string IniDocument::Serialize() const {
@@ -200,24 +227,12 @@ std::string IniDocument::Serialize() const {
 }
 
 std::optional<std::string> IniDocument::Find(std::string_view section, std::string_view key) const {
-  section = Trim(section);
-  key = Trim(key);
-  bool inside = false;
-  for (const Line& line : lines_) {
-    if (const auto name = SectionName(line.text)) {
-      if (inside) break;  // only the first section of that name counts
-      inside = SameName(*name, section);
-      continue;
-    }
-    if (!inside) continue;
-    const auto parsed = ParseKeyLine(line.text);
-    if (parsed && SameName(parsed->key, key)) {
-      std::string_view value = Trim(std::string_view(line.text).substr(parsed->valueStart));
-      if (value.size() > kIniValueLimit) value = value.substr(0, kIniValueLimit);
-      return std::string(value);
-    }
-  }
-  return std::nullopt;
+  const auto found = index_.find({Lower(Trim(section)), Lower(Trim(key))});
+  if (found == index_.end()) return std::nullopt;
+  const std::string_view line = lines_[found->second].text;
+  std::string_view value = Trim(line.substr(ParseKeyLine(line)->valueStart));
+  if (value.size() > kIniValueLimit) value = value.substr(0, kIniValueLimit);
+  return std::string(value);
 }
 
 std::string IniDocument::ReadString(std::string_view section, std::string_view key,
@@ -277,6 +292,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     if (end > 0 && !Trim(lines_.back().text).empty()) insertAt(end++, "");
     insertAt(end, "[" + std::string(section) + "]");
     insertAt(end + 1, std::string(key) + "=" + clean);
+    Reindex();
     return;
   }
   std::size_t after = *header + 1;  // where a new key goes: after the section's last key
@@ -287,11 +303,12 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     if (!parsed) continue;
     if (SameName(parsed->key, key)) {
       line.text = line.text.substr(0, parsed->valueStart) + clean;
-      return;
+      return;  // the line still holds the same key, so the index stands
     }
     after = i + 1;
   }
   insertAt(after, std::string(key) + "=" + clean);
+  Reindex();
 }
 
 IniFile::IniFile() : path_(DefaultPath()) {}

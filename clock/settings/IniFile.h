@@ -6,10 +6,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Raised when the settings file cannot be written; the text is "Unable to write to <path>".
@@ -54,7 +56,11 @@ class IniDocument {
     std::string text;  // without its line ending
     std::string eol;   // "\n", "\r\n" or "" for a last line without one
   };
+  void Reindex();
+
   std::vector<Line> lines_;
+  // (section, key) in lower case to the line of the first such key in the first such section.
+  std::map<std::pair<std::string, std::string>, std::size_t> index_;
 };
 
 class IniFile {

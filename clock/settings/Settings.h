@@ -98,6 +98,8 @@ struct Settings {
 
   // Section Natal: longitudes in degrees, 0 to below 360, by point 1..14.
   std::array<double, kPointCount + 1> NatalPos{};
+
+  bool operator==(const Settings&) const = default;
 };
 
 // Planet glyph font size: Trunc(Size x 0.2 x W / 576) + 1 in extended precision, W the wheel

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
+
+#include "settings/IniFile.h"
+#include "settings/Settings.h"
+#include "settings/temp_config.h"
+
+namespace {
+
+constexpr int kWheel = 576;
+
+Settings Load(const TempConfig& config, const std::string& contents, int biasMinutes = 0) {
+  config.Write(contents);
+  Settings s;
+  s.Color = 12345;  // every field must be replaced, not merely defaulted when already default
+  s.NatalPos.fill(7.0);
+  s.ClockGeometry = {9, 9, 9, 9};
+  LoadSettings(IniFile(), s, kWheel, biasMinutes);
+  return s;
+}
+
+TEST(LoadSettings, NoFileGivesTheDocumentedDefaults) {
+  TempConfig config;
+  Settings s;
+  s.Show.fill(false);
+  s.UseAspects.fill(true);
+  LoadSettings(IniFile(), s, kWheel, -60);  // a zone one hour east of Greenwich
+  Settings expected;
+  expected.ZoneOffset = 1.0;
+  EXPECT_EQ(s.LatDeg, 0);
+  EXPECT_EQ(s.HouseCode, 1) << "Placidus";
+  EXPECT_EQ(s.SiderealZodiac, 0);
+  EXPECT_EQ(s.HelioMode, 0);
+  EXPECT_EQ(s.GlyphSize, 13);
+  EXPECT_DOUBLE_EQ(s.TransitOrb, 1.0 + 1.0 / 60.0);
+  EXPECT_EQ(s.Show, expected.Show);
+  EXPECT_EQ(s.AspectTo, expected.AspectTo);
+  EXPECT_EQ(s.AspectFrom, expected.AspectFrom);
+  EXPECT_EQ(s.DoLine, expected.DoLine);
+  EXPECT_EQ(s.UseAspects, expected.UseAspects);
+  EXPECT_EQ(s.ClockGeometry, (WindowGeometry{1, 1, 576, 545}));
+  EXPECT_EQ(s.ATNGeometry, (WindowGeometry{76, 400, 279, 187}));
+  EXPECT_EQ(s.ATTGeometry, (WindowGeometry{376, 400, 279, 187}));
+  EXPECT_TRUE(s == expected) << "a field the loader forgets shows up here";
+}
+
+TEST(LoadSettings, KeysReadWithTheirEncodings) {
+  TempConfig config;
+  const Settings s = Load(config,
+                          "[Setting]\nGlyphs=0x2\nCusps=$1\nColor=  $FF00zz\nLogTN=5\n"
+                          "[Custom]\nAspect=0x1F\nDegree=31abc\nMinute=\nDegreeN=2\nMinuteN=30\n"
+                          "[show]\nheliocentric=1\nSun=0\nNode=1\nText=-1\nTop=-20\n"
+                          "[VOC]\nDo30=0\nColor=255\n[Wheel]\nALCopposition=16711680\n"
+                          "ALScustom=3\nALSsquare=70000\n[UseAspects]\nsemisextile=0\n");
+  EXPECT_EQ(s.Glyphs, 2);
+  EXPECT_EQ(s.Cusps, 1);
+  EXPECT_EQ(s.Color, 0xFF00);
+  EXPECT_TRUE(s.LogTN);
+  EXPECT_EQ(s.CustomAngle, 31);
+  EXPECT_DOUBLE_EQ(s.TransitOrb, 1.0 + 1.0 / 60.0) << "31abc and an empty value read the default";
+  EXPECT_DOUBLE_EQ(s.NatalOrb, 2.5);
+  EXPECT_EQ(s.HelioMode, 1);
+  EXPECT_FALSE(s.Show[1]);
+  EXPECT_TRUE(s.Show[11]);
+  EXPECT_FALSE(s.Show[13]);
+  EXPECT_TRUE(s.TextMode);
+  EXPECT_EQ(s.ClockGeometry.Top, -20);
+  EXPECT_FALSE(s.Do30);
+  EXPECT_EQ(s.VOCColor, 255);
+  EXPECT_EQ(s.LineColor[10], 16711680);
+  EXPECT_EQ(s.LineStyle[11], 3);
+  EXPECT_EQ(s.LineStyle[5], 0) << "a style beyond 16 bits reads the default";
+  EXPECT_FALSE(s.UseAspects[1]);
+}
+
+TEST(LoadSettings, HouseCodeFromTheStoredSystem) {
+  TempConfig config;
+  const struct {
+    const char* houses;
+    int code;
+  } rows[] = {{"0", 1}, {"1", 2}, {"2", 9}, {"3", 4},  {"4", 5},   {"5", 6},   {"6", 7},
+              {"7", 8}, {"8", 9}, {"9", 0}, {"-1", 0}, {"255", 0}, {"256", 0}, {"x", 1}};
+  for (const auto& r : rows) {
+    const Settings s = Load(config, std::string("[Setting]\nHouses=") + r.houses + "\n");
+    EXPECT_EQ(s.HouseCode, r.code) << "Houses=" << r.houses;
+  }
+}
+
+TEST(LoadSettings, PlaceAndTimeZone) {
+  TempConfig config;
+  const struct {
+    const char* name;
+    const char* place;
+    int bias;
+    int latDeg, latMin, longDeg, longMin;
+    double zone;
+  } rows[] = {
+      {"south east by default", "LatD=51\nLatM=30\nLongD=7\nLongM=5\n", 0, -51, -30, -7, -5, 0},
+      {"north west", "LatD=51\nLatM=30\nNS=1\nLongD=7\nLongM=5\nEW=1\n", 300, 51, 30, 7, 5, -5},
+      {"NS 2 counts as north", "LatD=10\nNS=2\nEW=3\nLongD=4\n", 0, 10, 0, 4, 0, 0},
+      {"summer moves the zone an hour east", "Summer=1\n", 300, 0, 0, 0, 0, -4},
+      {"manual zone east", "ManualZone=1\nZoneH=5\nZoneM=30\nEW=0\nSummer=1\n", 60, 0, 0, 0, 0,
+       5.5},
+      {"manual zone west", "ManualZone=1\nZoneH=5\nZoneM=30\nEW=1\nSummer=1\n", 60, 0, 0, 0, 0,
+       -5.5},
+      {"absurd manual zone held within a day", "ManualZone=1\nZoneH=1000\nEW=1\n", 0, 0, 0, 0, 0,
+       -24},
+      {"most negative latitude does not overflow", "LatD=-2147483648\n", 0, 2147483647, 0, 0, 0, 0},
+  };
+  for (const auto& r : rows) {
+    const Settings s = Load(config, std::string("[Place]\n") + r.place, r.bias);
+    EXPECT_EQ(s.LatDeg, r.latDeg) << r.name;
+    EXPECT_EQ(s.LatMin, r.latMin) << r.name;
+    EXPECT_EQ(s.LongDeg, r.longDeg) << r.name;
+    EXPECT_EQ(s.LongMin, r.longMin) << r.name;
+    EXPECT_DOUBLE_EQ(s.ZoneOffset, r.zone) << r.name;
+  }
+}
+
+TEST(LoadSettings, SizesAndGeometryStayDrawable) {
+  TempConfig config;
+  Settings s = Load(config, "[Setting]\nSize=-5\n[Show]\nHeight=0\nWidth=99999999\n");
+  EXPECT_EQ(s.Size, 0);
+  EXPECT_EQ(s.GlyphSize, 1);
+  EXPECT_EQ(s.ClockGeometry.Height, 1);
+  EXPECT_EQ(s.ClockGeometry.Width, 16384);
+  s = Load(config, "[Setting]\nSize=70000\n");
+  EXPECT_EQ(s.Size, 1000);
+}
+
+TEST(GlyphSize, TruncatedInExtendedPrecision) {
+  const struct {
+    int size, width, glyph;
+  } rows[] = {{63, 576, 13}, {25, 576, 6}, {100, 576, 21},          {63, 1152, 26},
+              {63, 0, 1},    {63, -5, 1},  {1000, 100000000, 65535}};
+  for (const auto& r : rows) {
+    EXPECT_EQ(GlyphSizeFor(static_cast<std::uint16_t>(r.size), r.width), r.glyph)
+        << r.size << " on " << r.width;
+  }
+}
+
+TEST(NatalReal, WrittenInTheFixedScientificForm) {
+  const struct {
+    double value;
+    const char* text;
+  } rows[] = {
+      {123.5, " 1.23500000000000E+0002"},        {0.0, " 0.00000000000000E+0000"},
+      {-0.25, "-2.50000000000000E-0001"},        {359.99999999999994, " 3.60000000000000E+0002"},
+      {1e-300, " 1.00000000000000E-0300"},       {1.0 / 3.0, " 3.33333333333333E-0001"},
+      {std::nan(""), " 0.00000000000000E+0000"},
+  };
+  for (const auto& r : rows) {
+    const std::string text = FormatNatalReal(r.value);
+    EXPECT_EQ(text, r.text) << r.value;
+    EXPECT_EQ(text.size(), 23u);
+  }
+}
+
+TEST(NatalReal, LenientConversion) {
+  const struct {
+    const char* text;
+    double value;
+  } rows[] = {{" 1.23500000000000E+0002", 123.5},
+              {"12.5", 12.5},
+              {"+7", 7},
+              {"-1e2", -100},
+              {".5", 0.5},
+              {"5.", 5},
+              {"12.5deg", 12.5},
+              {"3e", 3},
+              {"3e+", 3},
+              {"", 0},
+              {"abc", 0},
+              {"-", 0},
+              {"inf", 0},
+              {"nan", 0},
+              {"0x10", 0},
+              {"1e999", 0}};
+  for (const auto& r : rows) EXPECT_DOUBLE_EQ(ParseLenientReal(r.text), r.value) << r.text;
+}
+
+TEST(LenientInteger, PlanetColourConversion) {
+  const struct {
+    const char* text;
+    std::int32_t value;
+  } rows[] = {
+      {"255", 255}, {"  -3", -3}, {"$ff", 255}, {"$FFFFFFFF", -1},         {"16777215x", 16777215},
+      {"", 0},      {"abc", 0},   {"0x1F", 0},  {"99999999999", 999999999}};
+  for (const auto& r : rows) EXPECT_EQ(ParseLenientInteger(r.text), r.value) << r.text;
+}
+
+TEST(LoadSettings, NatalPositionsKeepFifteenDigitsAndStayWithinOneTurn) {
+  TempConfig config;
+  const double exact = 123.456789012345678;
+  std::string natal = "[Natal]\nPlanet1=" + FormatNatalReal(exact) +
+                      "\nPlanet2=370.5\nPlanet3=-10\nPlanet4=1e308\nPlanet5=garbage\nplanet14=42\n";
+  const Settings s = Load(config, natal);
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "%.14e", exact);
+  EXPECT_EQ(s.NatalPos[1], std::stod(digits));
+  EXPECT_NEAR(s.NatalPos[1], exact, 1e-12);
+  EXPECT_DOUBLE_EQ(s.NatalPos[2], 10.5);
+  EXPECT_DOUBLE_EQ(s.NatalPos[3], 350.0);
+  EXPECT_GE(s.NatalPos[4], 0.0);
+  EXPECT_LT(s.NatalPos[4], 360.0);
+  EXPECT_EQ(s.NatalPos[5], 0.0);
+  EXPECT_EQ(s.NatalPos[6], 0.0);
+  EXPECT_EQ(s.NatalPos[14], 42.0);
+}
+
+}  // namespace
