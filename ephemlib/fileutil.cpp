@@ -247,6 +247,10 @@ void CopyFile(const char* Source, const char* Dest) {
   // The new contents go to a temporary file that replaces the destination only when complete,
   // so a failed copy never leaves a half-written destination behind.
   const std::string target = finalPath(dest);
+  // Renaming could replace a file the caller may not write; refuse it as opening it would.
+  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
+    raiseIo("create the destination", dest, errno);
+  }
   std::string tempPath;
   Fd out(createTemporary(target, tempPath));
   if (out.get() < 0) raiseIo("create the destination", dest, errno);

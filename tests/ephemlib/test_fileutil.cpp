@@ -151,6 +151,15 @@ TEST_F(FileUtil, FailuresNameThePathAndTheSystemsReasonAndLeaveNoDestination) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 3) << "no temporary left behind";
 }
 
+TEST_F(FileUtil, ReadOnlyDestinationIsNotReplaced) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+  write(path("source"), bytesOf("new"));
+  write(path("dest"), bytesOf("old"));
+  ::chmod(path("dest").c_str(), 0444);
+  EXPECT_THROW(CopyFile(path("source").c_str(), path("dest").c_str()), EphemIoError);
+  EXPECT_EQ(read(path("dest")), bytesOf("old"));
+}
+
 TEST_F(FileUtil, DirExistsWantsTheTrailingSeparatorAndADirectory) {
   write(path("file"), bytesOf("x"));
   const struct {
