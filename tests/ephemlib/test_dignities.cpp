@@ -77,18 +77,6 @@ TEST(EssentialDignities, FindMutualReceptionsOnlyBetweenRulers) {
   for (int n = 1; n <= 12; ++n) EXPECT_EQ(d.receptions[n], expected[n]) << "planet " << n;
 }
 
-TEST(EssentialDignities, LeaveSlotZeroAndRefuseShortArrays) {
-  Points p = neutral();
-  Dignities d;
-  d.texts[0] = 0x77;
-  d.receptions[0] = 0x77;
-  EssentialDignities(p.data(), 14, d.texts.data(), 12, d.receptions.data(), 12);
-  EXPECT_EQ(d.texts[0], 0x77);
-  EXPECT_EQ(d.receptions[0], 0x77);
-  EXPECT_THROW(EssentialDignities(p.data(), 14, d.texts.data(), 11, d.receptions.data(), 12),
-               EphemArithmeticError);
-}
-
 TEST(GetQualities, CountWeightedPointsPerQualityAndElement) {
   std::array<uint8_t, 13> counts{};
   std::array<uint8_t, 15> weights{};
