@@ -1,0 +1,254 @@
+#include "wheel/QtSurface.h"
+
+#include <QCoreApplication>
+#include <QPainterPath>
+#include <QRegion>
+#include <cmath>
+
+#include "wheel/GlyphFont.h"
+
+namespace {
+
+QColor ToQColor(Colour colour) {
+  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                static_cast<int>((colour >> 16) & 0xFF));
+}
+
+// The image's pixel value (0x00RRGGBB once alpha is masked) for a colour.
+QRgb ToRgb(Colour colour) { return ToQColor(colour).rgb() & 0x00FFFFFFu; }
+
+Qt::PenStyle ToQtPenStyle(PenStyle style) {
+  switch (style) {
+    case PenStyle::Solid:
+      return Qt::SolidLine;
+    case PenStyle::Dot:
+      return Qt::DotLine;
+    case PenStyle::Dash:
+      return Qt::DashLine;
+    case PenStyle::DashDot:
+      return Qt::DashDotLine;
+    case PenStyle::Clear:
+      return Qt::NoPen;
+  }
+  return Qt::SolidLine;
+}
+
+struct Seed {
+  int x;
+  int y;
+};
+
+}  // namespace
+
+QtSurface::QtSurface(QImage& image, QPaintDevice* mirror) : image_(image) {
+  if (image_.format() != QImage::Format_RGB32 && image_.format() != QImage::Format_ARGB32 &&
+      image_.format() != QImage::Format_ARGB32_Premultiplied) {
+    const qreal ratio = image_.devicePixelRatio();
+    image_ = image_.convertToFormat(QImage::Format_RGB32);
+    image_.setDevicePixelRatio(ratio);
+  }
+  raster_.begin(&image_);
+  raster_.setRenderHint(QPainter::Antialiasing, false);
+  raster_.setRenderHint(QPainter::TextAntialiasing, true);
+  if (mirror != nullptr) {
+    mirror_ = std::make_unique<QPainter>(mirror);
+    mirror_->setRenderHint(QPainter::Antialiasing, true);
+  }
+  yield_ = [] {
+    if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+  };
+}
+
+QtSurface::~QtSurface() {
+  if (mirror_) mirror_->end();
+  raster_.end();
+}
+
+void QtSurface::SetYieldHandler(std::function<void()> handler) { yield_ = std::move(handler); }
+
+void QtSurface::SetPenColour(Colour colour) {
+  penColour_ = colour;
+  penDirty_ = true;
+}
+
+void QtSurface::SetPenWidth(int width) {
+  penWidth_ = width;
+  penDirty_ = true;
+}
+
+void QtSurface::SetPenStyle(PenStyle style) {
+  penStyle_ = style;
+  penDirty_ = true;
+}
+
+void QtSurface::SetBrushColour(Colour colour) {
+  brushColour_ = colour;
+  brushDirty_ = true;
+}
+
+void QtSurface::SetBrushStyle(BrushStyle style) {
+  brushStyle_ = style;
+  brushDirty_ = true;
+}
+
+void QtSurface::SetFontFace(FontFace face) {
+  if (face == face_) return;
+  face_ = face;
+  fonts_[0].reset();
+  fonts_[1].reset();
+}
+
+void QtSurface::SetFontSize(int points) {
+  if (points == fontPoints_) return;
+  fontPoints_ = points;
+  fonts_[0].reset();
+  fonts_[1].reset();
+}
+
+void QtSurface::SetFontColour(Colour colour) { fontColour_ = colour; }
+
+void QtSurface::ApplyPen() {
+  if (!penDirty_) return;
+  // Patterns apply to thin pens only; a wider patterned pen draws solid.
+  const PenStyle style =
+      penWidth_ > 1 && penStyle_ != PenStyle::Clear ? PenStyle::Solid : penStyle_;
+  QPen pen(ToQColor(penColour_), std::max(1, penWidth_), ToQtPenStyle(style),
+           penWidth_ > 1 ? Qt::RoundCap : Qt::FlatCap, Qt::RoundJoin);
+  raster_.setPen(pen);
+  if (mirror_) mirror_->setPen(pen);
+  penDirty_ = false;
+}
+
+void QtSurface::ApplyBrush() {
+  if (!brushDirty_) return;
+  const QBrush brush =
+      brushStyle_ == BrushStyle::Solid ? QBrush(ToQColor(brushColour_)) : QBrush(Qt::NoBrush);
+  raster_.setBrush(brush);
+  if (mirror_) mirror_->setBrush(brush);
+  brushDirty_ = false;
+}
+
+const QtSurface::FontChoice& QtSurface::FontFor(const QString& text) {
+  const bool signs = face_ == FontFace::Glyph && IsSignText(text);
+  std::optional<FontChoice>& slot = fonts_[signs ? 1 : 0];
+  if (!slot) {
+    const QFont font =
+        face_ == FontFace::Glyph ? GlyphFont(fontPoints_, text) : TextFont(fontPoints_);
+    slot.emplace(FontChoice{font, QFontMetrics(font)});
+  }
+  return *slot;
+}
+
+void QtSurface::Ellipse(int left, int top, int right, int bottom) {
+  ApplyPen();
+  ApplyBrush();
+  // The right and bottom edges lie just outside the shape, as the bounding box of a region.
+  const QRectF box(left, top, right - left - 1, bottom - top - 1);
+  raster_.drawEllipse(box);
+  if (mirror_) mirror_->drawEllipse(box);
+}
+
+void QtSurface::MoveTo(int x, int y) { penPosition_ = QPoint(x, y); }
+
+void QtSurface::LineTo(int x, int y) {
+  ApplyPen();
+  const QPoint to(x, y);
+  raster_.drawLine(penPosition_, to);
+  if (mirror_) mirror_->drawLine(penPosition_, to);
+  penPosition_ = to;
+}
+
+QPoint QtSurface::PenPosition() const { return penPosition_; }
+
+void QtSurface::TextOut(int x, int y, const QString& text) {
+  const FontChoice& choice = FontFor(text);
+  const int baseline = y + choice.metrics.ascent();
+  const QColor colour = ToQColor(fontColour_);
+  raster_.save();
+  raster_.setFont(choice.font);
+  raster_.setPen(colour);
+  raster_.drawText(x, baseline, text);
+  raster_.restore();
+  if (mirror_) {
+    // As outlines, so the picture does not depend on the viewer having the symbol fonts.
+    QPainterPath path;
+    path.addText(x, baseline, choice.font, text);
+    mirror_->fillPath(path, colour);
+  }
+}
+
+int QtSurface::TextWidth(const QString& text) {
+  return FontFor(text).metrics.horizontalAdvance(text);
+}
+
+int QtSurface::TextHeight(const QString& text) { return FontFor(text).metrics.height(); }
+
+void QtSurface::FloodFill(int x, int y, Colour colour, FillMode mode) {
+  const qreal ratio = image_.devicePixelRatio();
+  const int width = image_.width();
+  const int height = image_.height();
+  const int startX = static_cast<int>(std::floor(x * ratio));
+  const int startY = static_cast<int>(std::floor(y * ratio));
+  if (startX < 0 || startY < 0 || startX >= width || startY >= height) return;
+
+  const QRgb key = ToRgb(colour);
+  const QRgb paint = ToQColor(brushColour_).rgb();
+  const bool surfaceMode = mode == FillMode::Surface;
+  auto* bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  auto row = [&](int ry) { return reinterpret_cast<QRgb*>(bits + ry * stride); };
+  auto fills = [&](QRgb pixel) { return ((pixel & 0x00FFFFFFu) == key) == surfaceMode; };
+
+  if (!fills(row(startY)[startX])) return;
+  visited_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+  auto seen = [&](int sx, int sy) -> unsigned char& {
+    return visited_[static_cast<std::size_t>(sy) * static_cast<std::size_t>(width) +
+                    static_cast<std::size_t>(sx)];
+  };
+  auto open = [&](int sx, int sy) { return !seen(sx, sy) && fills(row(sy)[sx]); };
+
+  std::vector<QRect> spans;
+  std::vector<Seed> stack{{startX, startY}};
+  while (!stack.empty()) {
+    const Seed seed = stack.back();
+    stack.pop_back();
+    if (!open(seed.x, seed.y)) continue;
+    int left = seed.x;
+    int right = seed.x;
+    while (left > 0 && open(left - 1, seed.y)) --left;
+    while (right < width - 1 && open(right + 1, seed.y)) ++right;
+    QRgb* line = row(seed.y);
+    for (int i = left; i <= right; ++i) {
+      line[i] = paint;
+      seen(i, seed.y) = 1;
+    }
+    spans.emplace_back(left, seed.y, right - left + 1, 1);
+    for (const int ny : {seed.y - 1, seed.y + 1}) {
+      if (ny < 0 || ny >= height) continue;
+      bool inRun = false;
+      for (int i = left; i <= right; ++i) {
+        const bool fillable = open(i, ny);
+        if (fillable && !inRun) stack.push_back({i, ny});
+        inRun = fillable;
+      }
+    }
+  }
+  for (const QRect& span : spans) {
+    std::fill_n(&seen(span.x(), span.y()), span.width(), 0);
+  }
+
+  if (mirror_) {
+    QRegion region;
+    region.setRects(spans.data(), static_cast<int>(spans.size()));
+    QPainterPath path;
+    path.addRegion(region);
+    mirror_->save();
+    mirror_->scale(1 / ratio, 1 / ratio);
+    mirror_->fillPath(path.simplified(), ToQColor(brushColour_));
+    mirror_->restore();
+  }
+}
+
+void QtSurface::Yield() {
+  if (yield_) yield_();
+}

@@ -1,0 +1,82 @@
+// The drawing surface on a QPainter over a QImage. Lines and ellipses are drawn without
+// antialiasing, so the outlines that bound a flood fill are closed to a four-way fill; text is
+// antialiased.
+#ifndef HELIODIAL_QTSURFACE_H
+#define HELIODIAL_QTSURFACE_H
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPen>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "wheel/Surface.h"
+
+class QtSurface final : public Surface {
+ public:
+  // Draws on image in its device-independent pixels (the image's device-pixel ratio scales
+  // them). With a mirror device (an SVG generator), every operation is repeated there; a flood
+  // fill is worked out on the image and the mirror gets the filled region as a path, since a
+  // vector picture has no pixels to fill.
+  explicit QtSurface(QImage& image, QPaintDevice* mirror = nullptr);
+  ~QtSurface() override;
+  QtSurface(const QtSurface&) = delete;
+  QtSurface& operator=(const QtSurface&) = delete;
+
+  // By default Yield processes pending Qt events when an application object exists.
+  void SetYieldHandler(std::function<void()> handler);
+
+  void SetPenColour(Colour colour) override;
+  void SetPenWidth(int width) override;
+  void SetPenStyle(PenStyle style) override;
+  void SetBrushColour(Colour colour) override;
+  void SetBrushStyle(BrushStyle style) override;
+  void SetFontFace(FontFace face) override;
+  void SetFontSize(int points) override;
+  void SetFontColour(Colour colour) override;
+
+  void Ellipse(int left, int top, int right, int bottom) override;
+  void MoveTo(int x, int y) override;
+  void LineTo(int x, int y) override;
+  QPoint PenPosition() const override;
+  void TextOut(int x, int y, const QString& text) override;
+  int TextWidth(const QString& text) override;
+  int TextHeight(const QString& text) override;
+  void FloodFill(int x, int y, Colour colour, FillMode mode) override;
+  void Yield() override;
+
+ private:
+  void ApplyPen();
+  void ApplyBrush();
+  // The font for a text: the glyph face picks its families by what the text holds.
+  struct FontChoice {
+    QFont font;
+    QFontMetrics metrics;
+  };
+  const FontChoice& FontFor(const QString& text);
+
+  QImage& image_;
+  QPainter raster_;
+  std::unique_ptr<QPainter> mirror_;
+  std::function<void()> yield_;
+
+  Colour penColour_ = kBlack;
+  int penWidth_ = 1;
+  PenStyle penStyle_ = PenStyle::Solid;
+  Colour brushColour_ = kWhite;
+  BrushStyle brushStyle_ = BrushStyle::Solid;
+  FontFace face_ = FontFace::Glyph;
+  int fontPoints_ = 10;
+  Colour fontColour_ = kBlack;
+  bool penDirty_ = true;
+  bool brushDirty_ = true;
+  std::optional<FontChoice> fonts_[2];  // by IsSignText; reset when face or size change
+  QPoint penPosition_;
+  std::vector<unsigned char> visited_;  // flood-fill marks, cleared after each fill
+};
+
+#endif

@@ -1,0 +1,21 @@
+// The wheel as a picture file, for the headless companion and for exports.
+#ifndef HELIODIAL_WHEELIMAGE_H
+#define HELIODIAL_WHEELIMAGE_H
+
+#include <QImage>
+#include <QString>
+
+#include "chart/ClockState.h"
+
+// The wheel of state drawn on a new square image of sizePixels device-independent pixels
+// (sizePixels x devicePixelRatio physical pixels). Needs a QGuiApplication; the offscreen
+// platform (QT_QPA_PLATFORM=offscreen) serves without a display.
+QImage RenderWheelImage(const ClockState& state, int sizePixels, qreal devicePixelRatio = 1.0);
+
+// Writes the wheel as PNG, or SVG when path ends in ".svg" (case-insensitive). On failure
+// returns false and, when error is given, a sentence naming the file and the cause. The caller
+// must have created a QGuiApplication (the offscreen platform needs no display).
+bool WriteWheelImage(const ClockState& state, const QString& path, int sizePixels, QString* error,
+                     qreal devicePixelRatio = 1.0);
+
+#endif
