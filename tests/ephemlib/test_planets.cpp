@@ -60,6 +60,32 @@ TEST_F(PlanetCalcTest, ReferenceLongitudesAtJ2000) {
   EXPECT_EQ(c.decl[14], -9.0);
 }
 
+// Longitude and declination from an extended-precision, step-by-step evaluation of the same
+// theory at the ends of the supported range, where rounding in the large angles shows first.
+struct PrecisionRow {
+  double t;
+  int body;
+  double lon, decl;
+};
+
+TEST_F(PlanetCalcTest, MatchesAStepByStepExtendedPrecisionEvaluation) {
+  const PrecisionRow rows[] = {
+      {-2.5, 1, 277.799131897450, -23.254745113203}, {-2.5, 2, 216.348360457371, -12.009878377496},
+      {-2.5, 3, 256.027434757198, -21.465232155011}, {-2.5, 5, 301.089321221300, -21.074762332909},
+      {-2.5, 6, 215.837114029784, -12.371991721372}, {-2.5, 10, 75.774618532870, 13.236166271187},
+      {-2.5, 11, 56.120620661779, 19.320071054610},  {-2.5, 12, 273.007716149273, -17.563850492990},
+      {4.9, 1, 283.251667523373, -22.730313198132},  {4.9, 2, 125.581917196525, 17.534765473163},
+      {4.9, 4, 239.297459655755, -17.395143669840},  {4.9, 7, 152.898666602515, 11.711728011576},
+      {4.9, 8, 193.754293106915, -4.764340770877},   {4.9, 9, 84.076706092073, 22.348853847302},
+      {4.9, 11, 140.277394168448, 14.695883122907},  {4.9, 12, 90.621152414494, 17.073620585299},
+  };
+  for (const PrecisionRow& row : rows) {
+    const Chart c = compute(row.t);
+    EXPECT_NEAR(c.lon[row.body], row.lon, 1e-9) << "body " << row.body << " at T " << row.t;
+    EXPECT_NEAR(c.decl[row.body], row.decl, 1e-9) << "body " << row.body << " at T " << row.t;
+  }
+}
+
 TEST_F(PlanetCalcTest, SunIsTheSolarSeriesExactly) {
   for (double t : {-2.9, 0.0, 1.0, 3.7}) {
     double sun = 0.0;
