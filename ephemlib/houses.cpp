@@ -99,14 +99,27 @@ inline double halfTurn(double n, double d, double test) {
   return a;
 }
 
-Angles ascMc(double ramc, double phi, double eps, double zodiacOffset) {
-  const double sinRamc = std::sin(ramc);
-  const double cosRamc = std::cos(ramc);
-  const double cosEps = std::cos(eps);
-  double mc = halfTurn(std::tan(ramc), cosEps, sinRamc) * kRadToDeg + zodiacOffset;
+// The trigonometry of the sky that the angles and several systems share, computed once per call.
+struct Frame {
+  double ramc;
+  double sinRamc;
+  double cosRamc;
+  double tanPhi;
+  double cosPhi;
+  double sinEps;
+  double cosEps;
+};
+
+Frame frameOf(double ramc, double phi, double eps) {
+  return {ramc,          std::sin(ramc), std::cos(ramc), std::tan(phi),
+          std::cos(phi), std::sin(eps),  std::cos(eps)};
+}
+
+Angles ascMc(const Frame& f, double zodiacOffset) {
+  double mc = halfTurn(std::tan(f.ramc), f.cosEps, f.sinRamc) * kRadToDeg + zodiacOffset;
   if (mc < 0) mc += 360.0;
   double asc =
-      halfTurn(cosRamc, -sinRamc * cosEps - std::tan(phi) * std::sin(eps), cosRamc) * kRadToDeg +
+      halfTurn(f.cosRamc, -f.sinRamc * f.cosEps - f.tanPhi * f.sinEps, f.cosRamc) * kRadToDeg +
       zodiacOffset;
   if (asc < 0) asc += 360.0;
   asc += kArcMinute;
@@ -185,13 +198,13 @@ inline void cuspPair(double n, double d, double test, double& cusp, double& oppo
 // The four systems that divide a circle through the meridian by hour angles from it. The sine of
 // RAMC + H is taken directly, not by the addition theorem: that could return an exact zero at
 // round sidereal times, where the half-turn test would put the cusp half a turn off.
-void hourAngleCusps(HourAngleSystem system, double* cusps, double ramc, double phi, double eps,
-                    double zodiacOffset) {
+void hourAngleCusps(HourAngleSystem system, double* cusps, const Frame& f, double zodiacOffset) {
   const HourAngleTable& table = hourAngles();
-  const double cosEps = std::cos(eps);
-  const double sinEps = std::sin(eps);
-  const double tanPhi = std::tan(phi);
-  const double cosPhi = std::cos(phi);
+  const double ramc = f.ramc;
+  const double cosEps = f.cosEps;
+  const double sinEps = f.sinEps;
+  const double tanPhi = f.tanPhi;
+  const double cosPhi = f.cosPhi;
   double radians[13];
   for (int n = 1; n <= 6; ++n) {
     if (system == HourAngleSystem::Campanus) {
@@ -236,7 +249,7 @@ void AsMcCalc(double* Asc, double* MC, double RAMC, double Latitude, double Obli
               double ZodiacOffset) {
   if (Asc == nullptr || MC == nullptr) raiseArithmetic("AsMcCalc: Asc and MC must be writable");
   requireFinite("AsMcCalc", {RAMC, Latitude, Obliquity, ZodiacOffset});
-  const Angles angles = ascMc(RAMC, Latitude, Obliquity, ZodiacOffset);
+  const Angles angles = ascMc(frameOf(RAMC, Latitude, Obliquity), ZodiacOffset);
   if (!std::isfinite(angles.asc) || !std::isfinite(angles.mc)) {
     raiseArithmetic("AsMcCalc: the angles have no value for RAMC " + decimal(RAMC, 6) +
                     " rad at latitude " + decimal(Latitude, 6) + " rad");
@@ -251,10 +264,11 @@ void PlacHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lat
   requireFinite("PlacHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
   const double ramc = SiderealTime * 15.0 * kDegToRad;
   const double phi = Latitude * kDegToRad;
-  const Angles angles = ascMc(ramc, phi, Obliquity, ZodiacOffset);
+  const Frame frame = frameOf(ramc, phi, Obliquity);
+  const Angles angles = ascMc(frame, ZodiacOffset);
   const double tanEps = std::tan(Obliquity);
-  const double tanPhi = std::tan(phi);
-  const double cosEps = std::cos(Obliquity);
+  const double tanPhi = frame.tanPhi;
+  const double cosEps = frame.cosEps;
   for (int n = 1; n <= 6; ++n) {
     const double fraction = (std::abs(n - 7) - 3) / 3.0;
     const double hourAngle = (n + 2) * 30 * kDegToRad;
@@ -297,13 +311,14 @@ void KochHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lat
   requireFinite("KochHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
   const double ramc = SiderealTime * kPi / 12.0;
   const double phi = Latitude * kDegToRad;
-  const Angles angles = ascMc(ramc, phi, Obliquity, ZodiacOffset);
-  const double d = houseArcSin(std::sin(ramc) * std::tan(phi) * std::tan(Obliquity), "Koch",
-                               Latitude, SiderealTime);
+  const Frame frame = frameOf(ramc, phi, Obliquity);
+  const Angles angles = ascMc(frame, ZodiacOffset);
+  const double d = houseArcSin(frame.sinRamc * frame.tanPhi * std::tan(Obliquity), "Koch", Latitude,
+                               SiderealTime);
   const double step = (kPi / 2.0 + d) / 3.0;
-  const double tanPhi = std::tan(phi);
-  const double cosEps = std::cos(Obliquity);
-  const double sinEps = std::sin(Obliquity);
+  const double tanPhi = frame.tanPhi;
+  const double cosEps = frame.cosEps;
+  const double sinEps = frame.sinEps;
   double s = ramc - d;
   for (int k = 1; k <= 6; ++k) {
     double lambda = obliqueToLongitude(s, tanPhi, cosEps, sinEps) * kRadToDeg;
@@ -327,13 +342,14 @@ void TopHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lati
   requireFinite("TopHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
   const double ramc = SiderealTime * 15.0 * kDegToRad;
   const double phi = Latitude * kDegToRad;
-  const Angles angles = ascMc(ramc, phi, Obliquity, ZodiacOffset);
+  const Frame frame = frameOf(ramc, phi, Obliquity);
+  const Angles angles = ascMc(frame, ZodiacOffset);
   // Pole heights P1 = arctan(tan(phi) / 3) and P2 = arctan(2 tan(phi) / 3), kept as tangents.
-  const double tanPhi = std::tan(phi);
+  const double tanPhi = frame.tanPhi;
   const double tanPole1 = tanPhi / 3.0;
   const double tanPole2 = 2.0 * tanPhi / 3.0;
-  const double cosEps = std::cos(Obliquity);
-  const double sinEps = std::sin(Obliquity);
+  const double cosEps = frame.cosEps;
+  const double sinEps = frame.sinEps;
   const auto cusp = [&](int steps, double tanPole) {
     return obliqueToLongitude(reduceTurn(ramc + steps * kThirtyDegrees), tanPole, cosEps, sinEps);
   };
@@ -361,8 +377,9 @@ void RegHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lati
   requireFinite("RegHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
   const double ramc = SiderealTime * 15.0 * kDegToRad;
   const double phi = Latitude * kDegToRad;
-  const Angles angles = ascMc(ramc, phi, Obliquity, ZodiacOffset);
-  hourAngleCusps(HourAngleSystem::Regiomontanus, Cusps, ramc, phi, Obliquity, ZodiacOffset);
+  const Frame frame = frameOf(ramc, phi, Obliquity);
+  const Angles angles = ascMc(frame, ZodiacOffset);
+  hourAngleCusps(HourAngleSystem::Regiomontanus, Cusps, frame, ZodiacOffset);
   overwriteAngles(Cusps, angles);
   requireFiniteCusps("Regiomontanus", Cusps, Latitude, SiderealTime);
 }
@@ -373,8 +390,9 @@ void CampHouse(double* Cusps, int32_t CuspsHigh, double Latitude, double Siderea
   requireFinite("CampHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
   const double ramc = SiderealTime * 15.0 * kDegToRad;
   const double phi = Latitude * kDegToRad;
-  const Angles angles = ascMc(ramc, phi, Obliquity, ZodiacOffset);
-  hourAngleCusps(HourAngleSystem::Campanus, Cusps, ramc, phi, Obliquity, ZodiacOffset);
+  const Frame frame = frameOf(ramc, phi, Obliquity);
+  const Angles angles = ascMc(frame, ZodiacOffset);
+  hourAngleCusps(HourAngleSystem::Campanus, Cusps, frame, ZodiacOffset);
   overwriteAngles(Cusps, angles);
   requireFiniteCusps("Campanus", Cusps, Latitude, SiderealTime);
 }
@@ -383,8 +401,8 @@ void MeridHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double La
                 double Obliquity, double ZodiacOffset) {
   requireCuspArray("MeridHouse", Cusps, CuspsHigh);
   requireFinite("MeridHouse", {SiderealTime, Obliquity, ZodiacOffset});
-  hourAngleCusps(HourAngleSystem::Meridian, Cusps, SiderealTime * 15.0 * kDegToRad, 0.0, Obliquity,
-                 ZodiacOffset);
+  hourAngleCusps(HourAngleSystem::Meridian, Cusps,
+                 frameOf(SiderealTime * 15.0 * kDegToRad, 0.0, Obliquity), ZodiacOffset);
   requireFiniteCusps("Meridian", Cusps, Latitude, SiderealTime);
 }
 
@@ -392,8 +410,8 @@ void MorHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lati
               double Obliquity, double ZodiacOffset) {
   requireCuspArray("MorHouse", Cusps, CuspsHigh);
   requireFinite("MorHouse", {SiderealTime, Obliquity, ZodiacOffset});
-  hourAngleCusps(HourAngleSystem::Morinus, Cusps, SiderealTime * 15.0 * kDegToRad, 0.0, Obliquity,
-                 ZodiacOffset);
+  hourAngleCusps(HourAngleSystem::Morinus, Cusps,
+                 frameOf(SiderealTime * 15.0 * kDegToRad, 0.0, Obliquity), ZodiacOffset);
   requireFiniteCusps("Morinus", Cusps, Latitude, SiderealTime);
 }
 
@@ -401,8 +419,8 @@ void PorHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lati
               double Obliquity, double ZodiacOffset) {
   requireCuspArray("PorHouse", Cusps, CuspsHigh);
   requireFinite("PorHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
-  const Angles angles =
-      ascMc(SiderealTime * 15.0 * kDegToRad, Latitude * kDegToRad, Obliquity, ZodiacOffset);
+  const Angles angles = ascMc(
+      frameOf(SiderealTime * 15.0 * kDegToRad, Latitude * kDegToRad, Obliquity), ZodiacOffset);
   double eastern = angles.asc - angles.mc;
   if (eastern < 0) eastern += 360.0;
   for (int k = 1; k <= 2; ++k) {
@@ -425,8 +443,8 @@ void EqHouse(double* Asc, double* MC, double SiderealTime, double Latitude, doub
   requireCuspArray("EqHouse", Cusps, CuspsHigh);
   if (Asc == nullptr || MC == nullptr) raiseArithmetic("EqHouse: Asc and MC must be writable");
   requireFinite("EqHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
-  const Angles angles =
-      ascMc(SiderealTime * 15.0 * kDegToRad, Latitude * kDegToRad, Obliquity, ZodiacOffset);
+  const Angles angles = ascMc(
+      frameOf(SiderealTime * 15.0 * kDegToRad, Latitude * kDegToRad, Obliquity), ZodiacOffset);
   Cusps[0] = angles.mc;
   Cusps[1] = angles.asc;
   for (int n = 1; n <= 11; ++n) {
