@@ -1,0 +1,237 @@
+// Wheel geometry without pixels: sizes, the angle mapping, spreading, cusps and aspect lines.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "wheel/WheelLayout.h"
+
+namespace {
+
+// A rotated chart: Ascendant at 120 (left of the wheel), equal 30-degree houses, points far apart.
+ClockState EvenChart() {
+  ClockState state;
+  for (int i = 1; i <= 12; ++i) state.CuspPos[i] = std::fmod(120.0 + 30.0 * (i - 1), 360.0);
+  for (int j = 1; j <= kPointCount; ++j) state.Pos[j] = 25.0 * j;
+  return state;
+}
+
+TEST(WheelSizes, DerivedFromTheWidth) {
+  struct Row {
+    int width;
+    bool aspectLines;
+    int c, f, ringWidth, signBand, tickBand, planetInset, aspectInset, planetRing;
+    int glyph, small, sign, houseNum, r19, r46, r65, r80;
+  };
+  const Row rows[] = {
+      {576, true, 288, 288, 82, 41, 5, 49, 123, 106, 13, 9, 21, 10, 15, 37, 53, 65},
+      {576, false, 288, 288, 82, 41, 5, 49, 0, 164, 13, 9, 21, 10, 15, 37, 53, 65},
+      // Odd widths: the centre rounds half to even (273.5 to 274, 274.5 to 274).
+      {547, true, 274, 273, 78, 39, 5, 47, 117, 101, 12, 8, 20, 9, 14, 35, 50, 62},
+      {549, false, 274, 274, 78, 39, 5, 47, 0, 156, 13, 9, 21, 10, 14, 35, 50, 62},
+      {1152, true, 576, 576, 165, 82, 10, 98, 247, 214, 26, 18, 43, 21, 31, 75, 107, 132},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.width);
+    const WheelSizes s = ComputeWheelSizes(row.width, row.aspectLines, 63);
+    EXPECT_EQ(s.c, row.c);
+    EXPECT_EQ(s.f, row.f);
+    EXPECT_EQ(s.RingWidth, row.ringWidth);
+    EXPECT_EQ(s.SignBand, row.signBand);
+    EXPECT_EQ(s.TickBand, row.tickBand);
+    EXPECT_EQ(s.PlanetInset, row.planetInset);
+    EXPECT_EQ(s.AspectInset, row.aspectInset);
+    EXPECT_EQ(s.PlanetRing, row.planetRing);
+    EXPECT_EQ(s.GlyphSize, row.glyph);
+    EXPECT_EQ(s.SmallSize, row.small);
+    EXPECT_EQ(s.SignSize, row.sign);
+    EXPECT_EQ(s.HouseNumSize, row.houseNum);
+    EXPECT_EQ(s.R19, row.r19);
+    EXPECT_EQ(s.R46, row.r46);
+    EXPECT_EQ(s.R65, row.r65);
+    EXPECT_EQ(s.R80, row.r80);
+  }
+}
+
+TEST(WheelAngles, AscendantOnTheLeftZodiacCounterClockwise) {
+  struct Row {
+    double ascendant;
+    int shift;
+  };
+  const Row shifts[] = {{0, 0}, {15, 0}, {15.5, 11}, {120, 8}, {345, 1}, {345.1, 0}, {359.9, 0}};
+  for (const Row& row : shifts) {
+    SCOPED_TRACE(row.ascendant);
+    EXPECT_EQ(SignShift(row.ascendant), row.shift);
+  }
+  // After the rotation the Ascendant is a multiple of 30 and lands at 180 degrees, the left.
+  for (int sign = 0; sign < 12; ++sign) {
+    const double ascendant = 30.0 * sign;
+    EXPECT_DOUBLE_EQ(std::fmod(ScreenAngle(ascendant, SignShift(ascendant)) + 360, 360), 180);
+  }
+  // Ten degrees further along the zodiac is ten degrees less on screen: below the left edge.
+  EXPECT_DOUBLE_EQ(ScreenAngle(130, 8), 170);
+  EXPECT_EQ(PolarPoint(288, 288, 100, 180), QPoint(188, 288));
+  EXPECT_EQ(PolarPoint(288, 288, 100, 90), QPoint(288, 388));
+  // Sign glyphs sit in the middle of their sign, whatever the shift and wheel offset.
+  for (const int shift : {0, 3, 8, 11}) {
+    for (int sign = 0; sign < 12; ++sign) {
+      const double expected = std::fmod(ScreenAngle(30.0 * sign + 15, shift) + 720, 360);
+      EXPECT_NEAR(std::fmod(SignGlyphAngle(sign, shift, 0.0) + 720, 360), expected, 1e-9)
+          << "shift " << shift << " sign " << sign;
+    }
+  }
+}
+
+TEST(WheelSpreading, CrowdedPointsMoveForward) {
+  struct Row {
+    const char* name;
+    std::array<double, kPointCount + 1> pos;
+    std::array<double, kPointCount + 1> display;
+  };
+  std::array<double, kPointCount + 1> apart{};
+  for (int j = 1; j <= kPointCount; ++j) apart[j] = 20.0 * j + 30;
+  Row rows[3] = {
+      {"10, 12 and 13", apart, apart}, {"gap over 300", {}, {}}, {"equal", apart, apart}};
+  // Three planets at 10, 12 and 13 cascade to 10, 16.5 and 21.5.
+  rows[0].pos[1] = rows[0].display[1] = 10;
+  rows[0].pos[2] = 12;
+  rows[0].display[2] = 16.5;
+  rows[0].pos[3] = 13;
+  rows[0].display[3] = 21.5;
+  // One point at 0.5, the rest 4.6 apart from 301: the gap pushes 301 on, and the push cascades.
+  rows[1].pos[1] = rows[1].display[1] = 0.5;
+  for (int j = 2; j <= kPointCount; ++j) {
+    rows[1].pos[j] = 301 + 4.6 * (j - 2);
+    rows[1].display[j] = rows[1].pos[j] + 4.5;
+  }
+  // Two points on the same degree; the higher point number goes second.
+  rows[2].pos[4] = rows[2].pos[9] = rows[2].display[4] = 200.25;
+  rows[2].display[9] = 204.75;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const auto display = SpreadLongitudes(row.pos);
+    for (int j = 1; j <= kPointCount; ++j) EXPECT_NEAR(display[j], row.display[j], 1e-9) << j;
+  }
+}
+
+TEST(WheelPoints, AnglesAreMarkedByCuspsExceptTheEqualMidheaven) {
+  ClockState state;
+  state.Show[5] = false;
+  EXPECT_TRUE(PointDrawn(state, 1));
+  EXPECT_FALSE(PointDrawn(state, 5));
+  EXPECT_FALSE(PointDrawn(state, 11));  // Node hidden by default
+  EXPECT_FALSE(PointDrawn(state, 13));
+  EXPECT_FALSE(PointDrawn(state, 14));
+  state.HouseCode = 9;
+  EXPECT_TRUE(PointDrawn(state, 14));
+  EXPECT_FALSE(PointDrawn(state, 13));
+}
+
+TEST(WheelDisc, VoidColourOnlyWhenVoidAndAsked) {
+  ClockState state;
+  state.VOCColor = 0x00C0FFC0;
+  EXPECT_EQ(DiscColour(state), kWhite);
+  state.VOCActive = true;
+  EXPECT_EQ(DiscColour(state), kWhite);
+  state.DoColor = true;
+  EXPECT_EQ(DiscColour(state), 0x00C0FFC0u);
+  EXPECT_EQ(ElementColour(0), kRed);
+  EXPECT_EQ(ElementColour(5), kGreen);
+  EXPECT_EQ(ElementColour(10), kYellow);
+  EXPECT_EQ(ElementColour(11), kBlue);
+}
+
+TEST(WheelCusps, WhichCuspsAndNumbersAreDrawn) {
+  struct Row {
+    const char* name;
+    int cuspsSetting;
+    int houseCode;
+    bool aspectLines;
+    std::vector<int> cusps;
+    std::vector<int> numbers;
+  };
+  const Row rows[] = {
+      {"none", 0, 1, true, {}, {}},
+      {"angles", 1, 1, true, {1, 4, 7, 10}, {6, 9, 12, 3}},
+      {"all",
+       2,
+       1,
+       false,
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+       {6, 7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5}},
+      {"angles, Equal", 1, 9, false, {1, 4, 7, 10}, {6, 9, 12, 3}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ClockState state = EvenChart();
+    state.Cusps = static_cast<std::uint8_t>(row.cuspsSetting);
+    state.HouseCode = static_cast<std::uint8_t>(row.houseCode);
+    const WheelSizes sizes = ComputeWheelSizes(576, row.aspectLines, 63);
+    const std::vector<CuspMark> marks = CuspMarks(state, sizes);
+    std::vector<int> cusps;
+    std::vector<int> numbers;
+    for (const CuspMark& mark : marks) {
+      cusps.push_back(mark.cusp);
+      numbers.push_back(mark.houseNumber);
+      const bool horizon = mark.cusp == 1 || mark.cusp == 7;
+      const bool meridian = (mark.cusp == 4 || mark.cusp == 10) && row.houseCode != 9;
+      EXPECT_EQ(mark.colour, horizon ? kRed : meridian ? kBlue : kBlack) << mark.cusp;
+      EXPECT_EQ(mark.penWidth, horizon || meridian ? 2 : 1) << mark.cusp;
+      EXPECT_EQ(mark.outerRadius, horizon || meridian ? 288 : 247) << mark.cusp;
+      // Without the aspect circle the cusps start at the centre.
+      EXPECT_EQ(mark.innerRadius, row.aspectLines ? 123 : 0);
+      EXPECT_EQ(mark.numberDistance, row.aspectLines ? 132 : 255);
+      // The number of the opposite house lands in the middle of that house.
+      const double ownCusp = state.CuspPos[mark.houseNumber];
+      EXPECT_NEAR(std::fmod(mark.numberLongitude - ownCusp + 720, 360), 15, 1e-9) << mark.cusp;
+    }
+    EXPECT_EQ(cusps, row.cusps);
+    EXPECT_EQ(numbers, row.numbers);
+  }
+  ClockState state = EvenChart();
+  state.Cusps = 1;
+  EXPECT_DOUBLE_EQ(CuspMarks(state, ComputeWheelSizes(576, true, 63)).front().angle, 180);
+}
+
+TEST(WheelAspectLines, PairsKindsAndFlags) {
+  ClockState state = EvenChart();
+  state.Pos[1] = 120;
+  state.AspectLines = true;
+  for (int k = 0; k < kAspectKindCount; ++k) {
+    state.LineColor[k] = 0x10 * (k + 1);
+    state.LineStyle[k] = static_cast<std::uint16_t>(k % 5);
+  }
+  state.PairString = std::string(90, ' ');
+  state.PairString[0] = '=';   // (1, 2)
+  state.PairString[1] = 'c';   // (1, 3): the custom aspect draws no line
+  state.PairString[9] = 'T';   // (1, 11): the Node's DoLine is off
+  state.PairString[13] = 'S';  // (2, 3)
+  state.PairString[89] = '%';  // (12, 14), the last pair; Chiron's DoLine switched on below
+  state.DoLine[12] = true;
+  const WheelSizes sizes = ComputeWheelSizes(576, true, 63);
+  const std::vector<AspectStroke> strokes = AspectStrokes(state, sizes);
+  ASSERT_EQ(strokes.size(), 3u);
+  struct Expected {
+    int from, to, kind;
+  };
+  const Expected expected[] = {{1, 2, 0}, {2, 3, 5}, {12, 14, 10}};
+  for (std::size_t n = 0; n < strokes.size(); ++n) {
+    EXPECT_EQ(strokes[n].from, expected[n].from) << n;
+    EXPECT_EQ(strokes[n].to, expected[n].to) << n;
+    EXPECT_EQ(strokes[n].kind, expected[n].kind) << n;
+    EXPECT_EQ(strokes[n].colour, static_cast<Colour>(state.LineColor[expected[n].kind]));
+    EXPECT_EQ(strokes[n].style, state.LineStyle[expected[n].kind]);
+  }
+  // Endpoints lie just inside the aspect circle: point 1 on the Ascendant, at the left.
+  EXPECT_EQ(strokes[0].a, QPoint(288 - 122, 288));
+
+  EXPECT_EQ(AspectKindOfChar('c'), -1);
+  EXPECT_EQ(AspectKindOfChar(' '), -1);
+  EXPECT_EQ(AspectKindOfChar('B'), 8);
+  state.AspectLines = false;
+  EXPECT_TRUE(AspectStrokes(state, ComputeWheelSizes(576, false, 63)).empty());
+  // A short pair string draws only the pairs it covers.
+  state.PairString = "=";
+  EXPECT_EQ(AspectStrokes(state, sizes).size(), 1u);
+}
+
+}  // namespace
