@@ -1,6 +1,7 @@
 // The six-byte real: 40 significant bits, exponent biased by 129, zero when the exponent byte is 0.
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "internal.h"
@@ -16,7 +17,27 @@ constexpr int kFractionBits = 39;
 
 namespace ephem::detail {
 
+// Rounds a double's 53-bit significand to 40 bits, ties to even, on its bit pattern: the same
+// result as the general path below, without long double arithmetic on the minute tick's path.
+bool roundDoubleBits(double x, double& rounded) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  const int biasedExponent = static_cast<int>((bits >> 52) & 0x7FF);
+  // Only normal doubles well inside Real6's range take the fast path.
+  if (biasedExponent < 1023 - 120 || biasedExponent > 1023 + 120) return false;
+  constexpr uint64_t kDropped = (uint64_t{1} << 13) - 1;
+  constexpr uint64_t kHalf = uint64_t{1} << 12;
+  const uint64_t low = bits & kDropped;
+  bits &= ~kDropped;
+  if (low > kHalf || (low == kHalf && (bits & (kDropped + 1)))) bits += kDropped + 1;
+  std::memcpy(&rounded, &bits, sizeof rounded);
+  return true;
+}
+
 long double real6Round(long double x) {
+  const auto asDouble = static_cast<double>(x);
+  double fast = 0;
+  if (static_cast<long double>(asDouble) == x && roundDoubleBits(asDouble, fast)) return fast;
   if (std::isnan(x))
     raiseArithmetic("Invalid floating-point value (not a number) for a six-byte real");
   if (x == 0) return 0.0L;

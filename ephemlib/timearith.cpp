@@ -1,4 +1,5 @@
 // Time and angle arithmetic: Julian days, sidereal time, position texts, degree trigonometry.
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -23,13 +24,19 @@ uint8_t wrapToByte(long double truncated) {
   return static_cast<uint8_t>(static_cast<int64_t>(truncated));
 }
 
-// Decimal text of a truncated, finite value, with a leading "0" when below 10.
+// Decimal text of a truncated, finite value, with a leading "0" when below 10. Whole numbers of
+// ordinary size take the integer path: the clock formats 26 texts every minute.
 std::string twoDigit(long double wholeValue, bool padBelowTen) {
+  std::string text = padBelowTen ? "0" : "";
+  if (std::fabs(wholeValue) < 1e18L) {
+    char buffer[24];
+    const auto whole = static_cast<int64_t>(wholeValue);
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, whole).ptr;
+    return text.append(buffer, end);
+  }
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.0Lf", wholeValue);
-  std::string text = buffer;
-  if (text == "-0") text = "0";
-  return padBelowTen ? "0" + text : text;
+  return text + buffer;
 }
 
 // Whole degrees and minutes of an exact longitude in [0, 360): the 1e-9 degree nudge absorbs the
@@ -165,36 +172,41 @@ void RealToDegree(double X, unsigned char* result) {
 void MakeSign(double Longitude, double Speed, unsigned char* result) {
   const long double longitude = real6Round(Longitude);
   const long double speed = real6Round(Speed);
-  std::string text;
+  const char* mark = "  ";
+  if (speed < 0) {
+    mark = " R";
+  } else if (speed > 0 && 60.0L * speed < 0.0013888891666666667L) {
+    mark = " s";
+  }
   if (longitude >= 0 && longitude < 360) {
+    // The clock's path, 26 texts a minute: written straight into the result.
     int sign = 0, degrees = 0, minutes = 0;
     splitLongitude(longitude, sign, degrees, minutes);
-    text = twoDigit(degrees, degrees < 10);
-    text += ' ';
-    text += static_cast<char>(kAriesGlyph + sign);
-    text += ' ';
-    text += twoDigit(minutes, minutes < 10);
-  } else {
-    // Outside the circle the sign index leaves 0..11 and so does the glyph byte; callers fold
-    // first.
-    const long double s = longitude / 30.0L;
-    const long double n = std::trunc(s);
-    const long double deg = (s - n) * 30.0L;
-    const long double mn = (deg - std::trunc(deg)) * 60.0L;
-    text = twoDigit(std::trunc(deg), deg < 10);
-    text += ' ';
-    text += static_cast<char>(static_cast<unsigned char>(kAriesGlyph + wrapToByte(n)));
-    text += ' ';
-    text += twoDigit(std::trunc(mn), mn < 10);
+    unsigned char* out = result + 1;
+    *out++ = static_cast<unsigned char>('0' + degrees / 10);
+    *out++ = static_cast<unsigned char>('0' + degrees % 10);
+    *out++ = ' ';
+    *out++ = static_cast<unsigned char>(kAriesGlyph + sign);
+    *out++ = ' ';
+    *out++ = static_cast<unsigned char>('0' + minutes / 10);
+    *out++ = static_cast<unsigned char>('0' + minutes % 10);
+    *out++ = static_cast<unsigned char>(mark[0]);
+    *out++ = static_cast<unsigned char>(mark[1]);
+    result[0] = static_cast<unsigned char>(out - (result + 1));
+    return;
   }
+  // Outside the circle the sign index leaves 0..11 and so does the glyph byte; callers fold first.
+  const long double s = longitude / 30.0L;
+  const long double n = std::trunc(s);
+  const long double deg = (s - n) * 30.0L;
+  const long double mn = (deg - std::trunc(deg)) * 60.0L;
+  std::string text = twoDigit(std::trunc(deg), deg < 10);
+  text += ' ';
+  text += static_cast<char>(static_cast<unsigned char>(kAriesGlyph + wrapToByte(n)));
+  text += ' ';
+  text += twoDigit(std::trunc(mn), mn < 10);
   if (text.size() > kShortTextCapacity) text.resize(kShortTextCapacity);
-  if (speed < 0) {
-    text += " R";
-  } else if (speed > 0 && 60.0L * speed < 0.0013888891666666667L) {
-    text += " s";
-  } else {
-    text += "  ";
-  }
+  text += mark;
   writeShortString(result, text, kShortTextCapacity);
 }
 

@@ -15,17 +15,15 @@ struct Kind {
 
 // The order in which the test tries the kinds: with overlapping orbs it decides the answer.
 constexpr Kind kTestOrder[kAspectKinds] = {
-    {0, 0, '=', "conjunct "},          {10, 180, '%', "opposition "},
-    {6, 120, 'T', "trine "},           {5, 90, 'S', "square "},
-    {3, 60, '*', "sextile "},          {9, 150, 'I', "quincunx "},
-    {7, 135, '>', "sesquiquadrate "},  {1, 30, 'V', "semis-sextile "},
-    {2, 45, '<', "semi-square "},      {4, 72, 'Q', "quintile "},
-    {8, 144, 'B', "biquintile "},      {11, -1, 'c', "custom "},
+    {0, 0, '=', "conjunct "},         {10, 180, '%', "opposition "},  {6, 120, 'T', "trine "},
+    {5, 90, 'S', "square "},          {3, 60, '*', "sextile "},       {9, 150, 'I', "quincunx "},
+    {7, 135, '>', "sesquiquadrate "}, {1, 30, 'V', "semis-sextile "}, {2, 45, '<', "semi-square "},
+    {4, 72, 'Q', "quintile "},        {8, 144, 'B', "biquintile "},   {11, -1, 'c', "custom "},
 };
 
-const char* const kPointWords[13] = {"Sun ",    "Moon ",   "Mercury ", "Venus ", "Mars ",
-                                     "Jupiter ", "Saturn ", "Uranus ",  "Neptune ", "Pluto ",
-                                     "Node ",   "Chiron ", "Ascendant "};
+const char* const kPointWords[13] = {"Sun ",     "Moon ",   "Mercury ",  "Venus ",   "Mars ",
+                                     "Jupiter ", "Saturn ", "Uranus ",   "Neptune ", "Pluto ",
+                                     "Node ",    "Chiron ", "Ascendant "};
 
 }  // namespace
 

@@ -32,8 +32,8 @@ UniversalTime toUniversalTime(QTime localTime, QDate localDate, double zoneOffse
 
 // House-system dispatch: codes 1..9 write cusps 1..12 (and slot 0 for Equal); other codes leave
 // the cusps as they are.
-void CalcHouses(int houseCode, double lst, double latitude, double obliquity,
-                double zodiacOffset, std::array<double, 15>& cuspPos);
+void CalcHouses(int houseCode, double lst, double latitude, double obliquity, double zodiacOffset,
+                std::array<double, 15>& cuspPos);
 
 // Position within a 30 degree sign and within a 45 degree segment.
 double Mod30(double x);

@@ -36,21 +36,36 @@ QString glyphSymbol(unsigned char code) {
   if (code >= 129 && code <= 140) return QString(QChar(kPointSymbols[code - 129]));
   if (code >= 152 && code <= 163) return QString(QChar(kSignSymbols[code - 152]));
   switch (code) {
-    case 141: return QStringLiteral("AC");  // Ascendant: astrologers write its initials
-    case 150: return QStringLiteral("MC");  // Midheaven: medium coeli
-    case '=': return QString(QChar(0x260C));
-    case 'V': return QString(QChar(0x26BA));
-    case '<': return QString(QChar(0x2220));
-    case '*': return QString(QChar(0x26B9));
-    case 'Q': return QStringLiteral("Q");  // quintile and biquintile have no Unicode symbol
-    case 'S': return QString(QChar(0x25A1));
-    case 'T': return QString(QChar(0x25B3));
-    case '>': return QString(QChar(0x26BC));
-    case 'B': return QStringLiteral("bQ");
-    case 'I': return QString(QChar(0x26BB));
-    case '%': return QString(QChar(0x260D));
-    case 'c': return QString(QChar(0x2221));  // custom angle: the measured-angle sign
-    default: return {};
+    case 141:
+      return QStringLiteral("AC");  // Ascendant: astrologers write its initials
+    case 150:
+      return QStringLiteral("MC");  // Midheaven: medium coeli
+    case '=':
+      return QString(QChar(0x260C));
+    case 'V':
+      return QString(QChar(0x26BA));
+    case '<':
+      return QString(QChar(0x2220));
+    case '*':
+      return QString(QChar(0x26B9));
+    case 'Q':
+      return QStringLiteral("Q");  // quintile and biquintile have no Unicode symbol
+    case 'S':
+      return QString(QChar(0x25A1));
+    case 'T':
+      return QString(QChar(0x25B3));
+    case '>':
+      return QString(QChar(0x26BC));
+    case 'B':
+      return QStringLiteral("bQ");
+    case 'I':
+      return QString(QChar(0x26BB));
+    case '%':
+      return QString(QChar(0x260D));
+    case 'c':
+      return QString(QChar(0x2221));  // custom angle: the measured-angle sign
+    default:
+      return {};
   }
 }
 

@@ -7,9 +7,9 @@
 
 namespace {
 
-const char* const kPointNames[15] = {"",        "Sun",     "Moon",   "Mercury", "Venus",
-                                     "Mars",    "Jupiter", "Saturn", "Uranus",  "Neptune",
-                                     "Pluto",   "Node",    "Chiron", "Ascendant", "Midheaven"};
+const char* const kPointNames[15] = {"",      "Sun",     "Moon",   "Mercury",   "Venus",
+                                     "Mars",  "Jupiter", "Saturn", "Uranus",    "Neptune",
+                                     "Pluto", "Node",    "Chiron", "Ascendant", "Midheaven"};
 
 QJsonArray aspectArray(const std::vector<FoundAspect>& found) {
   QJsonArray out;
@@ -90,8 +90,8 @@ QJsonObject jsonReport(const ClockState& s, const QDateTime& local,
       {"cusps", cusps},
       {"mc", s.TruePos[14]},
       {"voc", s.VOCActive},
-      {"pairString", QString::fromLatin1(s.PairString.data(),
-                                         static_cast<qsizetype>(s.PairString.size()))},
+      {"pairString",
+       QString::fromLatin1(s.PairString.data(), static_cast<qsizetype>(s.PairString.size()))},
       {"transitAspects", aspectArray(aspects.transitAspects)},
       {"natalAspects", aspectArray(aspects.natalAspects)},
   };

@@ -66,7 +66,8 @@ Options parseArguments(int argc, char** argv) {
       options.wheel = value();
       const QString suffix = options.wheel.section(QLatin1Char('.'), -1).toLower();
       if (suffix != QLatin1String("png") && suffix != QLatin1String("svg")) {
-        usageError(QStringLiteral("--wheel writes .png or .svg files, not \"%1\"").arg(options.wheel));
+        usageError(
+            QStringLiteral("--wheel writes .png or .svg files, not \"%1\"").arg(options.wheel));
       }
     } else if (arg == QLatin1String("--size")) {
       const QString text = value();

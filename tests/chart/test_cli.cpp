@@ -10,7 +10,7 @@
 
 namespace {
 
-struct Run {
+struct Outcome {
   int status;
   QByteArray out, err;
 };
@@ -23,7 +23,7 @@ class ChartCompanion : public ::testing::Test {
         << "[Place]\nLatD=0\nLatM=0\nLongD=0\nLongM=0\nNS=1\nEW=1\nManualZone=1\nZoneH=0\n"
            "ZoneM=0\n[Setting]\nHouses=0\nZodiac=0\n";
   }
-  Run run(const QStringList& args) {
+  Outcome run(const QStringList& args) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", home.path());
@@ -36,12 +36,12 @@ class ChartCompanion : public ::testing::Test {
 };
 
 TEST_F(ChartCompanion, JsonOfJ2000MatchesTheReferenceChart) {
-  const Run r = run({"--json", "--at", "2000-01-01 12:00"});
+  const Outcome r = run({"--json", "--at", "2000-01-01 12:00"});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   const QJsonObject chart = QJsonDocument::fromJson(r.out).object();
-  for (const char* field : {"local", "ut", "jd", "lst", "zodiacOffset", "place", "houseCode",
-                            "points", "cusps", "mc", "voc", "pairString", "transitAspects",
-                            "natalAspects"}) {
+  for (const char* field :
+       {"local", "ut", "jd", "lst", "zodiacOffset", "place", "houseCode", "points", "cusps", "mc",
+        "voc", "pairString", "transitAspects", "natalAspects"}) {
     EXPECT_TRUE(chart.contains(field)) << field;
   }
   EXPECT_EQ(chart["jd"].toInt(), 2451545);
@@ -50,8 +50,8 @@ TEST_F(ChartCompanion, JsonOfJ2000MatchesTheReferenceChart) {
   EXPECT_EQ(chart["zodiacOffset"].toDouble(), 0.0);
   EXPECT_EQ(chart["cusps"].toArray().size(), 12);
   EXPECT_EQ(chart["pairString"].toString().size(), 90);
-  const double expected[13] = {0,      280.37, 223.32, 271.92, 241.59, 327.99, 25.26,
-                               40.39,  314.82, 303.21, 251.49, 123.93, 252.08};
+  const double expected[13] = {0,     280.37, 223.32, 271.92, 241.59, 327.99, 25.26,
+                               40.39, 314.82, 303.21, 251.49, 123.93, 252.08};
   const QJsonArray points = chart["points"].toArray();
   ASSERT_EQ(points.size(), 14);
   for (int i = 1; i <= 12; ++i) {
@@ -65,7 +65,7 @@ TEST_F(ChartCompanion, JsonOfJ2000MatchesTheReferenceChart) {
 }
 
 TEST_F(ChartCompanion, PlainReportListsPositionsAndAspects) {
-  const Run r = run({"--at", "2000-01-01 12:00"});
+  const Outcome r = run({"--at", "2000-01-01 12:00"});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   const QString text = QString::fromUtf8(r.out);
   EXPECT_TRUE(text.contains("Sun")) << text.toStdString();
@@ -75,10 +75,10 @@ TEST_F(ChartCompanion, PlainReportListsPositionsAndAspects) {
 }
 
 TEST_F(ChartCompanion, BadArgumentsGiveOneLineAndStatusTwo) {
-  const QStringList bad[] = {{"--at", "2000-13-01 12:00"}, {"--at"}, {"--size", "12"},
-                             {"--wheel", "out.bmp"}, {"--frobnicate"}, {"--size", "lots"}};
+  const QStringList bad[] = {{"--at", "2000-13-01 12:00"}, {"--at"},         {"--size", "12"},
+                             {"--wheel", "out.bmp"},       {"--frobnicate"}, {"--size", "lots"}};
   for (const QStringList& args : bad) {
-    const Run r = run(args);
+    const Outcome r = run(args);
     EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
     EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
