@@ -213,6 +213,8 @@ EPHEM_API void MoonPhase(int16_t* Phase, double Sun, double Moon);
 EPHEM_API void SunMoonMid(double* Longitude, double Sun, double Moon);
 
 /* ---- Aspect engine ---------------------------------------------------------------------------- */
+/* The aspect, dignity and quality exports check the highest indices they are given and raise
+ * EphemArithmeticError rather than read or write past an array that is too short. */
 
 /* Ord 51. Aspect grid among the points of one chart. Positions and Orbs are copied. Codes is a
  * 91-byte short-string buffer (90 codes); OrbTexts holds 6-byte short-string slots. */
@@ -239,14 +241,19 @@ EPHEM_API void GetQualities(const double* Positions, int32_t PositionsHigh, uint
 /* ---- Event timing ----------------------------------------------------------------------------- */
 
 /* Ord 32. Universal time of day (hours) on day Day at which the Sun reaches the Ascendant, with
- * that Ascendant (degrees). ZodiacOffset non-zero asks for the sidereal zodiac. */
+ * that Ascendant (degrees). ZodiacOffset non-zero asks for the sidereal zodiac. The minute search
+ * takes the shorter way round the circle and stops after one day (1440 steps): where the Sun
+ * does not meet the Ascendant within it (polar days and nights) EphemArithmeticError is raised
+ * and Asc and Time are left unwritten. Time can reach 24 h or more when the first estimate falls
+ * on the next day; it still names the right moment counted from day Day. */
 EPHEM_API void Dawn(uint8_t NodeMode, int32_t Centric, int32_t Day, double ZodiacOffset,
                     double Longitude, double Latitude, double* Asc, double* Time);
 /* Ord 33. As Dawn, for the Midheaven. */
 EPHEM_API void Noon(uint8_t NodeMode, int32_t Centric, int32_t Day, double ZodiacOffset,
                     double Longitude, double Latitude, double* MC, double* Time);
-/* Ord 46. Day and time (hours) at which Body returns to Target (degrees) within Window degrees,
- * searching from day *Day on. */
+/* Ord 46. Day and time (hours) at which Body (1..12) returns to Target (degrees) within Window
+ * degrees, searching from day *Day on. When no year is accepted Time is not written and *Day is
+ * unchanged. Body outside 1..12 raises EphemArithmeticError. */
 EPHEM_API void GetReturn(uint16_t Body, uint16_t Window, int32_t Centric, double Target, double* Time,
                          int32_t* Day, double ZodiacOffset, uint8_t NodeMode);
 
