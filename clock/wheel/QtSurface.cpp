@@ -33,10 +33,15 @@ Qt::PenStyle ToQtPenStyle(PenStyle style) {
   return Qt::SolidLine;
 }
 
-struct Seed {
-  int x;
-  int y;
-};
+bool ContainsColour(const QImage& image, QRgb colour) {
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      if ((line[x] & 0x00FFFFFFu) == colour) return true;
+    }
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -169,6 +174,7 @@ void QtSurface::TextOut(int x, int y, const QString& text) {
   raster_.setPen(colour);
   raster_.drawText(x, baseline, text);
   raster_.restore();
+  ClearReservedColour(choice.metrics.boundingRect(text).translated(x, baseline));
   if (mirror_) {
     // As outlines, so the picture does not depend on the viewer having the symbol fonts.
     QPainterPath path;
@@ -194,47 +200,19 @@ void QtSurface::FloodFill(int x, int y, Colour colour, FillMode mode) {
   const QRgb key = ToRgb(colour);
   const QRgb paint = ToQColor(brushColour_).rgb();
   const bool surfaceMode = mode == FillMode::Surface;
-  auto* bits = image_.bits();
-  const qsizetype stride = image_.bytesPerLine();
-  auto row = [&](int ry) { return reinterpret_cast<QRgb*>(bits + ry * stride); };
   auto fills = [&](QRgb pixel) { return ((pixel & 0x00FFFFFFu) == key) == surfaceMode; };
+  auto row = [&](int ry) { return reinterpret_cast<const QRgb*>(image_.constScanLine(ry)); };
 
   if (!fills(row(startY)[startX])) return;
-  visited_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-  auto seen = [&](int sx, int sy) -> unsigned char& {
-    return visited_[static_cast<std::size_t>(sy) * static_cast<std::size_t>(width) +
-                    static_cast<std::size_t>(sx)];
-  };
-  auto open = [&](int sx, int sy) { return !seen(sx, sy) && fills(row(sy)[sx]); };
 
   std::vector<QRect> spans;
-  std::vector<Seed> stack{{startX, startY}};
-  while (!stack.empty()) {
-    const Seed seed = stack.back();
-    stack.pop_back();
-    if (!open(seed.x, seed.y)) continue;
-    int left = seed.x;
-    int right = seed.x;
-    while (left > 0 && open(left - 1, seed.y)) --left;
-    while (right < width - 1 && open(right + 1, seed.y)) ++right;
-    QRgb* line = row(seed.y);
-    for (int i = left; i <= right; ++i) {
-      line[i] = paint;
-      seen(i, seed.y) = 1;
-    }
-    spans.emplace_back(left, seed.y, right - left + 1, 1);
-    for (const int ny : {seed.y - 1, seed.y + 1}) {
-      if (ny < 0 || ny >= height) continue;
-      bool inRun = false;
-      for (int i = left; i <= right; ++i) {
-        const bool fillable = open(i, ny);
-        if (fillable && !inRun) stack.push_back({i, ny});
-        inRun = fillable;
-      }
-    }
-  }
-  for (const QRect& span : spans) {
-    std::fill_n(&seen(span.x(), span.y()), span.width(), 0);
+  // Most fills are the background's: bounded by a colour the picture lacks, they cover it all.
+  if (!surfaceMode && !ContainsColour(image_, key)) {
+    image_.fill(paint);
+    spans.emplace_back(0, 0, width, height);
+  } else {
+    FillSpans(
+        startX, startY, paint, [&](QRgb pixel) { return fills(pixel); }, spans);
   }
 
   if (mirror_) {
@@ -246,6 +224,72 @@ void QtSurface::FloodFill(int x, int y, Colour colour, FillMode mode) {
     mirror_->scale(1 / ratio, 1 / ratio);
     mirror_->fillPath(path.simplified(), ToQColor(brushColour_));
     mirror_->restore();
+  }
+}
+
+void QtSurface::ClearReservedColour(const QRect& area) {
+  // Antialiased edges can hit the background fill's boundary colour exactly; one step lighter
+  // looks the same and lets the next background fill take its whole-picture shortcut.
+  const qreal ratio = image_.devicePixelRatio();
+  const QRect pixels = QRect(QPoint(static_cast<int>(std::floor((area.left() - 2) * ratio)),
+                                    static_cast<int>(std::floor((area.top() - 2) * ratio))),
+                             QPoint(static_cast<int>(std::ceil((area.right() + 2) * ratio)),
+                                    static_cast<int>(std::ceil((area.bottom() + 2) * ratio))))
+                           .intersected(image_.rect());
+  const QRgb reserved = ToRgb(kSilver);
+  const QRgb lighter = ToQColor(MakeColour(193, 193, 193)).rgb();
+  for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    for (int x = pixels.left(); x <= pixels.right(); ++x) {
+      if ((line[x] & 0x00FFFFFFu) == reserved) line[x] = lighter;
+    }
+  }
+}
+
+template <class Fills>
+void QtSurface::FillSpans(int startX, int startY, QRgb paint, Fills fills,
+                          std::vector<QRect>& spans) {
+  struct Seed {
+    int x;
+    int y;
+  };
+  const int width = image_.width();
+  const int height = image_.height();
+  uchar* bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  visited_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+  auto pixels = [&](int y) { return reinterpret_cast<QRgb*>(bits + y * stride); };
+  auto marks = [&](int y) { return visited_.data() + static_cast<std::size_t>(y) * width; };
+
+  std::vector<Seed> stack{{startX, startY}};
+  while (!stack.empty()) {
+    const Seed seed = stack.back();
+    stack.pop_back();
+    QRgb* line = pixels(seed.y);
+    unsigned char* seen = marks(seed.y);
+    if (seen[seed.x] || !fills(line[seed.x])) continue;
+    int left = seed.x;
+    int right = seed.x;
+    while (left > 0 && !seen[left - 1] && fills(line[left - 1])) --left;
+    while (right < width - 1 && !seen[right + 1] && fills(line[right + 1])) ++right;
+    std::fill(line + left, line + right + 1, paint);
+    std::fill(seen + left, seen + right + 1, 1);
+    spans.emplace_back(left, seed.y, right - left + 1, 1);
+    for (const int y : {seed.y - 1, seed.y + 1}) {
+      if (y < 0 || y >= height) continue;
+      const QRgb* next = pixels(y);
+      const unsigned char* nextSeen = marks(y);
+      bool inRun = false;
+      for (int x = left; x <= right; ++x) {
+        const bool open = !nextSeen[x] && fills(next[x]);
+        if (open && !inRun) stack.push_back({x, y});
+        inRun = open;
+      }
+    }
+  }
+  // Clear only what this fill marked, so the next fill starts clean without a full reset.
+  for (const QRect& span : spans) {
+    std::fill_n(marks(span.y()) + span.x(), span.width(), 0);
   }
 }
 

@@ -58,6 +58,10 @@ class QtSurface final : public Surface {
     QFontMetrics metrics;
   };
   const FontChoice& FontFor(const QString& text);
+  void ClearReservedColour(const QRect& area);
+  // Four-way scanline fill from a seed over the pixels fills accepts; records the filled spans.
+  template <class Fills>
+  void FillSpans(int startX, int startY, QRgb paint, Fills fills, std::vector<QRect>& spans);
 
   QImage& image_;
   QPainter raster_;

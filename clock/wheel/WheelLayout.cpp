@@ -87,8 +87,10 @@ double ScreenAngle(double longitude, int signShift) {
 }
 
 QPoint PolarPoint(int cx, int cy, double radius, double angle) {
-  const long double theta = angle * kDegree;
-  return {cx + RoundEven(radius * std::cos(theta)), cy + RoundEven(radius * std::sin(theta))};
+  // Double precision is ample here: a pixel position hangs on no last bit.
+  const double theta = angle * static_cast<double>(kDegree);
+  return {cx + static_cast<int>(std::nearbyint(radius * std::cos(theta))),
+          cy + static_cast<int>(std::nearbyint(radius * std::sin(theta)))};
 }
 
 std::array<double, kPointCount + 1> SpreadLongitudes(

@@ -125,6 +125,35 @@ TEST_F(WheelRender, AspectLineColourAndNoCustomLine) {
   }
 }
 
+TEST_F(WheelRender, RedrawingLeavesNothingOfTheLastWheel) {
+  // A crowded wheel, redrawn with the planets moved on, comes out as if drawn fresh.
+  ClockState first;
+  first.WheelOffset = 3.4;
+  for (int i = 1; i <= 12; ++i) first.CuspPos[i] = std::fmod(120.0 + 28.0 * (i - 1), 360.0);
+  const double pos[15] = {0,     6.6,   8.6,   9.6,   41.6, 96.6, 196.6, 246.6,
+                          286.6, 326.6, 266.6, 146.6, 1.6,  120,  16.6};
+  for (int j = 1; j <= kPointCount; ++j) {
+    first.Pos[j] = pos[j];
+    first.PlanetSign[j] = "12 x 34 R ";
+  }
+  first.Show.fill(true);
+  first.Cusps = 2;
+  first.Glyphs = 2;
+  first.AspectLines = true;
+  first.Annotate = true;
+  first.AnnotateMin = true;
+  ClockState second = Chart();
+  for (int j = 1; j <= kPointCount; ++j) second.Pos[j] += 7;
+  QImage image(kWidth, kWidth, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    QtSurface surface(image);
+    DrawWheel(surface, first, kWidth);
+    DrawWheel(surface, second, kWidth);
+  }
+  EXPECT_EQ(image, RenderWheelImage(second, kWidth));
+}
+
 TEST_F(WheelRender, CaptionIsTheTime) {
   QImage image(100, 100, QImage::Format_RGB32);
   image.fill(Qt::white);
