@@ -34,11 +34,13 @@ Qt::PenStyle ToQtPenStyle(PenStyle style) {
 }
 
 bool ContainsColour(const QImage& image, QRgb colour) {
-  for (int y = 0; y < image.height(); ++y) {
+  const int width = image.width();
+  const int height = image.height();
+  for (int y = 0; y < height; ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < image.width(); ++x) {
-      if ((line[x] & 0x00FFFFFFu) == colour) return true;
-    }
+    bool found = false;
+    for (int x = 0; x < width; ++x) found |= (line[x] & 0x00FFFFFFu) == colour;
+    if (found) return true;
   }
   return false;
 }
