@@ -21,7 +21,7 @@ class QtSurface final : public Surface {
   // Draws on image in its device-independent pixels (the image's device-pixel ratio scales
   // them). With a mirror device (an SVG generator), every operation is repeated there; a flood
   // fill is worked out on the image and the mirror gets the filled region as a path, since a
-  // vector picture has no pixels to fill.
+  // vector picture has no pixels to fill. An image not in a 32-bit RGB format is converted.
   explicit QtSurface(QImage& image, QPaintDevice* mirror = nullptr);
   ~QtSurface() override;
   QtSurface(const QtSurface&) = delete;

@@ -12,7 +12,8 @@
 // platform (QT_QPA_PLATFORM=offscreen) serves without a display.
 QImage RenderWheelImage(const ClockState& state, int sizePixels, qreal devicePixelRatio = 1.0);
 
-// Writes the wheel as PNG, or SVG when path ends in ".svg" (case-insensitive). On failure
+// Writes the wheel as PNG, or SVG when path ends in ".svg" (case-insensitive); the ratio
+// applies to PNG only, an SVG picture being free of resolution. On failure
 // returns false and, when error is given, a sentence naming the file and the cause. The caller
 // must have created a QGuiApplication (the offscreen platform needs no display).
 bool WriteWheelImage(const ClockState& state, const QString& path, int sizePixels, QString* error,
