@@ -8,11 +8,12 @@
 
 namespace {
 
+using ephem::detail::kDegToRad;
+using ephem::detail::kPi;
+using ephem::detail::kRadToDeg;
+
 using ephem::detail::raiseArithmetic;
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kDegToRad = 0.017453292519943295;
-constexpr double kRadToDeg = 57.29577951308232;
 // One phase per 12.85 degrees of elongation (not 360/28), so the last sliver of a lunation is 29.
 constexpr double kPhasesPerDegree = 0.07782101167315175;
 

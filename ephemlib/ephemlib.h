@@ -12,7 +12,8 @@
  *     characters (0xB0 degree sign, 0x98..0xA3 sign glyphs Aries..Pisces).
  *   - Longitudes are ecliptic degrees in [0, 360); geographic longitude is degrees, positive west;
  *     latitude is degrees, positive north, unless an export says radians.
- *   - T is Julian centuries of 36525 days from 1900 January 0.5 (JD 2415020.0), from universal time.
+ *   - T is Julian centuries of 36525 days from 1900 January 0.5 (JD 2415020.0), from universal
+ * time.
  *   - Failures are raised as EphemArithmeticError or EphemIoError (C++ exceptions), never returned.
  */
 #ifndef EPHEMLIB_H
@@ -35,14 +36,15 @@
  * negative number, a division by zero, a value too large for Real6, a house system that cannot
  * work at the given latitude. The text says what failed and with which input. */
 class EPHEM_API EphemArithmeticError : public std::runtime_error {
-public:
+ public:
   explicit EphemArithmeticError(const std::string& what);
   ~EphemArithmeticError() override;
 };
 
-/* A file utility that could not open, create or copy a file; the text carries the system's reason. */
+/* A file utility that could not open, create or copy a file; the text carries the system's reason.
+ */
 class EPHEM_API EphemIoError : public std::runtime_error {
-public:
+ public:
   explicit EphemIoError(const std::string& what);
   ~EphemIoError() override;
 };
@@ -61,7 +63,8 @@ typedef struct EphemExport {
 /* The 52 exports in ordinal order 1..52; *count receives 52. The table is static and constant. */
 EPHEM_API const EphemExport* EphemlibExportTable(int32_t* count);
 
-/* Installs the function YieldToOthers calls (the host's "let pending messages run"); NULL removes it. */
+/* Installs the function YieldToOthers calls (the host's "let pending messages run"); NULL removes
+ * it. */
 EPHEM_API void SetYieldHandler(void (*handler)(void));
 
 /* Ord 45. Lets the host's pending window messages run by calling the installed handler; without
@@ -77,7 +80,8 @@ EPHEM_API double EphemReal6Decode(const uint8_t bytes[6]);
 /* The value Real6 holds for x: what a Real6 variable keeps after x is stored in it. */
 EPHEM_API double EphemReal6Round(double x);
 
-/* ---- Time and angle arithmetic ---------------------------------------------------------------- */
+/* ---- Time and angle arithmetic ----------------------------------------------------------------
+ */
 
 /* Ord 13. Julian day number at noon of a calendar date; dates up to 15 October 1582 are read in the
  * Julian calendar, from 16 October 1582 on in the Gregorian. JulDay(1, 1, 2000) = 2451545. */
@@ -87,8 +91,8 @@ EPHEM_API int32_t JulDay(int32_t Month, int32_t Day, int32_t Year);
 EPHEM_API void JuldayToDate(int32_t JD, int32_t* Month, int32_t* Day, int32_t* Year);
 
 /* Ord 22. From day number and universal time of day (hours): T (centuries), local sidereal time
- * LST (hours, 0 <= LST < 24) for Longitude (degrees, positive west), the obliquity (radians) and the
- * text "hHmMsS" of LST (11-byte buffer). *ZodiacOffset non-zero on entry asks for the sidereal
+ * LST (hours, 0 <= LST < 24) for Longitude (degrees, positive west), the obliquity (radians) and
+ * the text "hHmMsS" of LST (11-byte buffer). *ZodiacOffset non-zero on entry asks for the sidereal
  * correction (degrees, negative) in its place; zero on entry stays exactly zero. */
 EPHEM_API void SidTime(int32_t JD, double* ZodiacOffset, double* LST, double UT, double* T,
                        double* Obliquity, double Longitude, unsigned char* Text);
@@ -144,8 +148,9 @@ EPHEM_API void PlanetCalc(int32_t First, int32_t Last, int32_t Centric, double Z
 
 /* Ord 38. Moon longitude and latitude and the lunar Node (NodeMode 0 true, 1 mean), degrees, with
  * ZodiacOffset added. LonOnly 1 writes only LonOnlyResult (the Moon's longitude). */
-EPHEM_API void MoonCalc(uint8_t NodeMode, double* LonOnlyResult, int32_t LonOnly, double ZodiacOffset,
-                        double T, double* MoonLon, double* NodeLon, double* MoonLat);
+EPHEM_API void MoonCalc(uint8_t NodeMode, double* LonOnlyResult, int32_t LonOnly,
+                        double ZodiacOffset, double T, double* MoonLon, double* NodeLon,
+                        double* MoonLat);
 
 /* Ord 10. Solar longitude (degrees, tropical) with nutation and aberration at T. */
 EPHEM_API void ExactSun(double* SunLon, double T);
@@ -158,7 +163,8 @@ EPHEM_API void ExactMoon(double* MoonLon, double ZodiacOffset, double T);
 EPHEM_API void MoonProgCalc(uint8_t NodeMode, int32_t JD, double UT, double ZodiacOffset,
                             double StartLon, double* Steps, int32_t StepsHigh);
 
-/* ---- Angles and house systems ----------------------------------------------------------------- */
+/* ---- Angles and house systems -----------------------------------------------------------------
+ */
 
 /* Ord 6. Ascendant and Midheaven (degrees, ZodiacOffset added) from RAMC, latitude and obliquity,
  * all three in radians. */
@@ -192,7 +198,8 @@ EPHEM_API void EqHouse(double* Asc, double* MC, double SiderealTime, double Lati
 /* Ord 11. Forward arc in degrees from CuspFrom to CuspTo, in [0, 360). */
 EPHEM_API double GetHouseSize(double CuspFrom, double CuspTo);
 
-/* ---- House placement and derived points ------------------------------------------------------- */
+/* ---- House placement and derived points -------------------------------------------------------
+ */
 
 /* Ord 34. House 1..12 holding Longitude for Cusps[1..12] (copied), or 0 when none does. */
 EPHEM_API int32_t FindPlanetHouse(const double* Cusps, int32_t CuspsHigh, double Longitude);
@@ -205,14 +212,16 @@ EPHEM_API void RotateToCusp(double* Points, int32_t PointsHigh, double* Cusps, i
 EPHEM_API void Vertex(double* Longitude, double Obliquity, double SiderealTime, double Latitude);
 /* Ord 28. East Point longitude from obliquity (radians) and sidereal time (hours). */
 EPHEM_API void EastPoint(double* Longitude, double Obliquity, double SiderealTime);
-/* Ord 30. Part of Fortune from the longitudes of Sun, Moon and Ascendant (day and night formula). */
+/* Ord 30. Part of Fortune from the longitudes of Sun, Moon and Ascendant (day and night formula).
+ */
 EPHEM_API void PartFortune(double* Longitude, double Sun, double Moon, double Asc);
 /* Ord 29. Lunar phase number from the longitudes of Sun and Moon. */
 EPHEM_API void MoonPhase(int16_t* Phase, double Sun, double Moon);
 /* Ord 50. Midpoint of Sun and Moon (the nearer one), degrees. */
 EPHEM_API void SunMoonMid(double* Longitude, double Sun, double Moon);
 
-/* ---- Aspect engine ---------------------------------------------------------------------------- */
+/* ---- Aspect engine ----------------------------------------------------------------------------
+ */
 /* The aspect, dignity and quality exports check the highest indices they are given and raise
  * EphemArithmeticError rather than read or write past an array that is too short. */
 
@@ -228,7 +237,8 @@ EPHEM_API void MultiAsp(const double* PositionsA, int32_t PositionsAHigh, const 
                         unsigned char* Codes, unsigned char* OrbTexts, int32_t OrbTextsHigh,
                         int32_t CustomAngle);
 
-/* ---- Dignities and qualities ------------------------------------------------------------------ */
+/* ---- Dignities and qualities ------------------------------------------------------------------
+ */
 
 /* Ord 49. Dignity word of each planet into 11-byte slots and mutual receptions into Receptions. */
 EPHEM_API void EssentialDignities(const double* Positions, int32_t PositionsHigh,
@@ -238,7 +248,8 @@ EPHEM_API void EssentialDignities(const double* Positions, int32_t PositionsHigh
 EPHEM_API void GetQualities(const double* Positions, int32_t PositionsHigh, uint8_t* Counts,
                             int32_t CountsHigh, const uint8_t* Weights, int32_t WeightsHigh);
 
-/* ---- Event timing ----------------------------------------------------------------------------- */
+/* ---- Event timing -----------------------------------------------------------------------------
+ */
 
 /* Ord 32. Universal time of day (hours) on day Day at which the Sun reaches the Ascendant, with
  * that Ascendant (degrees). ZodiacOffset non-zero asks for the sidereal zodiac. The minute search
@@ -254,10 +265,11 @@ EPHEM_API void Noon(uint8_t NodeMode, int32_t Centric, int32_t Day, double Zodia
 /* Ord 46. Day and time (hours) at which Body (1..12) returns to Target (degrees) within Window
  * degrees, searching from day *Day on. When no year is accepted Time is not written and *Day is
  * unchanged. Body outside 1..12 raises EphemArithmeticError. */
-EPHEM_API void GetReturn(uint16_t Body, uint16_t Window, int32_t Centric, double Target, double* Time,
-                         int32_t* Day, double ZodiacOffset, uint8_t NodeMode);
+EPHEM_API void GetReturn(uint16_t Body, uint16_t Window, int32_t Centric, double Target,
+                         double* Time, int32_t* Day, double ZodiacOffset, uint8_t NodeMode);
 
-/* ---- File utilities --------------------------------------------------------------------------- */
+/* ---- File utilities ---------------------------------------------------------------------------
+ */
 
 /* Ord 48. True when Path ends with '/' and names an existing entry. Never raises. */
 EPHEM_API bool DirExists(const char* Path);

@@ -12,10 +12,11 @@ using ephem::detail::raiseArithmetic;
 
 namespace {
 
+using ephem::detail::kDegToRad;
+
 constexpr int32_t kTheoryHigh = 410;
 constexpr int kPointsHigh = 14;
 constexpr int kTermCountsHigh = 12;
-constexpr double kDegToRad = 0.017453292519943295;
 constexpr long double kMinute = 1.0L / 60.0L;  // hours
 constexpr int kMinutesPerDay = 1440;
 

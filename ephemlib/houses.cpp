@@ -11,13 +11,14 @@
 
 namespace {
 
+using ephem::detail::kDegToRad;
+using ephem::detail::kPi;
+using ephem::detail::kRadToDeg;
+using ephem::detail::kTwoPi;
+
 using ephem::detail::foldTurns;
 using ephem::detail::raiseArithmetic;
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kDegToRad = 0.017453292519943295;
-constexpr double kRadToDeg = 57.29577951308232;
 constexpr double kArcMinute = 0.016666666666666666;
 constexpr double kThirtyDegrees = 0.5235987755982989;
 // Fixed-point rounds Placidus may take per cusp. Below 66 degrees of latitude it settles within a

@@ -9,16 +9,15 @@
 
 namespace {
 
-using ephem::detail::foldTurns;
+using ephem::detail::kDegToRad;
 
-constexpr double kDegToRad = 0.017453292519943295;  // the factor FR multiplies by
+using ephem::detail::foldTurns;
 
 double sinDeg(double degrees) { return std::sin(degrees * kDegToRad); }
 double cosDeg(double degrees) { return std::cos(degrees * kDegToRad); }
 
 // Angles that grow by millions of degrees over a few centuries lose their last digits in double
 // precision; these are formed and folded in extended precision before any sine is taken.
-long double foldTurnsExtended(long double x) { return x - 360.0L * std::trunc(x / 360.0L); }
 
 // One periodic term: multiples of four fundamental angles and a coefficient in seconds of arc.
 struct SeriesTerm {
@@ -155,15 +154,15 @@ void LunarArguments(double& Om, double& L, double& D, double T, double& G, doubl
   const long double days = 36525.0L * t;
   const long double t2 = t * t;
   Om = static_cast<double>(
-      foldTurnsExtended(259.1833L - 0.05295392L * days + (0.002078L + 0.000002L * t) * t2));
-  L = static_cast<double>(foldTurnsExtended(279.69668L + 36000.7689L * t + 0.0003025L * t2));
-  D = static_cast<double>(foldTurnsExtended(350.737486L + 445267.114L * t - 0.001436L * t2));
+      foldTurns(259.1833L - 0.05295392L * days + (0.002078L + 0.000002L * t) * t2));
+  L = static_cast<double>(foldTurns(279.69668L + 36000.7689L * t + 0.0003025L * t2));
+  D = static_cast<double>(foldTurns(350.737486L + 445267.114L * t - 0.001436L * t2));
   G = static_cast<double>(
-      foldTurnsExtended(334.32956L + 0.11140408L * days + (0.010325L + 0.00015L * t) * t2));
-  M = static_cast<double>(foldTurnsExtended(358.47584L + 35999.04975L * t - 0.00015L * t2));
+      foldTurns(334.32956L + 0.11140408L * days + (0.010325L + 0.00015L * t) * t2));
+  M = static_cast<double>(foldTurns(358.47584L + 35999.04975L * t - 0.00015L * t2));
   L1 = static_cast<double>(
-      foldTurnsExtended(270.434164L + 13.1763965L * days + (-0.001133L + 0.0000019L * t) * t2));
-  M1 = static_cast<double>(foldTurnsExtended(296.1046083L + 477198.849L * t + 0.00919167L * t2));
+      foldTurns(270.434164L + 13.1763965L * days + (-0.001133L + 0.0000019L * t) * t2));
+  M1 = static_cast<double>(foldTurns(296.1046083L + 477198.849L * t + 0.00919167L * t2));
   Nut = (-(17.2327 + 0.01737 * T) * sinDeg(Om) - 1.273 * sinDeg(2.0 * L)) / 3600.0;
 }
 
@@ -188,14 +187,14 @@ void MoonCalc(uint8_t NodeMode, double* LonOnlyResult, int32_t LonOnly, double Z
   const long double gm = 1203590.0L + 14648523.0L * t - 37.0L * t2;
   const long double dm = 1262660.0L + 1602961611.0L * t - 5.0L * t2;
   // Degrees, folded once so that the series' combinations stay small and exact.
-  const double l = static_cast<double>(foldTurnsExtended((lm - gm) / 3600.0L));
-  const double s = static_cast<double>(foldTurnsExtended((lm - dm - gs) / 3600.0L));
-  const double f = static_cast<double>(foldTurnsExtended((lm - om) / 3600.0L));
-  const double d = static_cast<double>(foldTurnsExtended(dm / 3600.0L));
+  const double l = static_cast<double>(foldTurns((lm - gm) / 3600.0L));
+  const double s = static_cast<double>(foldTurns((lm - dm - gs) / 3600.0L));
+  const double f = static_cast<double>(foldTurns((lm - om) / 3600.0L));
+  const double d = static_cast<double>(foldTurns(dm / 3600.0L));
 
   const Multiples ml(l), ms(s), mf(f), md(d);
   const double sum = sumSeries(kMoonLongitudeTerms, ml, ms, mf, md);
-  const double longitude = static_cast<double>(foldTurnsExtended((lm + sum) / 3600.0L));
+  const double longitude = static_cast<double>(foldTurns((lm + sum) / 3600.0L));
 
   // Only the one result: the node and the latitude stay as the caller had them.
   if (LonOnly == 1) {
@@ -210,7 +209,7 @@ void MoonCalc(uint8_t NodeMode, double* LonOnlyResult, int32_t LonOnly, double Z
   double node;
   if (NodeMode == 0) {
     const double corrections = sumSeries(kTrueNodeTerms, ml, ms, mf, md);
-    node = static_cast<double>(foldTurnsExtended((om + corrections) / 3600.0L));
+    node = static_cast<double>(foldTurns((om + corrections) / 3600.0L));
   } else {
     // Any mode but the true node gives the mean node, so the result is always defined.
     const long double turns = std::fabs(om) / 3600.0L / 360.0L;

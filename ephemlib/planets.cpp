@@ -10,12 +10,13 @@
 
 namespace {
 
+using ephem::detail::kDegToRad;
+using ephem::detail::kRadToDeg;
+using ephem::detail::kTwoPi;
+
 using ephem::detail::foldTurns;
 using ephem::detail::kPi;
 
-constexpr double kDegToRad = 0.017453292519943295;  // the factor FR multiplies by
-constexpr double kRadToDeg = 57.29577951308232;     // the factor FD multiplies by
-constexpr double kTwoPi = 2.0 * kPi;
 constexpr long double kTwoPiExtended = 6.283185307179586476925286766559L;
 
 constexpr int kSun = 1;
