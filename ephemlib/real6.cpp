@@ -1,6 +1,7 @@
 // The six-byte real: 40 significant bits, exponent biased by 129, zero when the exponent byte is 0.
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -48,7 +49,9 @@ long double real6Round(long double x) {
   const long double scaled = std::nearbyint(std::ldexp(mantissa, kFractionBits + 1));
   const long double rounded = std::ldexp(scaled, exponent - (kFractionBits + 1));
   if (std::fabs(rounded) >= kReal6Max) {
-    raiseArithmetic("Floating-point overflow: " + std::to_string(static_cast<double>(x)) +
+    char shown[32];
+    std::snprintf(shown, sizeof shown, "%.6Lg", x);
+    raiseArithmetic(std::string("Floating-point overflow: ") + shown +
                     " is too large for a six-byte real");
   }
   if (std::fabs(rounded) < kReal6Min) return 0.0L;
