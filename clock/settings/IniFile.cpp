@@ -302,7 +302,13 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     const auto parsed = ParseKeyLine(line.text);
     if (!parsed) continue;
     if (SameName(parsed->key, key)) {
-      line.text = line.text.substr(0, parsed->valueStart) + clean;
+      // Keep the line's own spacing around "=", but not on top of a value that brings its own
+      // leading blank (the natal form does): rewriting must not grow the line.
+      const std::size_t equals = line.text.find('=');
+      const std::size_t keep = !clean.empty() && (clean.front() == ' ' || clean.front() == '\t')
+                                   ? equals + 1
+                                   : parsed->valueStart;
+      line.text = line.text.substr(0, keep) + clean;
       return;  // the line still holds the same key, so the index stands
     }
     after = i + 1;

@@ -132,6 +132,15 @@ TEST(IniFileWrite, CreatesFolderAndFileAndReplacesKeysOfAnySpelling) {
   EXPECT_EQ(file.Read().Serialize(), "[Show]\nHelioCentric=1\nText=1 Injected=1\n");
 }
 
+TEST(IniFileWrite, RewritingAValueWithALeadingBlankDoesNotGrowTheLine) {
+  TempConfig config;
+  IniFile file(config.Dir() / "helidial.ini");
+  for (int i = 0; i < 5; ++i) file.WriteString("Natal", "Planet1", " 1.23500000000000E+0002");
+  file.WriteString("Natal", "Planet2", "7");
+  file.WriteString("Natal", "Planet2", "8");
+  EXPECT_EQ(file.Read().Serialize(), "[Natal]\nPlanet1= 1.23500000000000E+0002\nPlanet2=8\n");
+}
+
 TEST(IniFileWrite, NamesThatCannotBeStoredAreRejected) {
   TempConfig config;
   IniFile file;
