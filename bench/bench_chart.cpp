@@ -34,14 +34,14 @@ void BM_DayScanCore(benchmark::State& bench) {
   ChartComputer computer(state);
   AspectOrbs orbs;
   orbs.fill(1.0f);
+  const AspectTester tester(orbs, state.CustomAngle, state.UseAspects);
   for (auto _ : bench) {
     int found = 0;
     for (int minute = 0; minute < 1440; ++minute) {
       computer.ComputeChart(false, QTime(0, 0).addSecs(60 * minute), QDate(2026, 12, 8));
       for (int r = 1; r <= 14; ++r) {
         for (int i = r + 1; i <= 14; ++i) {
-          found += AspectTest(orbs, state.Pos[r], state.Pos[i], state.CustomAngle, state.UseAspects)
-                       .found();
+          found += tester.test(state.Pos[r], state.Pos[i]).found();
         }
       }
     }

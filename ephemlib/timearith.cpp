@@ -39,6 +39,18 @@ std::string twoDigit(long double wholeValue, bool padBelowTen) {
   return text + buffer;
 }
 
+// Writes the decimal digits of value and returns the end.
+char* appendDecimal(char* out, uint32_t value) {
+  char digits[10];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  while (n > 0) *out++ = digits[--n];
+  return out;
+}
+
 // Whole degrees and minutes of an exact longitude in [0, 360): the 1e-9 degree nudge absorbs the
 // representation error of values such as 200.0 / 30 x 30 = 19.999..., and the minute count is
 // kept below 360 degrees so the sign index stays 0..11.
@@ -162,6 +174,21 @@ void RealToDegree(double X, unsigned char* result) {
   const long double whole = std::trunc(x);
   const long double fraction = real6Round(x - whole);
   const int32_t minutes = FracToMin(static_cast<double>(fraction));
+  if (whole < 1e7L) {
+    // Every orb text of the aspect lists and the day scan: built in place, no allocation.
+    char text[32];
+    char* out = text;
+    *out++ = signChar;
+    const auto degrees = static_cast<uint32_t>(whole);
+    if (degrees < 10) *out++ = '0';
+    out = appendDecimal(out, degrees);
+    *out++ = static_cast<char>(kDegreeSign);
+    if (minutes < 10) *out++ = '0';
+    out = appendDecimal(out, static_cast<uint32_t>(minutes));
+    writeShortString(result, std::string_view(text, static_cast<std::size_t>(out - text)),
+                     kShortTextCapacity);
+    return;
+  }
   std::string text(1, signChar);
   text += twoDigit(whole, whole < 10);
   text += static_cast<char>(kDegreeSign);

@@ -235,6 +235,7 @@ void ChartComputer::listAspects(AspectList list) {
   const bool logMode = transit ? s.LogTT : s.LogTN;
   AspectOrbs orbs;
   orbs.fill(static_cast<float>(transit ? s.TransitOrb : s.NatalOrb));
+  const AspectTester tester(orbs, s.CustomAngle, s.UseAspects);
   if (!logMode) publisher_->clearAspects(list);
   if (transit) s.PairString.clear();
 
@@ -243,7 +244,7 @@ void ChartComputer::listAspects(AspectList list) {
     const bool used = s.AspectFrom[r] && s.AspectTo[i];
     AspectMatch match;
     if (used) {
-      match = AspectTest(orbs, s.Pos[r], p2, s.CustomAngle, s.UseAspects);
+      match = tester.test(s.Pos[r], p2);
       publisher_->setAspectFont(list, s.TextMode, transit);
     }
     // Every pair keeps its place, used or not, so the wheel's lines stay in step.

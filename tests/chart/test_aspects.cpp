@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <random>
 
 #include "chart/Aspects.h"
 #include "chart/ComputeChart.h"
@@ -54,6 +55,36 @@ TEST(AspectTest, DisabledKindsAndTheCustomAngle) {
   EXPECT_EQ(AspectTest(orbs(1), 0, 0.5, 100, only).code, ' ') << "conjunction is switched off";
   AspectSwitches none{};
   EXPECT_FALSE(AspectTest(orbs(10), 0, 0, 0, none).found());
+}
+
+TEST(AspectTester, AgreesWithTheSingleTestAtEveryOrbBorder) {
+  // The tester's degree table only narrows the candidates; a kind missing from it would lose an
+  // aspect. Separations are placed on, just inside and just outside every kind's orb.
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> orbOf(0.0f, 12.0f);
+  for (int round = 0; round < 200; ++round) {
+    AspectOrbs o;
+    AspectSwitches on;
+    for (int k = 0; k < kAspectKinds; ++k) {
+      o[k] = round % 10 == 0 ? 0.0f : orbOf(random);
+      on[k] = (random() % 4) != 0;
+    }
+    const int custom = static_cast<int>(random() % 181);
+    const AspectTester tester(o, custom, on);
+    for (int angle : {0, 30, 45, 60, 72, 90, 120, 135, 144, 150, 180, custom}) {
+      for (int k = 0; k < kAspectKinds; ++k) {
+        for (double edge : {-1e-4, 0.0, 1e-4}) {
+          for (double side : {-1.0, 1.0}) {
+            const double p2 = 100.0 + angle + side * (o[k] + edge);
+            const AspectMatch single = AspectTest(o, 100.0, p2, custom, on);
+            const AspectMatch table = tester.test(100.0, p2);
+            ASSERT_EQ(table.code, single.code) << "round " << round << " p2 " << p2;
+            ASSERT_EQ(table.orbText, single.orbText);
+          }
+        }
+      }
+    }
+  }
 }
 
 TEST(AspectWords, TextModeWords) {
