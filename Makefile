@@ -37,7 +37,7 @@ test-sanitize: deps
 
 bench: build
 	cmake --build $(BUILD) --target benchmarks
-	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b --benchmark_min_time=0.2; done
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
