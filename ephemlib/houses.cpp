@@ -242,6 +242,19 @@ void hourAngleCusps(HourAngleSystem system, double* cusps, const Frame& f, doubl
   }
 }
 
+// Regiomontanus and Campanus: hour-angle cusps at the place's latitude, then the exact angles.
+void quadrantHourAngleHouse(const char* exportName, const char* systemName, HourAngleSystem system,
+                            double* cusps, int32_t cuspsHigh, double siderealTime, double latitude,
+                            double obliquity, double zodiacOffset) {
+  requireCuspArray(exportName, cusps, cuspsHigh);
+  requireFinite(exportName, {siderealTime, latitude, obliquity, zodiacOffset});
+  const Frame frame = frameOf(siderealTime * 15.0 * kDegToRad, latitude * kDegToRad, obliquity);
+  const Angles angles = ascMc(frame, zodiacOffset);
+  hourAngleCusps(system, cusps, frame, zodiacOffset);
+  overwriteAngles(cusps, angles);
+  requireFiniteCusps(systemName, cusps, latitude, siderealTime);
+}
+
 }  // namespace
 
 extern "C" {
@@ -374,28 +387,14 @@ void TopHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lati
 
 void RegHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
               double Obliquity, double ZodiacOffset) {
-  requireCuspArray("RegHouse", Cusps, CuspsHigh);
-  requireFinite("RegHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
-  const double ramc = SiderealTime * 15.0 * kDegToRad;
-  const double phi = Latitude * kDegToRad;
-  const Frame frame = frameOf(ramc, phi, Obliquity);
-  const Angles angles = ascMc(frame, ZodiacOffset);
-  hourAngleCusps(HourAngleSystem::Regiomontanus, Cusps, frame, ZodiacOffset);
-  overwriteAngles(Cusps, angles);
-  requireFiniteCusps("Regiomontanus", Cusps, Latitude, SiderealTime);
+  quadrantHourAngleHouse("RegHouse", "Regiomontanus", HourAngleSystem::Regiomontanus, Cusps,
+                         CuspsHigh, SiderealTime, Latitude, Obliquity, ZodiacOffset);
 }
 
 void CampHouse(double* Cusps, int32_t CuspsHigh, double Latitude, double SiderealTime,
                double Obliquity, double ZodiacOffset) {
-  requireCuspArray("CampHouse", Cusps, CuspsHigh);
-  requireFinite("CampHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
-  const double ramc = SiderealTime * 15.0 * kDegToRad;
-  const double phi = Latitude * kDegToRad;
-  const Frame frame = frameOf(ramc, phi, Obliquity);
-  const Angles angles = ascMc(frame, ZodiacOffset);
-  hourAngleCusps(HourAngleSystem::Campanus, Cusps, frame, ZodiacOffset);
-  overwriteAngles(Cusps, angles);
-  requireFiniteCusps("Campanus", Cusps, Latitude, SiderealTime);
+  quadrantHourAngleHouse("CampHouse", "Campanus", HourAngleSystem::Campanus, Cusps, CuspsHigh,
+                         SiderealTime, Latitude, Obliquity, ZodiacOffset);
 }
 
 void MeridHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
