@@ -242,6 +242,17 @@ void hourAngleCusps(HourAngleSystem system, double* cusps, const Frame& f, doubl
   }
 }
 
+// Meridian and Morinus: hour-angle cusps on the equator; the place's latitude plays no part.
+void equatorHourAngleHouse(const char* exportName, const char* systemName, HourAngleSystem system,
+                           double* cusps, int32_t cuspsHigh, double siderealTime, double latitude,
+                           double obliquity, double zodiacOffset) {
+  requireCuspArray(exportName, cusps, cuspsHigh);
+  requireFinite(exportName, {siderealTime, obliquity, zodiacOffset});
+  hourAngleCusps(system, cusps, frameOf(siderealTime * 15.0 * kDegToRad, 0.0, obliquity),
+                 zodiacOffset);
+  requireFiniteCusps(systemName, cusps, latitude, siderealTime);
+}
+
 // Regiomontanus and Campanus: hour-angle cusps at the place's latitude, then the exact angles.
 void quadrantHourAngleHouse(const char* exportName, const char* systemName, HourAngleSystem system,
                             double* cusps, int32_t cuspsHigh, double siderealTime, double latitude,
@@ -399,20 +410,14 @@ void CampHouse(double* Cusps, int32_t CuspsHigh, double Latitude, double Siderea
 
 void MeridHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
                 double Obliquity, double ZodiacOffset) {
-  requireCuspArray("MeridHouse", Cusps, CuspsHigh);
-  requireFinite("MeridHouse", {SiderealTime, Obliquity, ZodiacOffset});
-  hourAngleCusps(HourAngleSystem::Meridian, Cusps,
-                 frameOf(SiderealTime * 15.0 * kDegToRad, 0.0, Obliquity), ZodiacOffset);
-  requireFiniteCusps("Meridian", Cusps, Latitude, SiderealTime);
+  equatorHourAngleHouse("MeridHouse", "Meridian", HourAngleSystem::Meridian, Cusps, CuspsHigh,
+                        SiderealTime, Latitude, Obliquity, ZodiacOffset);
 }
 
 void MorHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
               double Obliquity, double ZodiacOffset) {
-  requireCuspArray("MorHouse", Cusps, CuspsHigh);
-  requireFinite("MorHouse", {SiderealTime, Obliquity, ZodiacOffset});
-  hourAngleCusps(HourAngleSystem::Morinus, Cusps,
-                 frameOf(SiderealTime * 15.0 * kDegToRad, 0.0, Obliquity), ZodiacOffset);
-  requireFiniteCusps("Morinus", Cusps, Latitude, SiderealTime);
+  equatorHourAngleHouse("MorHouse", "Morinus", HourAngleSystem::Morinus, Cusps, CuspsHigh,
+                        SiderealTime, Latitude, Obliquity, ZodiacOffset);
 }
 
 void PorHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
