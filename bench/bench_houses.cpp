@@ -5,12 +5,11 @@
 #include <array>
 
 #include "ephemlib.h"
+#include "ephemlib_houses.h"
 
 namespace {
 
 constexpr double kObliquity = 23.44 * 0.017453292519943295;
-
-using HouseFunction = void (*)(double*, int32_t, double, double, double, double);
 
 // 64 sidereal times across the day, so no single branch or quadrant dominates.
 std::array<double, 64> siderealTimes() {
@@ -19,27 +18,16 @@ std::array<double, 64> siderealTimes() {
   return times;
 }
 
-void runHouses(benchmark::State& state, HouseFunction house, double latitude) {
+void runHouses(benchmark::State& state, ephem::HouseSystem system, double latitude) {
   const auto times = siderealTimes();
   double cusps[15] = {};
   std::size_t i = 0;
   for (auto _ : state) {
-    house(cusps, 14, times[i++ & 63], latitude, kObliquity, 0.0);
+    ephem::HouseCusps(ephem::LinkedExports{}, system, cusps, 14, times[i++ & 63], latitude,
+                      kObliquity, 0.0);
     benchmark::DoNotOptimize(cusps);
     benchmark::ClobberMemory();
   }
-}
-
-void campanusOrder(double* cusps, int32_t high, double siderealTime, double latitude,
-                   double obliquity, double offset) {
-  CampHouse(cusps, high, latitude, siderealTime, obliquity, offset);
-}
-
-void equalOrder(double* cusps, int32_t high, double siderealTime, double latitude, double obliquity,
-                double offset) {
-  double asc = 0;
-  double mc = 0;
-  EqHouse(&asc, &mc, siderealTime, latitude, offset, obliquity, cusps, high);
 }
 
 void BM_AsMcCalc(benchmark::State& state) {
@@ -55,16 +43,16 @@ void BM_AsMcCalc(benchmark::State& state) {
 }
 BENCHMARK(BM_AsMcCalc);
 
-BENCHMARK_CAPTURE(runHouses, Placidus_lat40, &PlacHouse, 40.0);
-BENCHMARK_CAPTURE(runHouses, Placidus_lat60, &PlacHouse, 60.0);
-BENCHMARK_CAPTURE(runHouses, Koch_lat40, &KochHouse, 40.0);
-BENCHMARK_CAPTURE(runHouses, Campanus_lat40, &campanusOrder, 40.0);
-BENCHMARK_CAPTURE(runHouses, Topocentric_lat40, &TopHouse, 40.0);
-BENCHMARK_CAPTURE(runHouses, Morinus_lat40, &MorHouse, 40.0);
-BENCHMARK_CAPTURE(runHouses, Porphyry_lat40, &PorHouse, 40.0);
-BENCHMARK_CAPTURE(runHouses, Regiomontanus_lat40, &RegHouse, 40.0);
-BENCHMARK_CAPTURE(runHouses, Meridian_lat40, &MeridHouse, 40.0);
-BENCHMARK_CAPTURE(runHouses, Equal_lat40, &equalOrder, 40.0);
+BENCHMARK_CAPTURE(runHouses, Placidus_lat40, ephem::HouseSystem::Placidus, 40.0);
+BENCHMARK_CAPTURE(runHouses, Placidus_lat60, ephem::HouseSystem::Placidus, 60.0);
+BENCHMARK_CAPTURE(runHouses, Koch_lat40, ephem::HouseSystem::Koch, 40.0);
+BENCHMARK_CAPTURE(runHouses, Campanus_lat40, ephem::HouseSystem::Campanus, 40.0);
+BENCHMARK_CAPTURE(runHouses, Topocentric_lat40, ephem::HouseSystem::Topocentric, 40.0);
+BENCHMARK_CAPTURE(runHouses, Morinus_lat40, ephem::HouseSystem::Morinus, 40.0);
+BENCHMARK_CAPTURE(runHouses, Porphyry_lat40, ephem::HouseSystem::Porphyry, 40.0);
+BENCHMARK_CAPTURE(runHouses, Regiomontanus_lat40, ephem::HouseSystem::Regiomontanus, 40.0);
+BENCHMARK_CAPTURE(runHouses, Meridian_lat40, ephem::HouseSystem::Meridian, 40.0);
+BENCHMARK_CAPTURE(runHouses, Equal_lat40, ephem::HouseSystem::Equal, 40.0);
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ephemlib.h"
+#include "ephemlib_houses.h"
 
 namespace {
 
@@ -18,40 +19,26 @@ constexpr double kObliquityDegrees = 23.44;
 constexpr double kObliquity = kObliquityDegrees * 0.017453292519943295;
 constexpr double kArcMinute = 1.0 / 60.0;
 
-using HouseFunction = void (*)(double*, int32_t, double, double, double, double);
-
-void campanusOrder(double* cusps, int32_t high, double siderealTime, double latitude,
-                   double obliquity, double offset) {
-  CampHouse(cusps, high, latitude, siderealTime, obliquity, offset);
-}
-
-void equalOrder(double* cusps, int32_t high, double siderealTime, double latitude, double obliquity,
-                double offset) {
-  double asc = 0;
-  double mc = 0;
-  EqHouse(&asc, &mc, siderealTime, latitude, offset, obliquity, cusps, high);
-}
-
 enum class Increment { Angles, Every, None };
 
 struct System {
   const char* name;
-  HouseFunction ours;
+  ephem::HouseSystem ours;
   char code;  // the comparison library's letter for the same system
   Increment increment;
 };
 
 // Porphyry and Equal build every cusp from the angles, so every cusp carries the increment.
 const System kSystems[] = {
-    {"Placidus", &PlacHouse, 'P', Increment::Angles},
-    {"Koch", &KochHouse, 'K', Increment::Angles},
-    {"Campanus", &campanusOrder, 'C', Increment::Angles},
-    {"Topocentric", &TopHouse, 'T', Increment::Angles},
-    {"Morinus", &MorHouse, 'M', Increment::None},
-    {"Porphyry", &PorHouse, 'O', Increment::Every},
-    {"Regiomontanus", &RegHouse, 'R', Increment::Angles},
-    {"Meridian", &MeridHouse, 'X', Increment::None},
-    {"Equal", &equalOrder, 'E', Increment::Every},
+    {"Placidus", ephem::HouseSystem::Placidus, 'P', Increment::Angles},
+    {"Koch", ephem::HouseSystem::Koch, 'K', Increment::Angles},
+    {"Campanus", ephem::HouseSystem::Campanus, 'C', Increment::Angles},
+    {"Topocentric", ephem::HouseSystem::Topocentric, 'T', Increment::Angles},
+    {"Morinus", ephem::HouseSystem::Morinus, 'M', Increment::None},
+    {"Porphyry", ephem::HouseSystem::Porphyry, 'O', Increment::Every},
+    {"Regiomontanus", ephem::HouseSystem::Regiomontanus, 'R', Increment::Angles},
+    {"Meridian", ephem::HouseSystem::Meridian, 'X', Increment::None},
+    {"Equal", ephem::HouseSystem::Equal, 'E', Increment::Every},
 };
 
 double angleDifference(double a, double b) {
@@ -95,7 +82,8 @@ int main() {
       const double siderealTime = step * 0.1;
       for (int latitude = -60; latitude <= 60; ++latitude) {
         double ours[15] = {};
-        system.ours(ours, 14, siderealTime, latitude, kObliquity, 0.0);
+        ephem::HouseCusps(ephem::LinkedExports{}, system.ours, ours, 14, siderealTime, latitude,
+                          kObliquity, 0.0);
         double theirs[13] = {};
         double angles[10] = {};
         swe_houses_armc(siderealTime * 15.0, latitude, kObliquityDegrees, system.code, theirs,
@@ -116,7 +104,8 @@ int main() {
     double sink = 0;
     const double oursNs = nanosecondsPerCall([&](double siderealTime) {
       double cusps[15];
-      system.ours(cusps, 14, siderealTime, 40.0, kObliquity, 0.0);
+      ephem::HouseCusps(ephem::LinkedExports{}, system.ours, cusps, 14, siderealTime, 40.0,
+                        kObliquity, 0.0);
       sink += cusps[2];
     });
     const double theirsNs = nanosecondsPerCall([&](double siderealTime) {

@@ -6,6 +6,7 @@
 #include "chart/Aspects.h"
 #include "chart/DisplayText.h"
 #include "chart/LibraryImports.h"
+#include "ephemlib_houses.h"
 
 namespace {
 
@@ -61,41 +62,9 @@ UniversalTime toUniversalTime(QTime localTime, QDate localDate, double zoneOffse
 
 void CalcHouses(int houseCode, double lst, double latitude, double obliquity, double zodiacOffset,
                 std::array<double, 15>& cuspPos) {
-  const LibraryImports& lib = libraryImports();
-  double* cusps = cuspPos.data();
-  const int32_t high = static_cast<int32_t>(cuspPos.size()) - 1;
-  double ascendant = 0, midheaven = 0;  // Equal houses' own results are not used
-  switch (houseCode) {
-    case 1:
-      lib.PlacHouse(cusps, high, lst, latitude, obliquity, zodiacOffset);
-      break;
-    case 2:
-      lib.KochHouse(cusps, high, lst, latitude, obliquity, zodiacOffset);
-      break;
-    case 3:
-      lib.CampHouse(cusps, high, latitude, lst, obliquity, zodiacOffset);
-      break;
-    case 4:
-      lib.TopHouse(cusps, high, lst, latitude, obliquity, zodiacOffset);
-      break;
-    case 5:
-      lib.MorHouse(cusps, high, lst, latitude, obliquity, zodiacOffset);
-      break;
-    case 6:
-      lib.PorHouse(cusps, high, lst, latitude, obliquity, zodiacOffset);
-      break;
-    case 7:
-      lib.RegHouse(cusps, high, lst, latitude, obliquity, zodiacOffset);
-      break;
-    case 8:
-      lib.MeridHouse(cusps, high, lst, latitude, obliquity, zodiacOffset);
-      break;
-    case 9:
-      lib.EqHouse(&ascendant, &midheaven, lst, latitude, zodiacOffset, obliquity, cusps, high);
-      break;
-    default:
-      break;  // no system: the cusps stay as they were
-  }
+  ephem::HouseCusps(libraryImports(), static_cast<ephem::HouseSystem>(houseCode), cuspPos.data(),
+                    static_cast<int32_t>(cuspPos.size()) - 1, lst, latitude, obliquity,
+                    zodiacOffset);
 }
 
 double Mod30(double x) { return x - 30 * std::trunc(x * (1.0 / 30)); }

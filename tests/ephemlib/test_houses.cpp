@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ephemlib.h"
+#include "ephemlib_houses.h"
 
 namespace {
 
@@ -13,63 +14,28 @@ constexpr double kObliquity = 23.44 * 0.017453292519943295;
 constexpr double kArcMinute = 1.0 / 60.0;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// One signature for all nine systems: Campanus and Equal take their arguments in another order.
-using House = void (*)(double*, double, double, double);
-
 struct System {
   const char* name;
-  House compute;
+  ephem::HouseSystem code;
   bool polarLimited;
+  void compute(double* cusps, double siderealTime, double latitude, double offset) const {
+    ephem::HouseCusps(ephem::LinkedExports{}, code, cusps, 14, siderealTime, latitude, kObliquity,
+                      offset);
+  }
 };
 
 const std::vector<System>& systems() {
+  using ephem::HouseSystem;
   static const std::vector<System> all = {
-      {"Placidus",
-       [](double* c, double st, double lat, double off) {
-         PlacHouse(c, 14, st, lat, kObliquity, off);
-       },
-       true},
-      {"Koch",
-       [](double* c, double st, double lat, double off) {
-         KochHouse(c, 14, st, lat, kObliquity, off);
-       },
-       true},
-      {"Campanus",
-       [](double* c, double st, double lat, double off) {
-         CampHouse(c, 14, lat, st, kObliquity, off);
-       },
-       false},
-      {"Topocentric",
-       [](double* c, double st, double lat, double off) {
-         TopHouse(c, 14, st, lat, kObliquity, off);
-       },
-       false},
-      {"Morinus",
-       [](double* c, double st, double lat, double off) {
-         MorHouse(c, 14, st, lat, kObliquity, off);
-       },
-       false},
-      {"Porphyry",
-       [](double* c, double st, double lat, double off) {
-         PorHouse(c, 14, st, lat, kObliquity, off);
-       },
-       false},
-      {"Regiomontanus",
-       [](double* c, double st, double lat, double off) {
-         RegHouse(c, 14, st, lat, kObliquity, off);
-       },
-       false},
-      {"Meridian",
-       [](double* c, double st, double lat, double off) {
-         MeridHouse(c, 14, st, lat, kObliquity, off);
-       },
-       false},
-      {"Equal",
-       [](double* c, double st, double lat, double off) {
-         double asc = 0, mc = 0;
-         EqHouse(&asc, &mc, st, lat, off, kObliquity, c, 14);
-       },
-       false},
+      {"Placidus", HouseSystem::Placidus, true},
+      {"Koch", HouseSystem::Koch, true},
+      {"Campanus", HouseSystem::Campanus, false},
+      {"Topocentric", HouseSystem::Topocentric, false},
+      {"Morinus", HouseSystem::Morinus, false},
+      {"Porphyry", HouseSystem::Porphyry, false},
+      {"Regiomontanus", HouseSystem::Regiomontanus, false},
+      {"Meridian", HouseSystem::Meridian, false},
+      {"Equal", HouseSystem::Equal, false},
   };
   return all;
 }
