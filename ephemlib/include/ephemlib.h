@@ -52,6 +52,15 @@ class EPHEM_API EphemIoError : public std::runtime_error {
 extern "C" {
 #endif
 
+/* ---- Sizes shared by the exports and their hosts ---------------------------------------------- */
+
+enum {
+  EPHEM_THEORY_TABLE_SIZE = 411, /* doubles of the planetary theory table, elements 0..410 */
+  EPHEM_THEORY_TABLE_HIGH = 410, /* the highest index hosts pass with the table */
+  EPHEM_BODY_COUNT = 12,         /* bodies PlanetCalc computes: 1 Sun .. 12 Chiron */
+  EPHEM_CHART_POINT_COUNT = 14   /* with 13 Ascendant and 14 Midheaven, as the grids number them */
+};
+
 /* ---- Frame ---------------------------------------------------------------------------------- */
 
 typedef struct EphemExport {
