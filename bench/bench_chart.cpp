@@ -3,45 +3,61 @@
 
 #include "chart/Aspects.h"
 #include "chart/ComputeChart.h"
-#include "chart/LibraryImports.h"
 
 namespace {
 
-ClockState preparedState() {
-  ClockState state;
-  libraryImports().InitialisePlanets(state.TheoryTable.data(), kTheoryTableHigh);
-  state.LatDeg = 51;
-  state.LatMin = 30;
-  state.UseAspects.fill(true);
-  state.CustomAngle = 100;
-  return state;
+Settings benchSettings() {
+  Settings settings;
+  settings.LatDeg = 51;
+  settings.LatMin = 30;
+  settings.UseAspects.fill(true);
+  settings.CustomAngle = 100;
+  return settings;
 }
 
+QTime minuteOfDay(int minute) { return QTime(0, 0).addSecs(60 * (minute % 1440)); }
+
 void BM_ComputeChartNotLive(benchmark::State& bench) {
-  ClockState state = preparedState();
-  ChartComputer computer(state);
+  const Settings settings = benchSettings();
+  const TheoryTable theory = InitialTheoryTable();
   int minute = 0;
   for (auto _ : bench) {
-    computer.ComputeChart(false, QTime(0, 0).addSecs(60 * (minute++ % 1440)), QDate(2026, 12, 8));
-    benchmark::DoNotOptimize(state.Pos);
+    const Chart chart = ComputeChart(settings, theory, QDate(2026, 12, 8), minuteOfDay(minute++));
+    benchmark::DoNotOptimize(chart.TruePos);
   }
 }
 BENCHMARK(BM_ComputeChartNotLive);
 
-// 1440 non-live computations and the aspect test of every transit pair in each.
+// A live computation with its publishing: positions table and both aspect lists in text.
+void BM_ComputeChartLive(benchmark::State& bench) {
+  ClockState state;
+  state.settings = benchSettings();
+  state.theory = InitialTheoryTable();
+  ChartPublisher discard;
+  int minute = 0;
+  ChartComputer computer(
+      state, &discard, [&minute] { return QDateTime(QDate(2026, 12, 8), minuteOfDay(minute++)); });
+  for (auto _ : bench) {
+    computer.ComputeChart(true);
+    benchmark::DoNotOptimize(state.chart.PairString);
+  }
+}
+BENCHMARK(BM_ComputeChartLive);
+
+// 1440 charts and the aspect test of every transit pair in each.
 void BM_DayScanCore(benchmark::State& bench) {
-  ClockState state = preparedState();
-  ChartComputer computer(state);
+  const Settings settings = benchSettings();
+  const TheoryTable theory = InitialTheoryTable();
   AspectOrbs orbs;
   orbs.fill(1.0f);
-  const AspectTester tester(orbs, state.CustomAngle, state.UseAspects);
+  const AspectTester tester(orbs, settings.CustomAngle, settings.UseAspects);
   for (auto _ : bench) {
     int found = 0;
     for (int minute = 0; minute < 1440; ++minute) {
-      computer.ComputeChart(false, QTime(0, 0).addSecs(60 * minute), QDate(2026, 12, 8));
+      const Chart chart = ComputeChart(settings, theory, QDate(2026, 12, 8), minuteOfDay(minute));
       for (int r = 1; r <= 14; ++r) {
         for (int i = r + 1; i <= 14; ++i) {
-          found += tester.test(state.Pos[r], state.Pos[i]).found();
+          found += tester.test(chart.TruePos[r], chart.TruePos[i]).found();
         }
       }
     }

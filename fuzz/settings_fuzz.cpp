@@ -17,7 +17,7 @@ void Require(bool condition) {
 }
 
 void CheckLoaded(const Settings& s) {
-  Require(s.HouseCode <= 9 && s.HouseCode != 3);
+  Require(s.HouseCode <= HouseSystem::Equal && s.HouseCode != HouseSystem::Campanus);
   Require(s.Size <= 1000 && s.GlyphSize >= 1);
   Require(std::isfinite(s.ZoneOffset) && std::fabs(s.ZoneOffset) <= 24.0);
   Require(!s.Show[0] && !s.Show[13] && !s.Show[14]);
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Settings reloaded;
   LoadSettings(again, reloaded, wheelWidth, bias);
   CheckLoaded(reloaded);
-  Require(reloaded.HouseCode == 9 && reloaded.NatalPos[3] == 123.5);
+  Require(reloaded.HouseCode == HouseSystem::Equal && reloaded.NatalPos[3] == 123.5);
 
   // The value conversions on the raw bytes.
   (void)ParseIniInteger(text);

@@ -9,7 +9,7 @@ mkdir -p "$out/corpus"
 # shellcheck disable=SC2046  # pkg-config prints several words on purpose
 clang++ -std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer \
   -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -Iclock $(pkg-config --cflags Qt6Core) \
+  -Iclock -Iephemlib/include $(pkg-config --cflags Qt6Core) \
   fuzz/settings_fuzz.cpp clock/settings/IniFile.cpp clock/settings/Settings.cpp \
   $(pkg-config --libs Qt6Core) -o "$out/settings_fuzz"
 # New inputs go to the build folder; the seed corpus in the tree stays as committed.

@@ -5,11 +5,7 @@ build="${1:-build}"
 if [ -x "$build/clock/heliodial" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
   exec "$build/clock/heliodial"
 fi
-if [ -x "$build/clock/cli/heliodial-chart" ]; then
-  "$build/clock/cli/heliodial-chart"
-  if "$build/clock/cli/heliodial-chart" --wheel "$build/wheel.png" >/dev/null 2>&1; then
-    echo "Wheel written to $build/wheel.png"
-  fi
-  exit 0
+"$build/clock/cli/heliodial-chart"
+if "$build/clock/cli/heliodial-chart" --wheel "$build/wheel.png" >/dev/null 2>&1; then
+  echo "Wheel written to $build/wheel.png"
 fi
-echo "Built ephemlib in $build; the clock and heliodial-chart are not part of this build yet."

@@ -1,40 +1,28 @@
 #include "chart/Aspects.h"
 
+#include <QLocale>
 #include <bit>
 #include <cmath>
 
+#include "chart/DisplayText.h"
 #include "chart/LibraryImports.h"
 
 namespace {
 
-constexpr int kCustomKind = 11;
-
-struct Kind {
-  int index;
-  float angle;  // the custom kind's angle comes from the settings
-  char code;
-  const char* word;
-};
-
-// The order in which the test tries the kinds: with overlapping orbs it decides the answer.
-constexpr Kind kTestOrder[kAspectKinds] = {
-    {0, 0, '=', "conjunct "},         {10, 180, '%', "opposition "},
-    {6, 120, 'T', "trine "},          {5, 90, 'S', "square "},
-    {3, 60, '*', "sextile "},         {9, 150, 'I', "quincunx "},
-    {7, 135, '>', "sesquiquadrate "}, {1, 30, 'V', "semis-sextile "},
-    {2, 45, '<', "semi-square "},     {4, 72, 'Q', "quintile "},
-    {8, 144, 'B', "biquintile "},     {kCustomKind, 0, 'c', "custom "},
-};
-
-const char* const kPointWords[13] = {"Sun ",     "Moon ",   "Mercury ",  "Venus ",   "Mars ",
-                                     "Jupiter ", "Saturn ", "Uranus ",   "Neptune ", "Pluto ",
-                                     "Node ",    "Chiron ", "Ascendant "};
+// The pair string holds the pairs (1, 2) .. (12, 14): the pair (13, 14) is a fixed angle.
+constexpr std::size_t kPairStringLength = 90;
 
 // The separation of two longitudes, 0..180, in single precision as the comparisons are made.
 float separation(double p1, double p2) {
   float d = static_cast<float>(std::fabs(p1 - p2));
   if (d > 180) d = std::fabs(d - 360.0f);
   return d;
+}
+
+AspectOrbs allOrbs(double orb) {
+  AspectOrbs orbs;
+  orbs.fill(static_cast<float>(orb));
+  return orbs;
 }
 
 }  // namespace
@@ -88,19 +76,53 @@ AspectMatch AspectTest(const AspectOrbs& orbs, double p1, double p2, int customA
 
 void AspectTester::enable(const AspectOrbs& orbs, int customAngle,
                           const AspectSwitches& useAspects) {
-  for (const Kind& kind : kTestOrder) {
-    if (!useAspects[kind.index]) continue;
-    const float angle = kind.index == kCustomKind ? static_cast<float>(customAngle) : kind.angle;
-    enabled_[count_++] = {angle, orbs[kind.index], kind.code};
+  for (const int index : kAspectTestOrder) {
+    if (!useAspects[index]) continue;
+    const AspectKind& kind = kAspectKinds[index];
+    const float angle =
+        index == kCustomAspect ? static_cast<float>(customAngle) : static_cast<float>(kind.angle);
+    enabled_[count_++] = {angle, orbs[index], kind.code};
   }
 }
 
-QString AspectWord(unsigned char code) {
-  if (code >= 129 && code <= 141) return QString::fromLatin1(kPointWords[code - 129]);
-  if (code == 150) return QStringLiteral("Midheaven ");
-  for (const Kind& kind : kTestOrder) {
-    if (kind.code == static_cast<char>(code)) return QString::fromLatin1(kind.word);
+AspectPass FindTransitAspects(const Settings& s, const std::array<double, 15>& pos) {
+  const AspectTester tester(allOrbs(s.TransitOrb), s.CustomAngle, s.UseAspects);
+  AspectPass pass;
+  for (int r = 1; r <= kPointCount; ++r) {
+    for (int i = r + 1; i <= kPointCount; ++i) {
+      AspectMatch match;
+      if (s.AspectFrom[r] && s.AspectTo[i]) {
+        pass.anyPairUsed = true;
+        match = tester.test(pos[r], pos[i]);
+      }
+      // Every pair keeps its place, used or not, so the wheel's lines stay in step.
+      if (pass.pairString.size() < kPairStringLength) pass.pairString += match.code;
+      if (match.found()) pass.found.push_back({r, match.code, i, std::move(match.orbText)});
+    }
   }
+  return pass;
+}
+
+AspectPass FindNatalAspects(const Settings& s, const std::array<double, 15>& pos) {
+  const AspectTester tester(allOrbs(s.NatalOrb), s.CustomAngle, s.UseAspects);
+  AspectPass pass;
+  for (int r = 1; r <= kPointCount; ++r) {
+    for (int i = 1; i <= kPointCount; ++i) {
+      if (!s.AspectFrom[r] || !s.AspectTo[i]) continue;
+      pass.anyPairUsed = true;
+      AspectMatch match = tester.test(pos[r], s.NatalPos[i]);
+      if (match.found()) pass.found.push_back({r, match.code, i, std::move(match.orbText)});
+    }
+  }
+  return pass;
+}
+
+QString AspectWord(unsigned char code) {
+  for (int p = 1; p <= kPointCount; ++p) {
+    if (kPoints[p].glyph == code) return QString::fromLatin1(kPoints[p].word);
+  }
+  const int kind = AspectKindOfCode(static_cast<char>(code));
+  if (kind >= 0) return QString::fromLatin1(kAspectKinds[kind].word);
   return QString(QChar(static_cast<char16_t>(code)));
 }
 
@@ -108,4 +130,27 @@ void AspectWords(QString& from, QString& aspect, QString& to) {
   for (QString* text : {&from, &aspect, &to}) {
     if (text->size() == 1) *text = AspectWord(static_cast<unsigned char>(text->at(0).unicode()));
   }
+}
+
+QString AspectKey(const FoundAspect& a, bool textMode) {
+  const unsigned char from = kPoints[a.from].glyph;
+  const auto code = static_cast<unsigned char>(a.code);
+  const unsigned char to = kPoints[a.to].glyph;
+  if (textMode) return AspectWord(from) + AspectWord(code) + AspectWord(to);
+  return glyphSymbol(from) + glyphSymbol(code) + glyphSymbol(to);
+}
+
+QString AspectLine(const FoundAspect& a, bool textMode) {
+  return AspectKey(a, textMode) + QStringLiteral("   ") + libraryText(a.orbText);
+}
+
+QString AspectLogLine(const std::vector<FoundAspect>& found, bool textMode, const QDateTime& when) {
+  if (found.empty()) return {};
+  QString line = QLocale().toString(when.date(), QLocale::ShortFormat) + QStringLiteral("::") +
+                 when.time().toString(QStringLiteral("hh:mm")) + QStringLiteral(": ");
+  for (const FoundAspect& a : found) {
+    line +=
+        AspectKey(a, textMode) + QLatin1Char(':') + libraryText(a.orbText) + QStringLiteral("):");
+  }
+  return line;
 }

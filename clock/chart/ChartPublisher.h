@@ -8,7 +8,7 @@
 
 enum class AspectList { TransitToTransit, TransitToNatal };
 
-// Rows 1..12 of the positions table: glyph code text, position text, house number, cusp text
+// Rows 1..12 of the positions table: point symbol, position text, house number, cusp text
 // (display strings).
 using PositionRows = std::array<std::array<QString, 4>, 13>;
 
@@ -20,13 +20,11 @@ class ChartPublisher {
   virtual void showPositions(const PositionRows& /*rows*/) {}
   virtual void clearAspects(AspectList) {}
   // Text mode uses the plain-text font, glyph mode the symbol font.
-  virtual void setAspectFont(AspectList, bool /*textMode*/, bool /*refresh*/) {}
+  virtual void setAspectFont(AspectList, bool /*textMode*/) {}
   virtual void addAspectLine(AspectList, const QString& /*line*/) {}
-  // Each aspect as it is found: points 1..14 (the second a natal point in the natal list), the
-  // aspect character and the orb text (display string).
-  virtual void aspectFound(AspectList, int /*from*/, char /*aspect*/, int /*to*/,
-                           const QString& /*orbText*/) {}
-  // Lets pending window messages run between found aspects.
+  // Lets pending window messages run. Only long work (the day scan) calls it, every few
+  // milliseconds: a chart takes microseconds, and a yield inside it would let a second
+  // computation start in the middle of the first.
   virtual void yieldToOthers() {}
 };
 

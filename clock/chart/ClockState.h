@@ -1,43 +1,59 @@
-// The clock's one state record: settings as loaded, plus the chart of the last computation.
+// The running clock's record, made of named parts: the settings as loaded, the chart of the last
+// computation and the planetary theory table. Nothing in it changes meaning with a mode: the
+// chart always holds true longitudes, and the wheel derives its rotated view from it.
 #ifndef HELIODIAL_CLOCKSTATE_H
 #define HELIODIAL_CLOCKSTATE_H
 
+#include <QDate>
+#include <QTime>
 #include <array>
 #include <string>
 
+#include "ephemlib.h"
 #include "settings/Settings.h"
 
-constexpr int kTheoryTableHigh = 410;
+using TheoryTable = std::array<double, EPHEM_THEORY_TABLE_SIZE>;
 
-// Point indices (kPointCount in the settings): 1 Sun .. 12 Chiron, 13 Ascendant, 14 Midheaven.
-struct ClockState : Settings {
-  // Longitudes of points 1..14. After a live computation rotated by WheelOffset for the wheel.
-  std::array<double, 15> Pos{};
-  // Pos before the rotation: always true longitudes.
-  std::array<double, 15> TruePos{};
-  // Cusps 1..12; the Midheaven in slot 10, or in slot 0 for Equal houses.
-  std::array<double, 15> CuspPos{};
-  // Daily motion of points 1..14 (60 x radians per day; 13 and 14 set to 1).
-  std::array<double, 15> Speed{};
+// The planetary theory table as the library fills it once at start.
+TheoryTable InitialTheoryTable();
+
+// The chart of one local moment: a plain value that a computation makes and nothing else changes.
+struct Chart {
+  QDate Date;  // the local date and time of day the chart is for
+  QTime Time;
+  // Ecliptic longitudes of points 1..14, in [0, 360).
+  std::array<double, kPointCount + 1> TruePos{};
+  // Cusps 1..12, in [0, 360); the Midheaven in slot 10, or in slot 0 for Equal houses. All zero
+  // when the house code names no system (HasCusps false).
+  std::array<double, kPointCount + 1> CuspPos{};
+  bool HasCusps = false;
+  // Daily motion of points 1..14 (60 x radians per day, negative when retrograde; 13 and 14 are 1).
+  std::array<double, kPointCount + 1> Speed{};
   // Position texts as the library builds them (Windows-1252 bytes with glyph codes).
-  std::array<std::string, 15> PlanetSign;
+  std::array<std::string, kPointCount + 1> PlanetSign;
   std::array<std::string, 13> CuspSign;
-  // The Ascendant's degree within its sign, set by each live computation.
-  double WheelOffset = 0;
   bool VOCActive = false;
-  // One aspect character per transit pair (1,2) .. (12,14), at most 90; read by the wheel.
+  // One aspect character per transit pair (1,2) .. (12,14), at most 90, from the transit list of
+  // a live computation; the wheel draws the aspect lines from it.
   std::string PairString;
-  bool LiveClock = true;
-  std::array<double, kTheoryTableHigh + 1> TheoryTable{};
 
-  // What the last computation worked from, for the companion's report.
-  int JD = 0;
-  double UT = 0;
-  double LST = 0;
-  double T = 0;
-  double Obliquity = 0;
-  double ZodiacOffset = 0;
-  int TrayIcon = 0;  // icon number 1..13 chosen by the last live computation
+  // What the computation worked from.
+  int JD = 0;               // Julian day number of the Universal Time date
+  double UT = 0;            // hours
+  double LST = 0;           // local sidereal time, hours
+  double T = 0;             // Julian centuries from 1900 January 0.5
+  double Obliquity = 0;     // radians
+  double ZodiacOffset = 0;  // degrees added to every longitude; 0 in the tropical zodiac
+};
+
+struct ClockState {
+  Settings settings;
+  Chart chart;
+  TheoryTable theory{};
+  // The clock follows the present moment; StartDate and StartTime are when it started.
+  bool LiveClock = true;
+  QDate StartDate;
+  QTime StartTime;
 };
 
 #endif

@@ -1,4 +1,4 @@
-// The chart of the moment: local time to the chart in ClockState, then the live publishing steps.
+// The chart of a local moment, and the live path of the running clock: compute, then publish.
 #ifndef HELIODIAL_COMPUTECHART_H
 #define HELIODIAL_COMPUTECHART_H
 
@@ -9,6 +9,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "chart/Aspects.h"
 #include "chart/ChartPublisher.h"
 #include "chart/ClockState.h"
 
@@ -30,10 +31,10 @@ struct UniversalTime {
 };
 UniversalTime toUniversalTime(QTime localTime, QDate localDate, double zoneOffsetHours);
 
-// House-system dispatch: codes 1..9 write cusps 1..12 (and slot 0 for Equal); other codes leave
-// the cusps as they are.
-void CalcHouses(int houseCode, double lst, double latitude, double obliquity, double zodiacOffset,
-                std::array<double, 15>& cuspPos);
+// House-system dispatch: the nine systems write cusps 1..12 (and slot 0 for Equal) and return
+// true; None and unknown codes leave the cusps as they are and return false.
+bool CalcHouses(HouseSystem houseCode, double lst, double latitude, double obliquity,
+                double zodiacOffset, std::array<double, 15>& cuspPos);
 
 // Position within a 30 degree sign and within a 45 degree segment.
 double Mod30(double x);
@@ -46,31 +47,37 @@ bool VoidOfCourse(const std::array<double, 15>& pos, bool do30, bool do45);
 // is wanted.
 int TrayIconNumber(double ascendant, bool vocActive, bool vocIcon);
 
-// Turns the chart so the Ascendant's sign starts at 0: sets WheelOffset and rotates Pos[1..14]
-// and CuspPos[1..12] into [0, 360). TruePos and the other cusp slots stay as they are.
-void RotateForWheel(ClockState& state);
+// The chart for a local date and time of day: positions, cusps, texts, the void-of-course test.
+// The pair string stays empty (the transit list of a live computation fills it). Throws
+// ChartError when the house system has no cusps at this latitude.
+Chart ComputeChart(const Settings& settings, const TheoryTable& theory, QDate localDate,
+                   QTime localTime);
 
+// The positions table, rows 1..12: point symbol, position text, house number, cusp text.
+PositionRows PositionTable(const Chart& chart);
+
+// Hands a freshly computed chart to the windows, in this order: the tray icon (showing the void
+// state of the chart before it, previousVoid), the positions table, the transit-to-transit list,
+// then the transit-to-natal list (replaced, or one line added in log mode). Fills the chart's
+// pair string.
+void PublishChart(const Settings& settings, Chart& chart, bool previousVoid, const QDateTime& now,
+                  ChartPublisher& publisher);
+
+// The clock's computation of the moment into its state, one at a time.
 class ChartComputer {
  public:
   explicit ChartComputer(ClockState& state, ChartPublisher* publisher = nullptr,
                          TimeSource now = systemLocalTime);
 
-  // Fills the state for the present moment (Live) or for the given local time and date. Returns
-  // false without doing anything when a computation is already running (a tick that fell due
-  // while the previous one let messages run). Throws ChartError when the houses cannot be
-  // computed; the state then keeps its previous chart.
+  // Computes the chart of the present moment (Live) or of the given local time and date into the
+  // state; a live computation is then published. Returns false without doing anything when a
+  // computation is already running. Throws ChartError when the houses cannot be computed; the
+  // state then keeps its previous chart.
   bool ComputeChart(bool Live, QTime TimeValue = {}, QDate DateValue = {});
-
-  // The two aspect lists of a live computation, on the unrotated positions.
-  void ListTransitAspects();
-  void ListNatalAspects();
 
   bool busy() const { return busy_; }
 
  private:
-  void publishPositions();
-  void listAspects(AspectList list);
-
   ClockState& state_;
   ChartPublisher* publisher_;
   ChartPublisher silent_;

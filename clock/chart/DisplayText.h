@@ -17,8 +17,4 @@ QString glyphSymbol(unsigned char code);
 // bytes are read as Windows-1252.
 QString libraryText(std::string_view bytes);
 
-// A glyph-font text (positions column, aspect list in glyph mode) for display: every byte that is
-// a glyph code becomes its symbol, the rest is read as Windows-1252.
-QString glyphText(std::string_view bytes);
-
 #endif

@@ -2,97 +2,86 @@
 
 #include <QJsonArray>
 
-#include "chart/Aspects.h"
 #include "chart/DisplayText.h"
 
 namespace {
 
-const char* const kPointNames[15] = {"",      "Sun",     "Moon",   "Mercury",   "Venus",
-                                     "Mars",  "Jupiter", "Saturn", "Uranus",    "Neptune",
-                                     "Pluto", "Node",    "Chiron", "Ascendant", "Midheaven"};
+QString pointName(int point) { return QString::fromLatin1(kPoints[point].key); }
 
 QJsonArray aspectArray(const std::vector<FoundAspect>& found) {
   QJsonArray out;
   for (const FoundAspect& a : found) {
     out.append(QJsonObject{{"from", pointName(a.from)},
-                           {"aspect", AspectWord(static_cast<unsigned char>(a.aspect)).trimmed()},
+                           {"aspect", AspectWord(static_cast<unsigned char>(a.code)).trimmed()},
                            {"to", pointName(a.to)},
-                           {"orb", a.orbText}});
+                           {"orb", libraryText(a.orbText)}});
   }
   return out;
+}
+
+void appendList(QString& out, const std::vector<FoundAspect>& found) {
+  for (const FoundAspect& a : found) {
+    out += QStringLiteral("  ") + AspectLine(a, true) + QLatin1Char('\n');
+  }
+  if (found.empty()) out += QStringLiteral("  (none)\n");
 }
 
 }  // namespace
 
-void CollectingPublisher::addAspectLine(AspectList list, const QString& line) {
-  (list == AspectList::TransitToTransit ? transitLines : natalLines).append(line);
-}
-
-void CollectingPublisher::aspectFound(AspectList list, int from, char aspect, int to,
-                                      const QString& orb) {
-  (list == AspectList::TransitToTransit ? transitAspects : natalAspects)
-      .push_back({from, aspect, to, orb});
-}
-
-QString pointName(int point) {
-  return point >= 1 && point <= 14 ? QString::fromLatin1(kPointNames[point]) : QString();
-}
-
-QString textReport(const ClockState& s, const QDateTime& local,
-                   const CollectingPublisher& aspects) {
+QString textReport(const ChartWithAspects& r, const QDateTime& local) {
+  const Chart& c = r.chart;
   QString out;
   out += QStringLiteral("Heliodial chart for %1 (UT %2, zone %3)\n\n")
              .arg(local.toString(QStringLiteral("yyyy-MM-dd hh:mm")))
-             .arg(s.UT, 0, 'f', 4)
-             .arg(s.ZoneOffset, 0, 'f', 2);
-  for (int i = 1; i <= 14; ++i) {
+             .arg(c.UT, 0, 'f', 4)
+             .arg(r.settings.ZoneOffset, 0, 'f', 2);
+  for (int i = 1; i <= kPointCount; ++i) {
     QString row = QStringLiteral("%1 %2  %3")
                       .arg(glyphSymbol(pointGlyphCode(i)), -3)
                       .arg(pointName(i), -10)
-                      .arg(libraryText(s.PlanetSign[i]), -10);
-    if (i <= 12) row += QStringLiteral("  %1  %2").arg(i, 2).arg(libraryText(s.CuspSign[i]));
+                      .arg(libraryText(c.PlanetSign[i]), -10);
+    if (i <= 12) row += QStringLiteral("  %1  %2").arg(i, 2).arg(libraryText(c.CuspSign[i]));
     out += row.trimmed() + QLatin1Char('\n');
   }
-  out += s.VOCActive ? QStringLiteral("\nThe Moon is void of course.\n") : QString();
+  out += c.VOCActive ? QStringLiteral("\nThe Moon is void of course.\n") : QString();
   out += QStringLiteral("\nTransits to transits:\n");
-  for (const QString& line : aspects.transitLines) out += QStringLiteral("  ") + line + '\n';
-  if (aspects.transitLines.isEmpty()) out += QStringLiteral("  (none)\n");
+  appendList(out, r.transits.found);
   out += QStringLiteral("\nTransits to natal:\n");
-  for (const QString& line : aspects.natalLines) out += QStringLiteral("  ") + line + '\n';
-  if (aspects.natalLines.isEmpty()) out += QStringLiteral("  (none)\n");
+  appendList(out, r.natal.found);
   return out;
 }
 
-QJsonObject jsonReport(const ClockState& s, const QDateTime& local,
-                       const CollectingPublisher& aspects) {
+QJsonObject jsonReport(const ChartWithAspects& r, const QDateTime& local) {
+  const Chart& c = r.chart;
+  const Settings& s = r.settings;
   QJsonArray points;
-  for (int i = 1; i <= 14; ++i) {
+  for (int i = 1; i <= kPointCount; ++i) {
     points.append(QJsonObject{{"index", i},
                               {"name", pointName(i)},
                               {"glyph", glyphSymbol(pointGlyphCode(i))},
-                              {"longitude", s.TruePos[i]},
-                              {"speed", s.Speed[i]},
-                              {"text", libraryText(s.PlanetSign[i])}});
+                              {"longitude", c.TruePos[i]},
+                              {"speed", c.Speed[i]},
+                              {"text", libraryText(c.PlanetSign[i])}});
   }
   QJsonArray cusps;
-  for (int i = 1; i <= 12; ++i) cusps.append(s.CuspPos[i]);
+  for (int i = 1; i <= 12; ++i) cusps.append(c.CuspPos[i]);
   return QJsonObject{
       {"local", local.toString(Qt::ISODate)},
-      {"ut", s.UT},
-      {"jd", s.JD},
-      {"lst", s.LST},
-      {"zodiacOffset", s.ZodiacOffset},
+      {"ut", c.UT},
+      {"jd", c.JD},
+      {"lst", c.LST},
+      {"zodiacOffset", c.ZodiacOffset},
       {"place", QJsonObject{{"latitude", s.LatDeg + s.LatMin / 60.0},
                             {"longitude", s.LongDeg + s.LongMin / 60.0},
                             {"zoneOffset", s.ZoneOffset}}},
-      {"houseCode", s.HouseCode},
+      {"houseCode", static_cast<int>(s.HouseCode)},
       {"points", points},
       {"cusps", cusps},
-      {"mc", s.TruePos[14]},
-      {"voc", s.VOCActive},
+      {"mc", c.TruePos[kMidheaven]},
+      {"voc", c.VOCActive},
       {"pairString",
-       QString::fromLatin1(s.PairString.data(), static_cast<qsizetype>(s.PairString.size()))},
-      {"transitAspects", aspectArray(aspects.transitAspects)},
-      {"natalAspects", aspectArray(aspects.natalAspects)},
+       QString::fromLatin1(c.PairString.data(), static_cast<qsizetype>(c.PairString.size()))},
+      {"transitAspects", aspectArray(r.transits.found)},
+      {"natalAspects", aspectArray(r.natal.found)},
   };
 }

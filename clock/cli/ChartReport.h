@@ -5,34 +5,20 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QString>
-#include <vector>
 
-#include "chart/ChartPublisher.h"
+#include "chart/Aspects.h"
 #include "chart/ClockState.h"
 
-struct FoundAspect {
-  int from;
-  char aspect;
-  int to;
-  QString orbText;
+// A chart with its two aspect lists, as one report shows them.
+struct ChartWithAspects {
+  const Settings& settings;
+  const Chart& chart;
+  const AspectPass& transits;
+  const AspectPass& natal;
 };
 
-// Collects the aspect lists in words as the windows would show them, and each aspect found.
-class CollectingPublisher : public ChartPublisher {
- public:
-  void addAspectLine(AspectList list, const QString& line) override;
-  void aspectFound(AspectList list, int from, char aspect, int to, const QString& orb) override;
-
-  QStringList transitLines, natalLines;
-  std::vector<FoundAspect> transitAspects, natalAspects;
-};
-
-QString pointName(int point);
-
-// state holds a computation that was not live (true longitudes); aspects from the same state.
-QString textReport(const ClockState& state, const QDateTime& local,
-                   const CollectingPublisher& aspects);
-QJsonObject jsonReport(const ClockState& state, const QDateTime& local,
-                       const CollectingPublisher& aspects);
+// The plain report: the positions table, then both lists in words.
+QString textReport(const ChartWithAspects& report, const QDateTime& local);
+QJsonObject jsonReport(const ChartWithAspects& report, const QDateTime& local);
 
 #endif

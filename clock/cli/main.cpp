@@ -8,7 +8,6 @@
 #include <optional>
 
 #include "chart/ComputeChart.h"
-#include "chart/LibraryImports.h"
 #include "cli/ChartReport.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
@@ -115,36 +114,28 @@ int main(int argc, char** argv) {
     QDateTime local = options.at.value_or(QDateTime::currentDateTime());
     local.setTime(QTime(local.time().hour(), local.time().minute()));  // the present minute
 
-    ClockState state;
-    LoadSettings(IniFile(), state, options.size);
-    libraryImports().InitialisePlanets(state.TheoryTable.data(), kTheoryTableHigh);
-
+    Settings settings;
+    LoadSettings(IniFile(), settings, options.size);
+    Chart chart = ComputeChart(settings, InitialTheoryTable(), local.date(), local.time());
     // A single chart reads best with the lists in words and no running log.
-    ClockState listed = state;
-    listed.TextMode = true;
-    listed.LogTT = listed.LogTN = false;
-    CollectingPublisher aspects;
-    const TimeSource fixedTime = [local] { return local; };
-    ChartComputer computer(listed, &aspects, fixedTime);
-    computer.ComputeChart(false, local.time(), local.date());
-    computer.ListTransitAspects();
-    computer.ListNatalAspects();
+    const AspectPass transits = FindTransitAspects(settings, chart.TruePos);
+    const AspectPass natal = FindNatalAspects(settings, chart.TruePos);
+    chart.PairString = transits.pairString;
+    const ChartWithAspects report{settings, chart, transits, natal};
 
     if (options.json) {
       const QByteArray json =
-          QJsonDocument(jsonReport(listed, local, aspects)).toJson(QJsonDocument::Indented);
+          QJsonDocument(jsonReport(report, local)).toJson(QJsonDocument::Indented);
       std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
     } else {
-      std::fputs(textReport(listed, local, aspects).toUtf8().constData(), stdout);
+      std::fputs(textReport(report, local).toUtf8().constData(), stdout);
     }
 
 #ifdef HELIODIAL_WITH_WHEEL
     if (!options.wheel.isEmpty()) {
-      // The wheel is drawn from a live computation, rotated exactly as the clock window shows it.
-      ChartComputer live(state, nullptr, fixedTime);
-      live.ComputeChart(true);
+      // The wheel as the clock window shows the chart of this minute.
       QString error;
-      if (!WriteWheelImage(state, options.wheel, options.size, &error)) {
+      if (!WriteWheelImage(settings, ViewForWheel(chart), options.wheel, options.size, &error)) {
         std::fprintf(stderr, "heliodial-chart: %s\n", error.toLocal8Bit().constData());
         return 1;
       }

@@ -13,26 +13,6 @@
 #error "The glyph size truncation and the natal number form need exact IEEE arithmetic"
 #endif
 
-const std::array<std::string_view, kPointCount + 1> kPointKeys{
-    "",       "Sun",     "Moon",  "Mercury", "Venus",  "Mars",      "Jupiter",  "Saturn",
-    "Uranus", "Neptune", "Pluto", "Node",    "Chiron", "Ascendant", "Midheaven"};
-
-const std::array<std::string_view, kAspectKindCount> kUseAspectKeys{
-    "Conjunction", "Semisextile",    "Semisquare", "Sextile",  "Quintile",   "Square",
-    "Trine",       "Sesquiquadrate", "Biquintile", "Quincunx", "Opposition", "Custom"};
-
-const std::array<std::string_view, kAspectKindCount> kUseAspectWriteKeys{
-    "Conjunction", "SemiSextile",    "SemiSquare", "Sextile",  "Quintile",   "Square",
-    "Trine",       "Sesquiquadrate", "Biquintile", "Quincunx", "Opposition", "Custom"};
-
-const std::array<std::string_view, kAspectKindCount> kLineKeys{
-    "conjunction", "semisextile",    "semisquare", "sextile",  "quintile",   "square",
-    "trine",       "sesquiquadrate", "biquintile", "quincunx", "opposition", "custom"};
-
-const std::array<std::string_view, kAspectKindCount> kLineWriteKeys{
-    "conjunction", "semisextile",    "semisquare", "sextile",  "quintile",   "square",
-    "trine",       "sesquiquadrate", "biquintile", "quincunx", "opposition", "Custom"};
-
 namespace {
 
 // Beyond this the glyph font would dwarf the wheel; the dialog itself stops at 100.
@@ -59,9 +39,10 @@ std::int32_t Negate(std::int32_t v) {
 }
 
 // Houses as the dialog stores it (0 Placidus, 1 Koch, 2 Equal; 3..8 by hand) to the house code.
-std::uint8_t HouseCodeFor(std::int32_t houses) {
-  if (houses < 0 || houses > 8) return 0;  // no cusps, and no wrapped byte landing on a system
-  return houses == 2 ? 9 : static_cast<std::uint8_t>(houses + 1);
+HouseSystem HouseCodeFor(std::int32_t houses) {
+  // No cusps, and no wrapped byte landing on a system.
+  if (houses < 0 || houses > 8) return HouseSystem::None;
+  return houses == 2 ? HouseSystem::Equal : static_cast<HouseSystem>(houses + 1);
 }
 
 WindowGeometry ReadGeometry(const IniDocument& file, std::string_view section,
@@ -177,11 +158,11 @@ std::string FormatNatalReal(double value) {
 
 void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int standardBiasMinutes) {
   // Section Setting: sign colours, house system, zodiac.
-  s.Glyphs = ReadFitting<std::uint8_t>(file, "Setting", "Glyphs", 0);
+  s.Glyphs = static_cast<SignColouring>(ReadFitting<std::uint8_t>(file, "Setting", "Glyphs", 0));
   s.HouseCode = HouseCodeFor(file.ReadInteger("Setting", "Houses", 0));
   s.SiderealZodiac = ReadFitting<std::int16_t>(file, "Setting", "Zodiac", 0);
 
-  s.Cusps = ReadFitting<std::uint8_t>(file, "Setting", "Cusps", 0);
+  s.Cusps = static_cast<CuspMode>(ReadFitting<std::uint8_t>(file, "Setting", "Cusps", 0));
   s.Size = static_cast<std::uint16_t>(
       std::clamp(file.ReadInteger("Setting", "Size", 63), std::int32_t{0}, kMaxSize));
   s.GlyphSize = GlyphSizeFor(s.Size, wheelWidth);
@@ -222,7 +203,7 @@ void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int stan
 
   s.HelioMode = file.ReadInteger("Show", "HelioCentric", 0);
   for (int p = 1; p <= kPointCount; ++p) {
-    s.Show[p] = p <= kShownPlanetCount && file.ReadBool("Show", kPointKeys[p], p <= 10);
+    s.Show[p] = p <= kShownPlanetCount && file.ReadBool("Show", kPoints[p].key, p <= 10);
   }
   s.Show[0] = false;
   s.ClockGeometry = ReadGeometry(file, "Show", {1, 1, 576, 545});
@@ -232,11 +213,11 @@ void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int stan
   const auto pointDefault = [](int p) { return p != 11 && p != 12; };  // Node, Chiron off
   s.AspectTo[0] = s.AspectFrom[0] = s.DoLine[0] = false;
   for (int p = 1; p <= kPointCount; ++p) {
-    s.AspectTo[p] = file.ReadBool("AspectTo", kPointKeys[p], pointDefault(p));
-    s.AspectFrom[p] = file.ReadBool("AspectFrom", kPointKeys[p], pointDefault(p));
+    s.AspectTo[p] = file.ReadBool("AspectTo", kPoints[p].key, pointDefault(p));
+    s.AspectFrom[p] = file.ReadBool("AspectFrom", kPoints[p].key, pointDefault(p));
   }
   for (int k = 0; k < kAspectKindCount; ++k) {
-    s.UseAspects[k] = file.ReadBool("UseAspects", kUseAspectKeys[k], k < 10);
+    s.UseAspects[k] = file.ReadBool("UseAspects", kAspectKinds[k].useKey, k < 10);
   }
 
   s.TransitOrb =
@@ -254,16 +235,17 @@ void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int stan
   s.Duplicates = file.ReadBool("UseAspects", "Duplicates", false);
 
   for (int k = 0; k < kAspectKindCount; ++k) {
-    const std::string name(kLineKeys[k]);
+    const std::string name(kAspectKinds[k].lineKey);
     s.LineColor[k] = file.ReadInteger("Wheel", "ALC" + name, 0);
-    s.LineStyle[k] = ReadFitting<std::uint16_t>(file, "Wheel", "ALS" + name, 0);
+    s.LineStyle[k] =
+        static_cast<AspectLineStyle>(ReadFitting<std::uint16_t>(file, "Wheel", "ALS" + name, 0));
   }
   s.AspectLines = file.ReadBool("Wheel", "AspectLines", false);
   s.Annotate = file.ReadBool("Wheel", "Annotate", false);
   s.AnnotateMin = file.ReadBool("Wheel", "AnnotateMin", false);
 
   for (int p = 1; p <= kPointCount; ++p) {
-    s.DoLine[p] = file.ReadBool("DoLine", kPointKeys[p], pointDefault(p));
+    s.DoLine[p] = file.ReadBool("DoLine", kPoints[p].key, pointDefault(p));
   }
   s.VOCIcon = file.ReadBool("VOC", "Icon", true);
   s.DoColor = file.ReadBool("VOC", "DoColor", false);

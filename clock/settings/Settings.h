@@ -7,22 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/ChartTables.h"
 #include "settings/IniFile.h"
-
-// Chart points are numbered 1 Sun .. 14 Midheaven; slot 0 of a point array carries no point.
-inline constexpr int kPointCount = 14;
-inline constexpr int kShownPlanetCount = 12;  // section Show has flags for Sun .. Chiron only
-// Aspect kinds are numbered 0 Conjunction .. 10 Opposition, 11 Custom.
-inline constexpr int kAspectKindCount = 12;
-
-// Key names of the chart points in sections Show, AspectTo, AspectFrom and DoLine, by point.
-extern const std::array<std::string_view, kPointCount + 1> kPointKeys;
-// Key names of the aspect kinds in section UseAspects as read, and as the dialog writes them.
-extern const std::array<std::string_view, kAspectKindCount> kUseAspectKeys;
-extern const std::array<std::string_view, kAspectKindCount> kUseAspectWriteKeys;
-// Aspect names after the "ALC"/"ALS" prefixes of section Wheel, as read and as written.
-extern const std::array<std::string_view, kAspectKindCount> kLineKeys;
-extern const std::array<std::string_view, kAspectKindCount> kLineWriteKeys;
 
 using PointFlags = std::array<bool, kPointCount + 1>;  // indexed by point, slot 0 unused
 using AspectFlags = std::array<bool, kAspectKindCount>;
@@ -40,13 +26,13 @@ struct WindowGeometry {
 // ZoneOffset depends on the machine's time zone, 0 here).
 struct Settings {
   // Section Setting.
-  std::uint8_t Glyphs = 0;          // sign colours: 0 none, 1 glyphs, 2 background
-  std::uint8_t HouseCode = 1;       // 1..9 house system; 0 computes no cusps
-  std::int16_t SiderealZodiac = 0;  // 0 tropical, 1 sidereal
-  std::uint8_t Cusps = 0;           // cusp lines: 0 none, 1 angles, 2 all
-  std::uint16_t Size = 63;          // planet glyph size on the dialog's 25..100 scale
-  std::uint16_t GlyphSize = 13;     // planet glyph font size, from Size and the wheel width
-  std::int32_t Color = 0;           // planet glyph colour, 0x00BBGGRR
+  SignColouring Glyphs = SignColouring::None;
+  HouseSystem HouseCode = HouseSystem::Placidus;  // None computes no cusps
+  std::int16_t SiderealZodiac = 0;                // 0 tropical, 1 sidereal
+  CuspMode Cusps = CuspMode::None;
+  std::uint16_t Size = 63;       // planet glyph size on the dialog's 25..100 scale
+  std::uint16_t GlyphSize = 13;  // planet glyph font size, from Size and the wheel width
+  std::int32_t Color = 0;        // planet glyph colour, 0x00BBGGRR
   bool LogTN = false;
   bool LogTT = false;
 
@@ -81,10 +67,9 @@ struct Settings {
   AspectFlags UseAspects{true, true, true, true, true, true, true, true, true, true, false, false};
   bool Duplicates = false;
 
-  // Section Wheel, line colour (0x00BBGGRR) and style (0 none, 1 solid, 2 dot, 3 dash,
-  // 4 dash-dot) by aspect kind.
+  // Section Wheel, line colour (0x00BBGGRR) and style by aspect kind.
   std::array<std::int32_t, kAspectKindCount> LineColor{};
-  std::array<std::uint16_t, kAspectKindCount> LineStyle{};
+  std::array<AspectLineStyle, kAspectKindCount> LineStyle{};
   bool AspectLines = false;
   bool Annotate = false;
   bool AnnotateMin = false;

@@ -18,7 +18,7 @@ void WriteGeometry(IniFile& file, std::string_view section, const WindowGeometry
 }
 
 void WritePointFlags(IniFile& file, std::string_view section, const PointFlags& flags, int last) {
-  for (int p = 1; p <= last; ++p) file.WriteBool(section, kPointKeys[p], flags[p]);
+  for (int p = 1; p <= last; ++p) file.WriteBool(section, kPoints[p].key, flags[p]);
 }
 
 }  // namespace
@@ -47,13 +47,13 @@ OptionsValues ReadOptionsValues(const IniDocument& file, const Settings& inMemor
   v.DoLine.fill(false);
   for (int p = 1; p <= kPointCount; ++p) {
     const bool on = p != 11 && p != 12;  // Node and Chiron start off
-    if (p <= kShownPlanetCount) v.Show[p] = file.ReadBool("Show", kPointKeys[p], p <= 10);
-    v.AspectTo[p] = file.ReadBool("AspectTo", kPointKeys[p], on);
-    v.AspectFrom[p] = file.ReadBool("AspectFrom", kPointKeys[p], on);
-    v.DoLine[p] = file.ReadBool("DoLine", kPointKeys[p], on);
+    if (p <= kShownPlanetCount) v.Show[p] = file.ReadBool("Show", kPoints[p].key, p <= 10);
+    v.AspectTo[p] = file.ReadBool("AspectTo", kPoints[p].key, on);
+    v.AspectFrom[p] = file.ReadBool("AspectFrom", kPoints[p].key, on);
+    v.DoLine[p] = file.ReadBool("DoLine", kPoints[p].key, on);
   }
   for (int k = 0; k < kAspectKindCount; ++k) {
-    v.UseAspects[k] = file.ReadBool("UseAspects", kUseAspectKeys[k], k < 10);
+    v.UseAspects[k] = file.ReadBool("UseAspects", kAspectKinds[k].useKey, k < 10);
   }
   v.Degree = Spin(file.ReadInteger("Custom", "Degree", 1), 0, 30);
   v.Minute = Spin(file.ReadInteger("Custom", "Minute", 0), 0, 59);
@@ -92,7 +92,7 @@ void SaveOptions(IniFile& file, const OptionsValues& d, Settings& inMemory) {
   WritePointFlags(file, "DoLine", d.DoLine, kPointCount);
   WritePointFlags(file, "AspectFrom", d.AspectFrom, kPointCount);
   for (int k = 0; k < kAspectKindCount; ++k) {
-    file.WriteBool("UseAspects", kUseAspectWriteKeys[k], d.UseAspects[k]);
+    file.WriteBool("UseAspects", kAspectKinds[k].useKeyOut, d.UseAspects[k]);
   }
 
   file.WriteInteger("Custom", "Degree", d.Degree);
@@ -103,10 +103,12 @@ void SaveOptions(IniFile& file, const OptionsValues& d, Settings& inMemory) {
 
   // Line colours and styles change in memory as the user picks them; they are saved from there.
   for (int k = 0; k < kAspectKindCount; ++k) {
-    file.WriteInteger("Wheel", "ALC" + std::string(kLineWriteKeys[k]), inMemory.LineColor[k]);
+    file.WriteInteger("Wheel", "ALC" + std::string(kAspectKinds[k].lineKeyOut),
+                      inMemory.LineColor[k]);
   }
   for (int k = 0; k < kAspectKindCount; ++k) {
-    file.WriteInteger("Wheel", "ALS" + std::string(kLineWriteKeys[k]), inMemory.LineStyle[k]);
+    file.WriteInteger("Wheel", "ALS" + std::string(kAspectKinds[k].lineKeyOut),
+                      static_cast<std::int32_t>(inMemory.LineStyle[k]));
   }
   file.WriteBool("Wheel", "AspectLines", d.AspectLines);
   file.WriteBool("Wheel", "Annotate", d.Annotate);

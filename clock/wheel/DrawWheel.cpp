@@ -50,13 +50,14 @@ void DrawTicks(Surface& surface, const WheelSizes& z, double wheelOffset) {
   }
 }
 
-void DrawPlanets(Surface& surface, const ClockState& state, const WheelSizes& z, int shift) {
+void DrawPlanets(Surface& surface, const Settings& settings, const WheelView& view,
+                 const WheelSizes& z, int shift) {
   surface.SetFontFace(FontFace::Glyph);
-  surface.SetFontColour(static_cast<Colour>(state.Color));
+  surface.SetFontColour(static_cast<Colour>(settings.Color));
   surface.SetBrushStyle(BrushStyle::Clear);
   surface.SetFontSize(z.GlyphSize);
 
-  const std::array<double, kPointCount + 1> display = SpreadLongitudes(state.Pos);
+  const std::array<double, kPointCount + 1> display = SpreadLongitudes(view.Pos);
   // Label distances from the label centre; glyphs and pointers are placed around (c, c).
   auto labelAt = [&](double longitude, int radius, const QString& text) {
     const int distance = z.f - z.PlanetInset - radius;
@@ -64,8 +65,8 @@ void DrawPlanets(Surface& surface, const ClockState& state, const WheelSizes& z,
   };
 
   for (int j = 1; j <= kPointCount; ++j) {
-    if (!PointDrawn(state, j)) continue;
-    const double trueAngle = ScreenAngle(state.Pos[j], shift);
+    if (!PointDrawn(settings, j)) continue;
+    const double trueAngle = ScreenAngle(view.Pos[j], shift);
     const double shownAngle = ScreenAngle(display[j], shift);
 
     surface.SetPenWidth(1);
@@ -80,12 +81,12 @@ void DrawPlanets(Surface& surface, const ClockState& state, const WheelSizes& z,
     CentredText(surface, PolarPoint(z.c, z.c, z.c - z.PlanetInset - z.R19, shownAngle),
                 glyphSymbol(pointGlyphCode(j)));
 
-    const std::string& position = state.PlanetSign[j];
+    const std::string& position = view.PlanetSign[j];
     const QString motion = PositionChars(position, 9, 1);
-    if (state.Annotate) {
+    if (settings.Annotate) {
       labelAt(display[j], z.R46, PositionChars(position, 1, 2));
       surface.SetFontSize(z.SmallSize);
-      if (state.AnnotateMin) {
+      if (settings.AnnotateMin) {
         labelAt(display[j], z.R65, PositionChars(position, 6, 2));
         labelAt(display[j], z.R80, motion);
       } else {
@@ -97,28 +98,30 @@ void DrawPlanets(Surface& surface, const ClockState& state, const WheelSizes& z,
   }
 }
 
-void DrawSignGlyphs(Surface& surface, const ClockState& state, const WheelSizes& z, int shift) {
+void DrawSignGlyphs(Surface& surface, const Settings& settings, const WheelView& view,
+                    const WheelSizes& z, int shift) {
   surface.SetFontFace(FontFace::Glyph);
   surface.SetBrushStyle(BrushStyle::Clear);
   surface.SetFontSize(z.SignSize);
   const int half = RoundEven(z.W / 2.0L);
   const int radius = half - half / 14;
-  for (int i = 0; i < 12; ++i) {
-    const QPoint centre = PolarPoint(z.c, z.c, radius, SignGlyphAngle(i, shift, state.WheelOffset));
-    surface.SetFontColour(state.Glyphs == 1 ? ElementColour(i) : kBlack);
-    if (state.Glyphs == 2) {
+  for (int i = 0; i < kSignCount; ++i) {
+    const QPoint centre = PolarPoint(z.c, z.c, radius, SignGlyphAngle(i, shift, view.WheelOffset));
+    surface.SetFontColour(settings.Glyphs == SignColouring::Glyphs ? ElementColour(i) : kBlack);
+    if (settings.Glyphs == SignColouring::Background) {
       surface.SetBrushColour(ElementColour(i));
       surface.SetBrushStyle(BrushStyle::Solid);
       surface.FloodFill(centre.x(), centre.y(), kBlack, FillMode::Border);
     }
     surface.SetBrushStyle(BrushStyle::Clear);  // glyphs over the cell, no background box
-    CentredText(surface, centre, glyphSymbol(static_cast<unsigned char>(152 + i)));
+    CentredText(surface, centre, glyphSymbol(static_cast<unsigned char>(kFirstSignGlyph + i)));
   }
 }
 
-void DrawCusps(Surface& surface, const ClockState& state, const WheelSizes& z, int shift) {
+void DrawCusps(Surface& surface, const Settings& settings, const WheelView& view,
+               const WheelSizes& z, int shift) {
   surface.SetFontFace(FontFace::Glyph);
-  for (const CuspMark& mark : CuspMarks(state, z)) {
+  for (const CuspMark& mark : CuspMarks(settings, view, z)) {
     surface.SetPenColour(mark.colour);
     surface.SetPenWidth(mark.penWidth);
     Ray(surface, z.c, mark.angle, mark.innerRadius, mark.outerRadius);
@@ -129,23 +132,24 @@ void DrawCusps(Surface& surface, const ClockState& state, const WheelSizes& z, i
   }
 }
 
-void DrawAspectLines(Surface& surface, const ClockState& state, const WheelSizes& z) {
-  for (const AspectStroke& stroke : AspectStrokes(state, z)) {
+void DrawAspectLines(Surface& surface, const Settings& settings, const WheelView& view,
+                     const WheelSizes& z) {
+  for (const AspectStroke& stroke : AspectStrokes(settings, view, z)) {
     surface.SetPenColour(stroke.colour);
     switch (stroke.style) {
-      case 0:
+      case AspectLineStyle::None:
         surface.SetPenStyle(PenStyle::Clear);
         break;
-      case 1:
+      case AspectLineStyle::Solid:
         surface.SetPenStyle(PenStyle::Solid);
         break;
-      case 2:
+      case AspectLineStyle::Dot:
         surface.SetPenStyle(PenStyle::Dot);
         break;
-      case 3:
+      case AspectLineStyle::Dash:
         surface.SetPenStyle(PenStyle::Dash);
         break;
-      case 4:
+      case AspectLineStyle::DashDot:
         surface.SetPenStyle(PenStyle::DashDot);
         break;
       default:
@@ -165,43 +169,41 @@ void PrepareBackground(Surface& surface) {
   surface.SetPenStyle(PenStyle::Solid);
 }
 
-QString DrawWheel(Surface& surface, const ClockState& state, int width, const QTime& now) {
-  const WheelSizes z = ComputeWheelSizes(width, state.AspectLines, state.Size);
-  const int shift = SignShift(state.CuspPos[1]);
+QString DrawWheel(Surface& surface, const Settings& settings, const WheelView& view, int width,
+                  const QTime& now) {
+  const WheelSizes z = ComputeWheelSizes(width, settings.AspectLines, settings.Size);
+  const int shift = SignShift(view.CuspPos[1]);
 
-  // 1. Background, glyph font and the disc's colour.
+  // 1. Background, glyph font and the disc's colour. Nothing here yields to the window system:
+  // a drawing takes a few milliseconds, and a yield would let a tick start in the middle of it.
   PrepareBackground(surface);
   surface.SetFontFace(FontFace::Glyph);
-  surface.Yield();
-  surface.SetFontColour(static_cast<Colour>(state.Color));
-  surface.SetBrushColour(DiscColour(state));
+  surface.SetFontColour(static_cast<Colour>(settings.Color));
+  surface.SetBrushColour(DiscColour(settings, view));
   surface.SetBrushStyle(BrushStyle::Solid);
   surface.SetPenColour(kBlack);
-  surface.Yield();
   surface.SetFontSize(z.GlyphSize);
-  surface.Yield();
 
   // 2.-4. The filled disc, the sign band and its boundaries, the degree ticks.
   surface.SetPenWidth(1);
   Circle(surface, z.W, 0);
   Circle(surface, z.W, z.SignBand);
-  DrawSignBoundaries(surface, z, state.WheelOffset);
-  DrawTicks(surface, z, state.WheelOffset);
+  DrawSignBoundaries(surface, z, view.WheelOffset);
+  DrawTicks(surface, z, view.WheelOffset);
 
   // 5.-7. Planets, sign glyphs, the inner edge of the planet ring.
-  DrawPlanets(surface, state, z, shift);
-  DrawSignGlyphs(surface, state, z, shift);
+  DrawPlanets(surface, settings, view, z, shift);
+  DrawSignGlyphs(surface, settings, view, z, shift);
   surface.SetPenWidth(2);
   Circle(surface, z.W, z.SignBand + z.PlanetRing);
-  surface.Yield();
 
   // 8.-9. House cusps, then the aspect circle and its lines.
-  if (state.Cusps != 0) DrawCusps(surface, state, z, shift);
+  if (settings.Cusps != CuspMode::None) DrawCusps(surface, settings, view, z, shift);
   if (z.AspectInset > 0) {
     surface.SetPenWidth(2);
     Circle(surface, z.W, z.AspectInset + z.SignBand);
     surface.SetPenWidth(1);
-    DrawAspectLines(surface, state, z);
+    DrawAspectLines(surface, settings, view, z);
   }
 
   // 10. The ring edges again, over the cusp and aspect lines.

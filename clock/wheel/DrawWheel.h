@@ -8,14 +8,15 @@
 
 #include "chart/ClockState.h"
 #include "wheel/Surface.h"
+#include "wheel/WheelLayout.h"
 
 // Makes the whole picture white: fills from (1, 1) up to a colour the wheel never draws.
 void PrepareBackground(Surface& surface);
 
-// Paints the wheel on a square surface of width pixels and returns the window caption,
-// "Heliodial " and the time as hh:mm. The planet glyph size is derived from the Size setting for
-// this width, so an exported picture of any size keeps the window's proportions.
-QString DrawWheel(Surface& surface, const ClockState& state, int width,
+// Paints the wheel of a chart on a square surface of width pixels and returns the window
+// caption, "Heliodial " and the time as hh:mm. The planet glyph size is derived from the Size
+// setting for this width, so an exported picture of any size keeps the window's proportions.
+QString DrawWheel(Surface& surface, const Settings& settings, const WheelView& view, int width,
                   const QTime& now = QTime::currentTime());
 
 #endif

@@ -1,6 +1,5 @@
 #include "wheel/QtSurface.h"
 
-#include <QCoreApplication>
 #include <QPainterPath>
 #include <QRegion>
 #include <cmath>
@@ -61,17 +60,12 @@ QtSurface::QtSurface(QImage& image, QPaintDevice* mirror) : image_(image) {
     mirror_ = std::make_unique<QPainter>(mirror);
     mirror_->setRenderHint(QPainter::Antialiasing, true);
   }
-  yield_ = [] {
-    if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
-  };
 }
 
 QtSurface::~QtSurface() {
   if (mirror_) mirror_->end();
   raster_.end();
 }
-
-void QtSurface::SetYieldHandler(std::function<void()> handler) { yield_ = std::move(handler); }
 
 void QtSurface::SetPenColour(Colour colour) {
   penColour_ = colour;
@@ -293,8 +287,4 @@ void QtSurface::FillSpans(int startX, int startY, QRgb paint, Fills fills,
   for (const QRect& span : spans) {
     std::fill_n(marks(span.y()) + span.x(), span.width(), 0);
   }
-}
-
-void QtSurface::Yield() {
-  if (yield_) yield_();
 }

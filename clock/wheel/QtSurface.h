@@ -9,7 +9,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QPen>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -26,9 +25,6 @@ class QtSurface final : public Surface {
   ~QtSurface() override;
   QtSurface(const QtSurface&) = delete;
   QtSurface& operator=(const QtSurface&) = delete;
-
-  // By default Yield processes pending Qt events when an application object exists.
-  void SetYieldHandler(std::function<void()> handler);
 
   void SetPenColour(Colour colour) override;
   void SetPenWidth(int width) override;
@@ -47,7 +43,6 @@ class QtSurface final : public Surface {
   int TextWidth(const QString& text) override;
   int TextHeight(const QString& text) override;
   void FloodFill(int x, int y, Colour colour, FillMode mode) override;
-  void Yield() override;
 
  private:
   void ApplyPen();
@@ -66,7 +61,6 @@ class QtSurface final : public Surface {
   QImage& image_;
   QPainter raster_;
   std::unique_ptr<QPainter> mirror_;
-  std::function<void()> yield_;
 
   Colour penColour_ = kBlack;
   int penWidth_ = 1;

@@ -56,8 +56,6 @@ class Surface {
   virtual int TextHeight(const QString& text) = 0;
   // Fills with the brush colour from (x, y).
   virtual void FloodFill(int x, int y, Colour colour, FillMode mode) = 0;
-  // Lets pending window messages run.
-  virtual void Yield() = 0;
 };
 
 #endif

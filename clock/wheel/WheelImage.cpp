@@ -27,7 +27,7 @@ QImage BlankImage(int sizePixels, qreal devicePixelRatio) {
   return image;
 }
 
-QByteArray RenderSvg(const ClockState& state, int sizePixels) {
+QByteArray RenderSvg(const Settings& settings, const WheelView& view, int sizePixels) {
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   QSvgGenerator svg;
@@ -40,24 +40,23 @@ QByteArray RenderSvg(const ClockState& state, int sizePixels) {
   QImage shadow = BlankImage(sizePixels, 1.0);
   {
     QtSurface surface(shadow, &svg);
-    surface.SetYieldHandler({});
-    DrawWheel(surface, state, sizePixels);
+    DrawWheel(surface, settings, view, sizePixels);
   }
   return buffer.data();
 }
 
 }  // namespace
 
-QImage RenderWheelImage(const ClockState& state, int sizePixels, qreal devicePixelRatio) {
+QImage RenderWheelImage(const Settings& settings, const WheelView& view, int sizePixels,
+                        qreal devicePixelRatio) {
   QImage image = BlankImage(sizePixels, devicePixelRatio);
   QtSurface surface(image);
-  surface.SetYieldHandler({});
-  DrawWheel(surface, state, sizePixels);
+  DrawWheel(surface, settings, view, sizePixels);
   return image;
 }
 
-bool WriteWheelImage(const ClockState& state, const QString& path, int sizePixels, QString* error,
-                     qreal devicePixelRatio) {
+bool WriteWheelImage(const Settings& settings, const WheelView& view, const QString& path,
+                     int sizePixels, QString* error, qreal devicePixelRatio) {
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
     Fail(error, QStringLiteral("Cannot draw the wheel to %1: no QGuiApplication was created "
                                "(QT_QPA_PLATFORM=offscreen serves without a display)")
@@ -77,7 +76,7 @@ bool WriteWheelImage(const ClockState& state, const QString& path, int sizePixel
   const QString suffix = QFileInfo(path).suffix().toLower();
   if (suffix == QLatin1String("svg")) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(RenderSvg(state, sizePixels)) < 0 ||
+    if (!file.open(QIODevice::WriteOnly) || file.write(RenderSvg(settings, view, sizePixels)) < 0 ||
         !file.commit()) {
       Fail(error, QStringLiteral("Cannot write the wheel to %1: %2").arg(path, file.errorString()));
       return false;
@@ -85,7 +84,7 @@ bool WriteWheelImage(const ClockState& state, const QString& path, int sizePixel
     return true;
   }
   if (suffix == QLatin1String("png")) {
-    const QImage image = RenderWheelImage(state, sizePixels, devicePixelRatio);
+    const QImage image = RenderWheelImage(settings, view, sizePixels, devicePixelRatio);
     QImageWriter writer(path, "png");
     if (!writer.write(image)) {
       Fail(error,

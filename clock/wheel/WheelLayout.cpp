@@ -40,7 +40,7 @@ std::vector<Pair> TransitPairs() {
   std::vector<Pair> pairs;
   for (int r = 1; r <= kPointCount - 1; ++r) {
     for (int i = r + 1; i <= kPointCount; ++i) {
-      if (r == 13) continue;  // Ascendant to Midheaven is always a fixed angle
+      if (r == kAscendant) continue;  // Ascendant to Midheaven is always a fixed angle
       pairs.push_back({r, i});
     }
   }
@@ -50,6 +50,24 @@ std::vector<Pair> TransitPairs() {
 }  // namespace
 
 int RoundEven(long double value) { return static_cast<int>(std::nearbyint(value)); }
+
+WheelView ViewForWheel(const Chart& chart) {
+  WheelView view;
+  const double ascendant = chart.CuspPos[1];
+  view.WheelOffset = ascendant - std::trunc(ascendant / 30) * 30;
+  const auto turned = [&view](double longitude) {
+    double r = std::fmod(longitude - view.WheelOffset, 360.0);
+    if (r < 0) r += 360.0;
+    return r >= 360.0 ? 0.0 : r;
+  };
+  view.CuspPos = chart.CuspPos;
+  for (int i = 1; i <= 12; ++i) view.CuspPos[i] = turned(chart.CuspPos[i]);
+  for (int i = 1; i <= kPointCount; ++i) view.Pos[i] = turned(chart.TruePos[i]);
+  view.PlanetSign = chart.PlanetSign;
+  view.PairString = chart.PairString;
+  view.VOCActive = chart.VOCActive;
+  return view;
+}
 
 WheelSizes ComputeWheelSizes(int width, bool aspectLines, std::uint16_t glyphSetting) {
   WheelSizes s;
@@ -129,7 +147,7 @@ std::array<double, kPointCount + 1> SpreadLongitudes(
 
 bool PointDrawn(const Settings& settings, int point) {
   if (point >= 1 && point <= kShownPlanetCount) return settings.Show[point];
-  if (point == 14) return settings.HouseCode == 9;
+  if (point == kMidheaven) return settings.HouseCode == HouseSystem::Equal;
   return false;
 }
 
@@ -145,21 +163,22 @@ double SignGlyphAngle(int sign, int signShift, double wheelOffset) {
   return theta < 0 ? 720 - n : theta;
 }
 
-Colour DiscColour(const ClockState& state) {
-  return state.VOCActive && state.DoColor ? static_cast<Colour>(state.VOCColor) : kWhite;
+Colour DiscColour(const Settings& settings, const WheelView& view) {
+  return view.VOCActive && settings.DoColor ? static_cast<Colour>(settings.VOCColor) : kWhite;
 }
 
-std::vector<CuspMark> CuspMarks(const ClockState& state, const WheelSizes& sizes) {
+std::vector<CuspMark> CuspMarks(const Settings& settings, const WheelView& view,
+                                const WheelSizes& sizes) {
   std::vector<CuspMark> marks;
-  if (state.Cusps == 0) return marks;
-  const bool equal = state.HouseCode == 9;
-  const int shift = SignShift(state.CuspPos[1]);
+  if (settings.Cusps == CuspMode::None) return marks;
+  const bool equal = settings.HouseCode == HouseSystem::Equal;
+  const int shift = SignShift(view.CuspPos[1]);
   for (int i = 1; i <= 12; ++i) {
     const bool angle = i == 1 || i == 4 || i == 7 || i == 10;
-    if (state.Cusps == 1 && !angle) continue;
+    if (settings.Cusps == CuspMode::Angles && !angle) continue;
     CuspMark mark;
     mark.cusp = i;
-    mark.angle = ScreenAngle(state.CuspPos[i], shift);
+    mark.angle = ScreenAngle(view.CuspPos[i], shift);
     bool fullLength = false;
     if (i == 1 || i == 7) {
       mark.colour = kRed;
@@ -175,9 +194,9 @@ std::vector<CuspMark> CuspMarks(const ClockState& state, const WheelSizes& sizes
         fullLength ? RoundEven(sizes.W / 2.0L) : RoundEven((sizes.W - 2.0L * sizes.SignBand) / 2);
     // The number of the house opposite, placed opposite: the middle of its own house.
     mark.houseNumber = i <= 7 ? i + 5 : i - 7;
-    const double previous = state.CuspPos[i == 1 ? 12 : i - 1];
+    const double previous = view.CuspPos[i == 1 ? 12 : i - 1];
     mark.numberLongitude =
-        state.CuspPos[i] + 0.5 * libraryImports().GetHouseSize(state.CuspPos[i], previous);
+        view.CuspPos[i] + 0.5 * libraryImports().GetHouseSize(view.CuspPos[i], previous);
     mark.numberDistance = sizes.f - Trunc(sizes.AspectInset + sizes.RingWidth) +
                           Trunc(sizes.RingWidth * 20.0L / 33.0L);
     marks.push_back(mark);
@@ -186,58 +205,35 @@ std::vector<CuspMark> CuspMarks(const ClockState& state, const WheelSizes& sizes
 }
 
 int AspectKindOfChar(char code) {
-  switch (code) {
-    case '=':
-      return 0;
-    case 'V':
-      return 1;
-    case '<':
-      return 2;
-    case '*':
-      return 3;
-    case 'Q':
-      return 4;
-    case 'S':
-      return 5;
-    case 'T':
-      return 6;
-    case '>':
-      return 7;
-    case 'B':
-      return 8;
-    case 'I':
-      return 9;
-    case '%':
-      return 10;
-    default:
-      return -1;  // blank, and "c": the custom aspect draws no line
-  }
+  const int kind = AspectKindOfCode(code);
+  return kind == kCustomAspect ? -1 : kind;  // the custom aspect has no line
 }
 
-std::vector<AspectStroke> AspectStrokes(const ClockState& state, const WheelSizes& sizes) {
+std::vector<AspectStroke> AspectStrokes(const Settings& settings, const WheelView& view,
+                                        const WheelSizes& sizes) {
   std::vector<AspectStroke> strokes;
   if (sizes.AspectInset <= 0) return strokes;
-  const int shift = SignShift(state.CuspPos[1]);
+  const int shift = SignShift(view.CuspPos[1]);
   const int radius = sizes.c - (sizes.AspectInset + sizes.SignBand) - 2;
   std::array<QPoint, kPointCount + 1> ends{};
   for (int j = 1; j <= kPointCount; ++j) {
-    int o = RoundEven(static_cast<long double>(state.Pos[j]) + 180 + 30 * shift);
+    int o = RoundEven(static_cast<long double>(view.Pos[j]) + 180 + 30 * shift);
     if (o >= 361) o -= 360;
     ends[j] = PolarPoint(sizes.c, sizes.c, radius, 360 - o);
   }
   const std::vector<Pair> pairs = TransitPairs();
-  const std::size_t count = std::min(pairs.size(), state.PairString.size());
+  const std::size_t count = std::min(pairs.size(), view.PairString.size());
   for (std::size_t n = 0; n < count; ++n) {
     const Pair pair = pairs[n];
-    if (!state.DoLine[pair.from] || !state.DoLine[pair.to]) continue;
-    const int kind = AspectKindOfChar(state.PairString[n]);
+    if (!settings.DoLine[pair.from] || !settings.DoLine[pair.to]) continue;
+    const int kind = AspectKindOfChar(view.PairString[n]);
     if (kind < 0) continue;
     AspectStroke stroke;
     stroke.from = pair.from;
     stroke.to = pair.to;
     stroke.kind = kind;
-    stroke.colour = static_cast<Colour>(state.LineColor[kind]);
-    stroke.style = state.LineStyle[kind];
+    stroke.colour = static_cast<Colour>(settings.LineColor[kind]);
+    stroke.style = settings.LineStyle[kind];
     stroke.a = ends[pair.from];
     stroke.b = ends[pair.to];
     strokes.push_back(stroke);

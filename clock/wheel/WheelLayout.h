@@ -11,6 +11,21 @@
 #include "chart/ClockState.h"
 #include "wheel/Surface.h"
 
+// The chart as the wheel draws it: turned so that the Ascendant's sign starts at 0 degrees. The
+// chart itself keeps its true longitudes; this view is made for each drawing.
+struct WheelView {
+  double WheelOffset = 0;  // the Ascendant's degree within its sign, 0 to below 30
+  // Points 1..14 and cusps 1..12 less WheelOffset, in [0, 360); the other cusp slots as the
+  // chart has them.
+  std::array<double, kPointCount + 1> Pos{};
+  std::array<double, kPointCount + 1> CuspPos{};
+  std::array<std::string, kPointCount + 1> PlanetSign;  // position texts, for the labels
+  std::string PairString;                               // aspect characters by transit pair
+  bool VOCActive = false;
+};
+
+WheelView ViewForWheel(const Chart& chart);
+
 // Every length of the wheel, derived from its width W in pixels.
 struct WheelSizes {
   int W = 0;
@@ -58,7 +73,7 @@ Colour ElementColour(int sign);  // sign 0 Aries .. 11 Pisces
 // Screen angle of the centre of sign 0..11 in the band.
 double SignGlyphAngle(int sign, int signShift, double wheelOffset);
 // The disc's fill: the void-of-course colour while the Moon is void and colouring is asked for.
-Colour DiscColour(const ClockState& state);
+Colour DiscColour(const Settings& settings, const WheelView& view);
 
 struct CuspMark {
   int cusp = 0;  // 1..12
@@ -73,9 +88,11 @@ struct CuspMark {
 };
 
 // The cusp lines and house numbers the Cusps setting asks for, in drawing order.
-std::vector<CuspMark> CuspMarks(const ClockState& state, const WheelSizes& sizes);
+std::vector<CuspMark> CuspMarks(const Settings& settings, const WheelView& view,
+                                const WheelSizes& sizes);
 
-// Aspect kind 0..10 of a pair character, -1 for blank, the custom aspect and anything else.
+// Aspect kind 0..10 of a pair character whose line is drawn; -1 for a blank, the custom aspect
+// (whose line is never drawn) and anything else.
 int AspectKindOfChar(char code);
 
 struct AspectStroke {
@@ -83,12 +100,13 @@ struct AspectStroke {
   int to = 0;
   int kind = 0;
   Colour colour = kBlack;
-  int style = 0;  // 0 none, 1 solid, 2 dot, 3 dash, 4 dash-dot; others keep the previous style
+  AspectLineStyle style = AspectLineStyle::None;  // other values keep the previous style
   QPoint a;
   QPoint b;
 };
 
 // The aspect lines of the transit pairs, in pair order; empty without the aspect circle.
-std::vector<AspectStroke> AspectStrokes(const ClockState& state, const WheelSizes& sizes);
+std::vector<AspectStroke> AspectStrokes(const Settings& settings, const WheelView& view,
+                                        const WheelSizes& sizes);
 
 #endif

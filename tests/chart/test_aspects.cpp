@@ -4,7 +4,6 @@
 #include <random>
 
 #include "chart/Aspects.h"
-#include "chart/ComputeChart.h"
 #include "chart/DisplayText.h"
 
 namespace {
@@ -65,14 +64,14 @@ TEST(AspectTester, AgreesWithTheSingleTestAtEveryOrbBorder) {
   for (int round = 0; round < 200; ++round) {
     AspectOrbs o;
     AspectSwitches on;
-    for (int k = 0; k < kAspectKinds; ++k) {
+    for (int k = 0; k < kAspectKindCount; ++k) {
       o[k] = round % 10 == 0 ? 0.0f : orbOf(random);
       on[k] = (random() % 4) != 0;
     }
     const int custom = static_cast<int>(random() % 181);
     const AspectTester tester(o, custom, on);
     for (int angle : {0, 30, 45, 60, 72, 90, 120, 135, 144, 150, 180, custom}) {
-      for (int k = 0; k < kAspectKinds; ++k) {
+      for (int k = 0; k < kAspectKindCount; ++k) {
         for (double edge : {-1e-4, 0.0, 1e-4}) {
           for (double side : {-1.0, 1.0}) {
             const double p2 = 100.0 + angle + side * (o[k] + edge);
@@ -98,56 +97,68 @@ TEST(AspectWords, TextModeWords) {
   EXPECT_EQ(AspectWord('x'), "x") << "a character without a word stays";
 }
 
-TEST(VoidOfCourse, ThirtyAndFortyFiveDegreeTests) {
+// A chart with only the Sun and the Moon conjunct (across 0 Aries) and only conjunctions in use.
+Settings conjunctionsOnly() {
+  Settings s;
+  s.TransitOrb = 1.0;
+  s.NatalOrb = 1.0;
+  s.UseAspects.fill(false);
+  s.UseAspects[0] = true;
+  s.AspectFrom.fill(true);
+  s.AspectTo.fill(true);
+  for (int i = 1; i <= 14; ++i) s.NatalPos[i] = 200.0 + i * 0.001;
+  return s;
+}
+
+std::array<double, 15> sunMoonConjunct() {
   std::array<double, 15> pos{};
-  // Every body below 28 degrees of its sign, the Moon at 28 Leo.
-  for (int i = 1; i <= 10; ++i) pos[i] = 30.0 * (i - 1) + 5.0;
-  pos[2] = 148.0;
-  EXPECT_TRUE(VoidOfCourse(pos, true, false)) << "Moon 28 Leo, nothing further on";
-  pos[3] = 179.0;  // Mercury 29 Virgo
-  EXPECT_FALSE(VoidOfCourse(pos, true, false));
-  pos[3] = 148.0;  // exactly the Moon's degree does not break the void
-  EXPECT_TRUE(VoidOfCourse(pos, true, false));
-
-  std::array<double, 15> seg{};
-  for (int i = 1; i <= 10; ++i) seg[i] = 45.0 * (i % 8) + 1.0;
-  seg[2] = 40.0;  // 40 of a 45 degree segment
-  seg[4] = 89.0;  // Venus at 44 of hers
-  EXPECT_FALSE(VoidOfCourse(seg, true, true)) << "the 45 degree test decides when both are on";
-  seg[4] = 50.0;
-  EXPECT_TRUE(VoidOfCourse(seg, false, true));
-  EXPECT_FALSE(VoidOfCourse(pos, false, false)) << "both tests off: never void";
+  for (int i = 3; i <= 14; ++i) pos[i] = 40.0 + 13.0 * i;  // no conjunctions among these
+  pos[1] = 359.5;
+  pos[2] = 0.3;
+  return pos;
 }
 
-TEST(WheelRotation, AscendantSignStartsTheWheel) {
-  ClockState s;
-  s.CuspPos[1] = 123.4;
-  for (int i = 2; i <= 12; ++i) s.CuspPos[i] = 123.4 + 30 * (i - 1) - (i >= 9 ? 360 : 0);
-  s.Pos[13] = 123.4;
-  s.Pos[3] = 2.0;
-  s.TruePos = s.Pos;
-  RotateForWheel(s);
-  EXPECT_NEAR(s.WheelOffset, 3.4, 1e-12);
-  EXPECT_EQ(s.Pos[13], 120.0) << "an exact multiple of 30";
-  EXPECT_NEAR(s.Pos[3], 358.6, 1e-12);
-  EXPECT_EQ(s.TruePos[3], 2.0) << "true positions are not rotated";
-  for (int i = 1; i <= 12; ++i) {
-    EXPECT_GE(s.CuspPos[i], 0.0);
-    EXPECT_LT(s.CuspPos[i], 360.0);
-  }
-  EXPECT_EQ(TrayIconNumber(123.4, false, true), 5);
-  EXPECT_EQ(TrayIconNumber(123.4, true, true), 13);
-  EXPECT_EQ(TrayIconNumber(123.4, true, false), 5) << "void icon switched off";
-  EXPECT_EQ(TrayIconNumber(360.0, false, true), 1) << "a cusp of exactly 360 is Aries";
+TEST(AspectPasses, PairStringKeepsEveryPairInStep) {
+  Settings s = conjunctionsOnly();
+  s.AspectFrom[11] = false;  // Node off
+  const AspectPass pass = FindTransitAspects(s, sunMoonConjunct());
+  ASSERT_EQ(pass.pairString.size(), 90u) << "pairs (1,2)..(12,14); never (13,14)";
+  EXPECT_EQ(pass.pairString[0], '=') << "pair (1,2)";
+  EXPECT_EQ(pass.pairString.find_first_not_of(' ', 1), std::string::npos);
+  ASSERT_EQ(pass.found.size(), 1u);
+  EXPECT_EQ(pass.found[0].from, 1);
+  EXPECT_EQ(pass.found[0].to, 2);
 }
 
-TEST(UniversalTime, DayWrapBothWays) {
-  const UniversalTime back = toUniversalTime(QTime(0, 30), QDate(2024, 3, 1), 2.0);
-  EXPECT_DOUBLE_EQ(back.hours, 22.5);
-  EXPECT_EQ(back.date, QDate(2024, 2, 29));
-  const UniversalTime ahead = toUniversalTime(QTime(23, 30), QDate(2023, 12, 31), -3.0);
-  EXPECT_DOUBLE_EQ(ahead.hours, 2.5);
-  EXPECT_EQ(ahead.date, QDate(2024, 1, 1));
+TEST(AspectPasses, TextModeLineAndGlyphModeLine) {
+  const AspectPass pass = FindTransitAspects(conjunctionsOnly(), sunMoonConjunct());
+  ASSERT_EQ(pass.found.size(), 1u);
+  EXPECT_EQ(AspectLine(pass.found[0], true), QString::fromUtf8("Sun conjunct Moon    +00\u00B048"));
+  EXPECT_EQ(AspectLine(pass.found[0], false),
+            QString::fromUtf8("\u2609\u260C\u263D   +00\u00B048"));
+}
+
+TEST(AspectPasses, LogLineFormat) {
+  QLocale::setDefault(QLocale::c());
+  std::array<double, 15> pos = sunMoonConjunct();
+  pos[3] = 0.0;  // Mercury joins: conjunct Sun and Moon
+  const AspectPass pass = FindTransitAspects(conjunctionsOnly(), pos);
+  const QDateTime now(QDate(2024, 5, 6), QTime(7, 8));
+  const QString date = QLocale::c().toString(now.date(), QLocale::ShortFormat);
+  EXPECT_EQ(AspectLogLine(pass.found, true, now),
+            date + QString::fromUtf8("::07:08: Sun conjunct Moon :+00\u00B048):"
+                                     "Sun conjunct Mercury :+00\u00B030):"
+                                     "Moon conjunct Mercury :+00\u00B018):"));
+  EXPECT_TRUE(AspectLogLine({}, true, now).isEmpty()) << "no aspects, no log line";
+}
+
+TEST(AspectPasses, NatalPassPairsEveryTransitWithEveryNatalPoint) {
+  Settings s = conjunctionsOnly();
+  s.NatalPos[5] = 359.0;  // natal Mars: the transiting Sun is 0.5 past it
+  const AspectPass pass = FindNatalAspects(s, sunMoonConjunct());
+  ASSERT_EQ(pass.found.size(), 1u) << "the Moon is 1.3 from natal Mars, outside the orb";
+  EXPECT_EQ(AspectLine(pass.found[0], true), QString::fromUtf8("Sun conjunct Mars    +00\u00B030"));
+  EXPECT_TRUE(pass.pairString.empty());
 }
 
 }  // namespace

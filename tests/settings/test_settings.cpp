@@ -31,7 +31,7 @@ TEST(LoadSettings, NoFileGivesTheDocumentedDefaults) {
   LoadSettings(IniFile(), s, kWheel, -60);  // a zone one hour east of Greenwich
   Settings expected;
   expected.ZoneOffset = 1.0;
-  EXPECT_EQ(s.HouseCode, 1) << "Placidus";
+  EXPECT_EQ(s.HouseCode, HouseSystem::Placidus);
   EXPECT_EQ(s.GlyphSize, 13);
   EXPECT_EQ(s.ClockGeometry, (WindowGeometry{1, 1, 576, 545}));
   EXPECT_TRUE(s == expected) << "a field the loader forgets shows up here";
@@ -45,8 +45,8 @@ TEST(LoadSettings, KeysReadWithTheirEncodings) {
                           "[show]\nheliocentric=1\nSun=0\nNode=1\nText=-1\nTop=-20\n"
                           "[VOC]\nDo30=0\nColor=255\n[Wheel]\nALCopposition=16711680\n"
                           "ALScustom=3\nALSsquare=70000\n[UseAspects]\nsemisextile=0\n");
-  EXPECT_EQ(s.Glyphs, 2);
-  EXPECT_EQ(s.Cusps, 1);
+  EXPECT_EQ(s.Glyphs, SignColouring::Background);
+  EXPECT_EQ(s.Cusps, CuspMode::Angles);
   EXPECT_EQ(s.Color, 0xFF00);
   EXPECT_TRUE(s.LogTN);
   EXPECT_EQ(s.CustomAngle, 31);
@@ -61,8 +61,8 @@ TEST(LoadSettings, KeysReadWithTheirEncodings) {
   EXPECT_FALSE(s.Do30);
   EXPECT_EQ(s.VOCColor, 255);
   EXPECT_EQ(s.LineColor[10], 16711680);
-  EXPECT_EQ(s.LineStyle[11], 3);
-  EXPECT_EQ(s.LineStyle[5], 0) << "a style beyond 16 bits reads the default";
+  EXPECT_EQ(s.LineStyle[11], AspectLineStyle::Dash);
+  EXPECT_EQ(s.LineStyle[5], AspectLineStyle::None) << "a style beyond 16 bits reads the default";
   EXPECT_FALSE(s.UseAspects[1]);
 }
 
@@ -75,7 +75,7 @@ TEST(LoadSettings, HouseCodeFromTheStoredSystem) {
               {"7", 8}, {"8", 9}, {"9", 0}, {"-1", 0}, {"255", 0}, {"256", 0}, {"x", 1}};
   for (const auto& r : rows) {
     const Settings s = Load(config, std::string("[Setting]\nHouses=") + r.houses + "\n");
-    EXPECT_EQ(s.HouseCode, r.code) << "Houses=" << r.houses;
+    EXPECT_EQ(static_cast<int>(s.HouseCode), r.code) << "Houses=" << r.houses;
   }
 }
 

@@ -59,24 +59,34 @@ TEST(SaveOptions, WritesEveryKeyInTheDialogsOrder) {
   Settings memory;
   SaveOptions(file, ReadOptionsValues(file.Read(), memory), memory);
 
+  // Written out here rather than built from the program's tables, so that a key written under the
+  // wrong name fails. Keys appear in the order each was first written.
+  const std::vector<std::string> points = {"Sun",     "Moon",   "Mercury",   "Venus",    "Mars",
+                                           "Jupiter", "Saturn", "Uranus",    "Neptune",  "Pluto",
+                                           "Node",    "Chiron", "Ascendant", "Midheaven"};
   std::vector<std::string> expected = {
       "Setting/Glyphs", "Setting/Houses", "Setting/Cusps",  "Setting/Size", "Setting/Color",
       "Setting/LogTT",  "Setting/LogTN",  "Setting/Zodiac", "Place/LatD",   "Place/LatM",
       "Place/LongM",    "Place/LongD",    "Place/NS",       "Place/EW",     "Place/Summer"};
-  for (int p = 1; p <= 12; ++p) expected.push_back("Show/" + std::string(kPointKeys[p]));
+  for (int p = 0; p < 12; ++p) expected.push_back("Show/" + points[p]);
   expected.insert(expected.end(), {"Show/Text", "Show/Heliocentric"});
   for (const char* section : {"AspectTo", "DoLine", "AspectFrom"}) {
-    for (int p = 1; p <= 14; ++p) expected.push_back(section + ("/" + std::string(kPointKeys[p])));
+    for (const std::string& point : points) expected.push_back(section + ("/" + point));
   }
-  for (int k = 0; k < 12; ++k)
-    expected.push_back("UseAspects/" + std::string(kUseAspectWriteKeys[k]));
-  expected.push_back("UseAspects/Duplicates");
+  for (const char* key :
+       {"Conjunction", "SemiSextile", "SemiSquare", "Sextile", "Quintile", "Square", "Trine",
+        "Sesquiquadrate", "Biquintile", "Quincunx", "Opposition", "Custom", "Duplicates"}) {
+    expected.push_back("UseAspects/" + std::string(key));
+  }
   for (const char* key : {"Degree", "Minute", "Aspect", "MinuteN", "DegreeN"}) {
     expected.push_back("Custom/" + std::string(key));
   }
   for (const char* prefix : {"ALC", "ALS"}) {
-    for (int k = 0; k < 12; ++k)
-      expected.push_back("Wheel/" + (prefix + std::string(kLineWriteKeys[k])));
+    for (const char* kind :
+         {"conjunction", "semisextile", "semisquare", "sextile", "quintile", "square", "trine",
+          "sesquiquadrate", "biquintile", "quincunx", "opposition", "Custom"}) {
+      expected.push_back("Wheel/" + (prefix + std::string(kind)));
+    }
   }
   expected.insert(expected.end(), {"Wheel/AspectLines", "Wheel/Annotate", "Wheel/AnnotateMin",
                                    "VOC/Icon", "VOC/DoColor", "VOC/Color", "VOC/Do30"});
@@ -94,7 +104,7 @@ TEST(SaveOptions, HandEditedValuesShowClampedAndAreNormalisedByOk) {
   IniFile file;
   Settings memory;
   LoadSettings(file, memory, 576, 0);
-  EXPECT_EQ(memory.HouseCode, 6);
+  EXPECT_EQ(memory.HouseCode, HouseSystem::Porphyry);
   EXPECT_EQ(memory.LatDeg, 120) << "the loader counts NS 2 as north";
   EXPECT_DOUBLE_EQ(memory.TransitOrb, 3.0 + 1.0 / 60.0);
 
@@ -113,7 +123,7 @@ TEST(SaveOptions, HandEditedValuesShowClampedAndAreNormalisedByOk) {
   SaveOptions(file, shown, memory);
   EXPECT_EQ(memory.HelioMode, 1);
   LoadSettings(file, memory, 576, 0);
-  EXPECT_EQ(memory.HouseCode, 9);
+  EXPECT_EQ(memory.HouseCode, HouseSystem::Equal);
   EXPECT_EQ(memory.LatDeg, -90) << "OK stores NS 0";
   EXPECT_EQ(memory.LatMin, -30);
   EXPECT_DOUBLE_EQ(memory.TransitOrb, 3.0) << "OK stores the orb minutes as shown";
@@ -130,8 +140,8 @@ TEST(SaveOptions, LineAppearanceAndNatalComeFromMemory) {
   LoadSettings(file, memory, 576, 0);
   OptionsValues dialog = ReadOptionsValues(file.Read(), memory);
   memory.LineColor[10] = 0x0000FF;
-  memory.LineStyle[10] = 3;
-  memory.LineStyle[11] = 4;
+  memory.LineStyle[10] = AspectLineStyle::Dash;
+  memory.LineStyle[11] = AspectLineStyle::DashDot;
   memory.NatalPos[3] = 123.456789012345;
   memory.NatalPos[14] = 359.5;
   dialog.Text = true;

