@@ -118,10 +118,12 @@ Chart ComputeChart(const Settings& s, const TheoryTable& theory, QDate localDate
   try {
     chart.HasCusps = CalcHouses(s.HouseCode, lst, latitude, obliquity, zodiacOffset, cusps);
   } catch (const EphemArithmeticError& e) {
-    throw ChartError(std::string(e.what()) + "\nThe " + ephem::HouseSystemName(s.HouseCode) +
-                     " houses cannot be drawn at latitude " +
-                     QString::number(latitude, 'f', 2).toStdString() +
-                     ". Choose Equal houses in the settings to see the chart here.");
+    const std::string system = ephem::HouseSystemName(s.HouseCode);
+    const std::string where = QString::number(latitude, 'f', 2).toStdString();
+    throw ChartError(std::string(e.what()) + "\nThe " + system +
+                         " houses cannot be drawn at latitude " + where +
+                         ". Choose Equal houses in the settings to see the chart here.",
+                     "houses " + system + " at " + where);
   }
 
   std::array<double, 15>& pos = chart.TruePos;

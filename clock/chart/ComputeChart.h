@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <stdexcept>
+#include <string>
 
 #include "chart/Aspects.h"
 #include "chart/ChartPublisher.h"
@@ -18,10 +19,16 @@ using TimeSource = std::function<QDateTime()>;
 QDateTime systemLocalTime();
 
 // A chart that could not be computed (a house system without cusps at this latitude); the text
-// says why and what to do.
+// says why and what to do. The key names the cause without the details that change from minute to
+// minute (the sidereal time), so that a report can tell the same trouble coming back.
 class ChartError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  ChartError(const std::string& text, std::string key)
+      : std::runtime_error(text), key_(std::move(key)) {}
+  const std::string& key() const { return key_; }
+
+ private:
+  std::string key_;
 };
 
 // Universal time of a local moment: hours 0 <= UT < 24 and the UT date.

@@ -156,6 +156,20 @@ std::string FormatNatalReal(double value) {
   return out;
 }
 
+double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes) {
+  // The system's standard bias, shifted an hour by hand for summer, unless a manual zone is
+  // given, which counts east or west with the place's longitude.
+  double bias = standardBiasMinutes;
+  if (file.ReadBool("Place", "Summer", false)) bias -= 60.0;
+  double offset = -bias / 60.0;
+  if (file.ReadBool("Place", "ManualZone", false)) {
+    offset = -(static_cast<double>(file.ReadInteger("Place", "ZoneH", 0)) +
+               file.ReadInteger("Place", "ZoneM", 0) / 60.0);
+    if (file.ReadInteger("Place", "EW", 0) == 0) offset = -offset;
+  }
+  return std::clamp(offset, -kMaxZoneHours, kMaxZoneHours);
+}
+
 void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int standardBiasMinutes) {
   // Section Setting: sign colours, house system, zodiac.
   s.Glyphs = static_cast<SignColouring>(ReadFitting<std::uint8_t>(file, "Setting", "Glyphs", 0));
@@ -180,16 +194,7 @@ void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int stan
   s.Do45 = file.ReadBool("VOC", "Do45", true);
   s.CustomAngle = file.ReadInteger("Custom", "Aspect", 0);
 
-  // Time zone: the system's standard bias, shifted an hour by hand for summer, unless a manual
-  // zone is given, which counts east or west with the place's longitude below.
-  double bias = standardBiasMinutes;
-  if (file.ReadBool("Place", "Summer", false)) bias -= 60.0;
-  s.ZoneOffset = -bias / 60.0;
-  const bool manualZone = file.ReadBool("Place", "ManualZone", false);
-  if (manualZone) {
-    s.ZoneOffset = -(static_cast<double>(file.ReadInteger("Place", "ZoneH", 0)) +
-                     file.ReadInteger("Place", "ZoneM", 0) / 60.0);
-  }
+  s.ZoneOffset = ZoneOffsetFrom(file, standardBiasMinutes);
 
   // Only a hemisphere of exactly 0 means south or east: both parts take the minus sign.
   const bool south = file.ReadInteger("Place", "NS", 0) == 0;
@@ -198,8 +203,6 @@ void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int stan
   const bool east = file.ReadInteger("Place", "EW", 0) == 0;
   s.LongDeg = east ? Negate(longD) : longD;
   s.LongMin = east ? Negate(longM) : longM;
-  if (east && manualZone) s.ZoneOffset = -s.ZoneOffset;
-  s.ZoneOffset = std::clamp(s.ZoneOffset, -kMaxZoneHours, kMaxZoneHours);
 
   s.HelioMode = file.ReadInteger("Show", "HelioCentric", 0);
   for (int p = 1; p <= kPointCount; ++p) {

@@ -95,6 +95,10 @@ std::uint16_t GlyphSizeFor(std::uint16_t size, int wheelWidth);
 // standard time + bias.
 int SystemStandardBiasMinutes();
 
+// ZoneOffset (hours, local clock time minus Universal Time) as the file's place section gives it
+// with the system's standard bias in minutes.
+double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes);
+
 // Replaces every setting from the file. wheelWidth is the wheel picture's current width;
 // standardBiasMinutes comes from SystemStandardBiasMinutes() in the clock, fixed in tests.
 void LoadSettings(const IniDocument& file, Settings& settings, int wheelWidth,

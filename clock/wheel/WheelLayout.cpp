@@ -1,5 +1,6 @@
 #include "wheel/WheelLayout.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -149,6 +150,49 @@ bool PointDrawn(const Settings& settings, int point) {
   if (point >= 1 && point <= kShownPlanetCount) return settings.Show[point];
   if (point == kMidheaven) return settings.HouseCode == HouseSystem::Equal;
   return false;
+}
+
+namespace {
+
+// "10 degrees 22 minutes Capricorn", from the chart's own position text so the words say what the
+// picture shows; "retrograde" or "stationary" after a motion mark.
+QString PositionInWords(double longitude, const std::string& text) {
+  const int sign = static_cast<int>(std::trunc(longitude / 30)) % kSignCount;
+  const auto field = [&text](std::size_t first, std::size_t count) {
+    return text.size() >= first + count - 1
+               ? QString::fromLatin1(text.substr(first - 1, count)).trimmed().toInt()
+               : 0;
+  };
+  QString words = QStringLiteral("%1 degrees %2 minutes %3")
+                      .arg(field(1, 2))
+                      .arg(field(6, 2))
+                      .arg(QLatin1String(kSignNames[static_cast<std::size_t>(sign)]));
+  const char motion = text.size() >= 9 ? text[8] : ' ';
+  if (motion == 'R') words += QStringLiteral(", retrograde");
+  if (motion == 's') words += QStringLiteral(", stationary");
+  return words;
+}
+
+}  // namespace
+
+QString WheelDescription(const Settings& settings, const Chart& chart) {
+  QStringList parts;
+  for (const int angle : {kAscendant, kMidheaven}) {
+    parts << QStringLiteral("%1 %2").arg(
+        QLatin1String(kPoints[angle].key),
+        PositionInWords(chart.TruePos[angle], chart.PlanetSign[angle]));
+  }
+  for (int point = 1; point <= kShownPlanetCount; ++point) {
+    if (!PointDrawn(settings, point)) continue;
+    parts << QStringLiteral("%1 %2").arg(
+        QLatin1String(kPoints[point].key),
+        PositionInWords(chart.TruePos[point], chart.PlanetSign[point]));
+  }
+  QString description =
+      QStringLiteral("Chart for %1: ").arg(chart.Time.toString(QStringLiteral("hh:mm"))) +
+      parts.join(QStringLiteral("; ")) + QLatin1Char('.');
+  if (chart.VOCActive) description += QStringLiteral(" The Moon is void of course.");
+  return description;
 }
 
 Colour ElementColour(int sign) {

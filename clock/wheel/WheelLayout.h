@@ -4,6 +4,7 @@
 #define HELIODIAL_WHEELLAYOUT_H
 
 #include <QPoint>
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -68,6 +69,10 @@ std::array<double, kPointCount + 1> SpreadLongitudes(
 // Whether the wheel draws the glyph of a point: the Show flags for 1..12, never the Ascendant
 // (cusp 1 marks it), the Midheaven only in Equal houses (elsewhere cusp 10 marks it).
 bool PointDrawn(const Settings& settings, int point);
+
+// The wheel in words, for screen readers: the Ascendant, the Midheaven and each point the wheel
+// shows, as degrees and minutes of a sign, with retrograde motion and a void Moon named.
+QString WheelDescription(const Settings& settings, const Chart& chart);
 
 Colour ElementColour(int sign);  // sign 0 Aries .. 11 Pisces
 // Screen angle of the centre of sign 0..11 in the band.

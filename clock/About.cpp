@@ -1,0 +1,82 @@
+#include "About.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QStyle>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+TfrmPage::TfrmPage(const QString& caption, const QString& page, QSize size)
+    : QWidget(nullptr, Qt::Dialog) {
+  setWindowTitle(caption);
+  setAccessibleName(caption);
+  resize(size);
+  auto* layout = new QVBoxLayout(this);
+  text = new QTextBrowser(this);
+  text->setAccessibleName(caption);
+  text->setOpenExternalLinks(true);
+  text->setSource(QUrl(page));
+  layout->addWidget(text);
+  btnClose = new QPushButton(QStringLiteral("Close"), this);
+  btnClose->setAccessibleName(QStringLiteral("Close"));
+  btnClose->setDefault(true);
+  connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btnClose);
+  layout->addLayout(buttons);
+}
+
+TfrmAbout::TfrmAbout()
+    : TfrmPage(QStringLiteral("About Heliodial"), QStringLiteral("qrc:/help/about.html"),
+               QSize(420, 320)) {
+  setObjectName(QStringLiteral("TfrmAbout"));
+}
+
+TfrmInfo::TfrmInfo()
+    : TfrmPage(QStringLiteral("More Astrology calculations"),
+               QStringLiteral("qrc:/help/moreastrology.html"), QSize(520, 460)) {
+  setObjectName(QStringLiteral("TfrmInfo"));
+}
+
+HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
+  setObjectName(QStringLiteral("HelpWindow"));
+  setWindowTitle(QStringLiteral("Heliodial Help"));
+  setAccessibleName(windowTitle());
+  resize(640, 560);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* tools = new QToolBar(this);
+  tools->setAccessibleName(QStringLiteral("Help navigation"));
+  browser = new QTextBrowser(this);
+  browser->setAccessibleName(QStringLiteral("Help page"));
+  browser->setOpenExternalLinks(true);
+  QAction* back = tools->addAction(style()->standardIcon(QStyle::SP_ArrowBack),
+                                   QStringLiteral("Back"), browser, &QTextBrowser::backward);
+  back->setShortcut(QKeySequence::Back);
+  tools->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("Forward"),
+                   browser, &QTextBrowser::forward);
+  tools->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("Contents"), this,
+                   &HelpWindow::showContents);
+  layout->addWidget(tools);
+  layout->addWidget(browser);
+  connect(browser, &QTextBrowser::sourceChanged, this, [this] {
+    const QString title = browser->documentTitle();
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Heliodial Help")
+                                   : QStringLiteral("Heliodial Help - ") + title);
+  });
+}
+
+void HelpWindow::showContents() { showPage(QStringLiteral("qrc:/help/index.html")); }
+
+void HelpWindow::showTopic(int topic) {
+  showPage(QStringLiteral("qrc:/help/topic%1.html").arg(topic));
+}
+
+void HelpWindow::showPage(const QString& page) {
+  browser->setSource(QUrl(page));
+  show();
+  raise();
+  activateWindow();
+}

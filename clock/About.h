@@ -1,0 +1,47 @@
+// The about window, the window on the larger package's further calculations, and the help
+// window over the help pages shipped with the program.
+#ifndef HELIODIAL_ABOUT_H
+#define HELIODIAL_ABOUT_H
+
+#include <QWidget>
+
+class QTextBrowser;
+class QPushButton;
+
+// A small window showing one of the shipped pages, with a Close button.
+class TfrmPage : public QWidget {
+  Q_OBJECT
+ public:
+  TfrmPage(const QString& caption, const QString& page, QSize size);
+  QTextBrowser* text = nullptr;
+  QPushButton* btnClose = nullptr;
+};
+
+class TfrmAbout : public TfrmPage {
+  Q_OBJECT
+ public:
+  TfrmAbout();
+};
+
+// "More Astrology calculations": what the larger package offers and how natal import works.
+class TfrmInfo : public TfrmPage {
+  Q_OBJECT
+ public:
+  TfrmInfo();
+};
+
+// The help viewer: a contents page and numbered topics (10 the settings, 102 the orbs).
+class HelpWindow : public QWidget {
+  Q_OBJECT
+ public:
+  HelpWindow();
+  // The contents page, "Instructions for use".
+  void showContents();
+  void showTopic(int topic);
+  QTextBrowser* browser = nullptr;
+
+ private:
+  void showPage(const QString& page);
+};
+
+#endif

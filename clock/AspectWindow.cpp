@@ -1,0 +1,96 @@
+#include "AspectWindow.h"
+
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "wheel/GlyphFont.h"
+
+namespace {
+
+constexpr int kToolbarHeight = 26;
+constexpr int kListFontPixels = 13;
+
+QFont ListFont(const QString& family, bool glyphs) {
+  QFont font = glyphs ? GlyphFont(1, QString()) : QFont(family);
+  font.setPixelSize(kListFontPixels);
+  return font;
+}
+
+}  // namespace
+
+TfrmAspectList::TfrmAspectList(const QString& caption, const WindowGeometry& geometry,
+                               const QString& startFamily, bool startWithGlyphs)
+    : QWidget(nullptr, Qt::Tool) {
+  setWindowTitle(caption);
+  setAccessibleName(caption);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  Toolbar971 = new QToolBar(this);
+  Toolbar971->setObjectName(QStringLiteral("Toolbar971"));
+  Toolbar971->setAccessibleName(QStringLiteral("Aspect list tools"));
+  Toolbar971->setMovable(false);
+  Toolbar971->setFixedHeight(kToolbarHeight);
+  Toolbar971->setIconSize(QSize(18, 18));
+
+  ToolbarButton972 = new QToolButton(Toolbar971);
+  ToolbarButton972->setObjectName(QStringLiteral("ToolbarButton972"));
+  ToolbarButton972->setToolTip(QStringLiteral("Toggle glyphs/text"));
+  ToolbarButton972->setAccessibleName(QStringLiteral("Toggle glyphs/text"));
+  ToolbarButton972->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+  connect(ToolbarButton972, &QToolButton::clicked, this, &TfrmAspectList::toggleTextRequested);
+  Toolbar971->addWidget(ToolbarButton972);
+
+  ToolbarButton971 = new QToolButton(Toolbar971);
+  ToolbarButton971->setObjectName(QStringLiteral("ToolbarButton971"));
+  ToolbarButton971->setToolTip(QStringLiteral("Keep on top"));
+  ToolbarButton971->setAccessibleName(QStringLiteral("Keep on top"));
+  ToolbarButton971->setIcon(style()->standardIcon(QStyle::SP_TitleBarShadeButton));
+  ToolbarButton971->setCheckable(true);
+  connect(ToolbarButton971, &QToolButton::clicked, this, &TfrmAspectList::ToolbarButton971Click);
+  Toolbar971->addWidget(ToolbarButton971);
+  layout->addWidget(Toolbar971);
+
+  memoAspects = new QPlainTextEdit(this);
+  memoAspects->setObjectName(QStringLiteral("memoAspects"));
+  memoAspects->setAccessibleName(caption);
+  memoAspects->setReadOnly(true);
+  memoAspects->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memoAspects->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memoAspects->setFont(ListFont(startFamily, startWithGlyphs));
+  layout->addWidget(memoAspects);
+
+  FormCreate(geometry);
+}
+
+void TfrmAspectList::FormCreate(const WindowGeometry& g) {
+  // Applied as stored, even off screen: the user put it there.
+  move(g.Left, g.Top);
+  resize(g.Width, g.Height);
+}
+
+void TfrmAspectList::clear() { memoAspects->clear(); }
+
+void TfrmAspectList::addLine(const QString& line) { memoAspects->appendPlainText(line); }
+
+void TfrmAspectList::setListFont(bool textMode) {
+  const QFont font = ListFont(QStringLiteral("Arial"), !textMode);
+  if (memoAspects->font() != font) memoAspects->setFont(font);
+}
+
+WindowGeometry TfrmAspectList::savedGeometry() const {
+  return {pos().y(), pos().x(), height(), width()};
+}
+
+void TfrmAspectList::ToolbarButton971Click() {
+  const bool onTop = !windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+  const bool shown = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+  ToolbarButton971->setChecked(onTop);
+  if (shown) show();  // changing the flags hides a shown window
+}

@@ -1,0 +1,3 @@
+#include "Clock.h"
+
+void TfrmClock::Options1Click() {}

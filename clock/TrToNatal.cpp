@@ -1,0 +1,6 @@
+#include "TrToNatal.h"
+
+TfrmAspectTN::TfrmAspectTN(const Settings& settings)
+    : TfrmAspectList(QStringLiteral("Aspects to Natal"), settings.ATNGeometry, QString(), true) {
+  setObjectName(QStringLiteral("TfrmAspectTN"));
+}

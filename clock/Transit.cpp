@@ -1,0 +1,7 @@
+#include "Transit.h"
+
+TfrmAspectTT::TfrmAspectTT(const Settings& settings)
+    : TfrmAspectList(QStringLiteral("Transiting Aspects"), settings.ATTGeometry,
+                     QStringLiteral("Times New Roman"), false) {
+  setObjectName(QStringLiteral("TfrmAspectTT"));
+}

@@ -1,0 +1,51 @@
+// heliodial: the clock. Creates the windows in their fixed order and runs until Exit or the end of
+// the session.
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+#include <csignal>
+
+#include "Application.h"
+#include "Clock.h"
+
+namespace {
+
+int terminationPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t n = ::write(terminationPipe[1], &byte, 1);
+}
+
+// The session manager ends the programs of a session with SIGTERM: close as a session end does,
+// without saving, from the event loop rather than from the signal handler.
+void followTerminationSignals(TfrmClock& clock) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, &clock);
+  QObject::connect(notifier, &QSocketNotifier::activated, &clock, [&clock] {
+    char byte = 0;
+    [[maybe_unused]] const ssize_t n = ::read(terminationPipe[0], &byte, 1);
+    clock.WMQueryEndSession();
+    QCoreApplication::quit();
+  });
+  struct sigaction action {};
+  action.sa_handler = onTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  ::sigaction(SIGTERM, &action, nullptr);
+  ::sigaction(SIGHUP, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  HeliodialApplication app(argc, argv);
+  // Whether a notification area holds the icon decides how closing behaves; it is asked before
+  // any window exists, and followed afterwards.
+  ClockEnvironment environment;
+  ClockWindows windows(std::move(environment));
+  followTerminationSignals(*windows.clock);
+  windows.clock->show();
+  return app.exec();
+}

@@ -1,0 +1,62 @@
+// A running clock for the window tests: the real windows on the offscreen platform, settings in a
+// private folder, a time source the test sets, and a notification area the test switches.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDateTime>
+#include <memory>
+
+#include "Application.h"
+#include "Clock.h"
+#include "MinuteTimer.h"
+#include "settings/temp_config.h"
+
+class ClockFixture : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "heliodial_test";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) new HeliodialApplication(argc, argv);
+  }
+
+  // The windows as the program creates them; the minute timer is stopped so that only the test
+  // decides when a tick comes.
+  std::unique_ptr<ClockWindows> start() {
+    ClockEnvironment environment;
+    environment.now = [this] { return now; };
+    environment.trayAvailable = [this] { return trayAvailable; };
+    environment.standardBias = [this] { return standardBias; };
+    environment.watchSystem = false;
+    auto windows = std::make_unique<ClockWindows>(std::move(environment));
+    windows->clock->Timer1->stop();
+    return windows;
+  }
+
+  // A started clock, shown as the program shows it, with its first chart drawn.
+  std::unique_ptr<ClockWindows> run() {
+    auto windows = start();
+    windows->clock->show();
+    QCoreApplication::processEvents();
+    return windows;
+  }
+
+  void settings(const std::string& contents) { config.Write(contents); }
+
+  // The minute timer's tick, as the timer delivers it, a minute on.
+  void tick(ClockWindows& windows, int minutes = 1) {
+    now = now.addSecs(60 * minutes);
+    emit windows.clock->Timer1->timeout();
+  }
+
+  TempConfig config;
+  QDateTime now{QDate(2000, 1, 1), QTime(12, 0)};
+  bool trayAvailable = true;
+  int standardBias = 0;
+};
+
+// Greenwich on Universal Time, so that the charts are the companion's reference charts.
+inline const char* const kGreenwich =
+    "[Place]\nLatD=51\nLatM=28\nNS=1\nEW=1\nManualZone=1\nZoneH=0\nZoneM=0\n";

@@ -1,0 +1,273 @@
+// The running clock: its windows, menus, minute tick, notification-area icon, closing and Exit.
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include "ErrorReport.h"
+#include "clock_fixture.h"
+#include "wheel/WheelLayout.h"
+
+namespace {
+
+QStringList Captions(const QMenu* menu) {
+  QStringList captions;
+  for (const QAction* action : menu->actions()) {
+    captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+  }
+  return captions;
+}
+
+QStringList Lines(const TfrmAspectList* window) {
+  return window->memoAspects->toPlainText().split('\n', Qt::SkipEmptyParts);
+}
+
+using ClockWindowsTest = ClockFixture;
+
+TEST_F(ClockWindowsTest, StartUpCreatesTheWindowsInOrderWithTheirCaptions) {
+  auto windows = start();
+  EXPECT_EQ(QApplication::applicationDisplayName(), QStringLiteral("Heliodial 3.2"));
+  EXPECT_EQ(windows->clock->windowTitle(), QStringLiteral("Heliodial")) << "before the first tick";
+  EXPECT_EQ(windows->positions->windowTitle(), QStringLiteral("Heliodial Positions"));
+  EXPECT_EQ(windows->transits->windowTitle(), QStringLiteral("Transiting Aspects"));
+  EXPECT_EQ(windows->natal->windowTitle(), QStringLiteral("Aspects to Natal"));
+  EXPECT_EQ(windows->info->windowTitle(), QStringLiteral("More Astrology calculations"));
+  for (QWidget* w : {static_cast<QWidget*>(windows->positions.get()),
+                     static_cast<QWidget*>(windows->transits.get()),
+                     static_cast<QWidget*>(windows->natal.get())}) {
+    EXPECT_FALSE(w->isVisible()) << "created hidden: " << w->windowTitle().toStdString();
+  }
+  // The geometry of the settings (defaults here) is applied, even for hidden windows.
+  EXPECT_EQ(windows->clock->pos(), QPoint(1, 1));
+  EXPECT_EQ(windows->natal->pos(), QPoint(400, 76));
+  EXPECT_EQ(windows->transits->pos(), QPoint(400, 376));
+  EXPECT_EQ(windows->transits->size(), QSize(187, 279));
+  EXPECT_EQ(windows->positions->size(), QSize(192, 353));
+  EXPECT_TRUE(windows->clock->HelpFile().endsWith(QStringLiteral("/HELIODIAL.HLP")));
+}
+
+TEST_F(ClockWindowsTest, BothMenusInTheirOrder) {
+  auto windows = start();
+  EXPECT_EQ(
+      Captions(windows->clock->PopupMenu1),
+      (QStringList{"Instructions for use", "-", "On Top", "Show Clock", "Show Positions",
+                   "Show Transits to Natal", "Show Transiting Aspects", "Scan Transiting Aspects",
+                   "-", "Settings...", "-", "More Astrology calculations", "Exit"}));
+  QStringList bar;
+  QList<QStringList> items;
+  for (QAction* menu : windows->clock->menuBar()->actions()) {
+    bar << menu->text();
+    items << Captions(menu->menu());
+  }
+  EXPECT_EQ(bar, (QStringList{"Show", "Utilities", "Help"}));
+  EXPECT_EQ(items[0], (QStringList{"Positions", "Transits to Natal", "Transits to Transits", "-",
+                                   "Keep on top", "Hide clock", "Exit clock"}));
+  EXPECT_EQ(items[1], (QStringList{"Scan Transits to transits", "Settings..."}));
+  EXPECT_EQ(items[2],
+            (QStringList{"Instructions for use", "More Astrology calculations", "-", "About"}));
+  EXPECT_EQ(windows->clock->TrayIcon1->contextMenu(), windows->clock->PopupMenu1);
+  EXPECT_EQ(windows->clock->TrayIcon1->toolTip(), QStringLiteral("Heliodial"));
+}
+
+TEST_F(ClockWindowsTest, ATickUpdatesCaptionWheelPositionsAndBothLists) {
+  settings(std::string(kGreenwich) + "[Show]\nText=1\n[Natal]\nPlanet1=280.5\n");
+  auto windows = run();
+  TfrmClock& clock = *windows->clock;
+  EXPECT_EQ(clock.windowTitle(), QStringLiteral("Heliodial 12:00"));
+  const QImage first = clock.picWheel->picture();
+  ASSERT_FALSE(first.isNull());
+  EXPECT_EQ(first.width(), first.height());
+
+  tick(*windows, 97);  // 13:37, the Moon has moved on
+  EXPECT_EQ(clock.windowTitle(), QStringLiteral("Heliodial 13:37"));
+  EXPECT_NE(clock.picWheel->picture(), first);
+  // The Sun at 13:37 on 1 January 2000: 10 Capricorn 26 (the companion's chart of that minute).
+  const QTableWidget* grid = windows->positions->grdPos;
+  EXPECT_EQ(grid->item(1, 0)->text(), QString(QChar(0x2609)));
+  EXPECT_EQ(grid->item(1, 1)->text(), QString::fromUtf8("10 \u2651 26  "));
+  EXPECT_EQ(grid->item(1, 2)->text(), QStringLiteral("1"));
+  EXPECT_EQ(grid->item(0, 1)->text(), QStringLiteral("Planet"));
+  EXPECT_EQ(grid->item(0, 3)->text(), QStringLiteral("House"));
+  // Narrow columns white on blue, wide ones black on white, the header row in plain text.
+  EXPECT_EQ(grid->item(5, 0)->background().color(), QColor(Qt::blue));
+  EXPECT_EQ(grid->item(5, 0)->foreground().color(), QColor(Qt::white));
+  EXPECT_EQ(grid->item(0, 2)->background().color(), QColor(Qt::blue));
+  EXPECT_EQ(grid->item(7, 3)->background().color(), QColor(Qt::white));
+  EXPECT_EQ(grid->item(7, 3)->foreground().color(), QColor(Qt::black));
+  EXPECT_EQ(grid->item(0, 1)->font().family(), QStringLiteral("Arial"));
+  // Sun trine Saturn at this hour; the natal Sun at 280.5 is met by the transiting Sun.
+  EXPECT_TRUE(
+      Lines(windows->transits.get()).contains(QString::fromUtf8("Sun trine Saturn    -00\u00B003")))
+      << Lines(windows->transits.get()).join('|').toStdString();
+  EXPECT_TRUE(
+      Lines(windows->natal.get()).contains(QString::fromUtf8("Sun conjunct Sun    +00\u00B004")))
+      << Lines(windows->natal.get()).join('|').toStdString();
+  // The wheel tells a screen reader what it shows.
+  EXPECT_TRUE(clock.picWheel->accessibleDescription().contains(
+      QStringLiteral("Sun 10 degrees 26 minutes Capricorn")))
+      << clock.picWheel->accessibleDescription().toStdString();
+}
+
+TEST_F(ClockWindowsTest, CloseHidesAndTheTrayIconShowsTheClockAgain) {
+  auto windows = run();
+  TfrmClock& clock = *windows->clock;
+  ASSERT_TRUE(clock.trayShown());
+  EXPECT_FALSE(clock.close()) << "the close is refused";
+  EXPECT_FALSE(clock.isVisible());
+  tick(*windows);  // the clock goes on while hidden
+  emit clock.TrayIcon1->activated(QSystemTrayIcon::Trigger);
+  EXPECT_TRUE(clock.isVisible());
+  EXPECT_EQ(clock.windowTitle(), QStringLiteral("Heliodial 12:01"));
+
+  clock.Hideclock1Click();
+  EXPECT_FALSE(clock.isVisible()) << "\"Hide clock\" closes, which hides";
+  clock.mnuShowClick();
+  EXPECT_TRUE(clock.isVisible());
+}
+
+TEST_F(ClockWindowsTest, WithoutANotificationAreaClosingMinimises) {
+  trayAvailable = false;
+  auto windows = run();
+  TfrmClock& clock = *windows->clock;
+  EXPECT_FALSE(clock.trayShown());
+  EXPECT_FALSE(clock.close());
+  EXPECT_TRUE(clock.isVisible()) << "still reachable";
+  EXPECT_TRUE(clock.isMinimized());
+
+  // A notification area that turns up later is followed at the next tick.
+  trayAvailable = true;
+  tick(*windows);
+  EXPECT_TRUE(clock.trayShown());
+  clock.mnuShowClick();
+  clock.close();
+  EXPECT_FALSE(clock.isVisible());
+  // And one that goes away brings the hidden clock back within reach.
+  trayAvailable = false;
+  tick(*windows);
+  EXPECT_TRUE(clock.isVisible());
+}
+
+TEST_F(ClockWindowsTest, ASessionEndReallyClosesWithoutSaving) {
+  auto windows = run();
+  windows->clock->WMQueryEndSession();
+  EXPECT_TRUE(windows->clock->close());
+  EXPECT_FALSE(std::filesystem::exists(config.IniPath())) << "nothing written";
+}
+
+TEST_F(ClockWindowsTest, OnTopAndKeepOnTopShowTheSameCheck) {
+  auto windows = run();
+  TfrmClock& clock = *windows->clock;
+  EXPECT_FALSE(clock.mnuOnTop->isChecked());
+  clock.mnuOnTop->trigger();
+  EXPECT_TRUE(clock.mnuOnTop->isChecked());
+  EXPECT_TRUE(clock.mnuKeepOnTop->isChecked());
+  EXPECT_TRUE(clock.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(clock.isVisible());
+  clock.mnuKeepOnTop->trigger();
+  EXPECT_FALSE(clock.mnuOnTop->isChecked());
+  EXPECT_FALSE(clock.mnuKeepOnTop->isChecked());
+  EXPECT_FALSE(clock.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(ClockWindowsTest, ResizingKeepsTheWheelSquare) {
+  auto windows = run();
+  TfrmClock& clock = *windows->clock;
+  for (const QSize size : {QSize(700, 420), QSize(300, 640)}) {
+    clock.resize(size);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clock.picWheel->width(), clock.picWheel->height()) << size.width();
+    EXPECT_EQ(clock.height(), size.height()) << "the height is the user's";
+    EXPECT_EQ(clock.picWheel->picture().width(), clock.picWheel->height());
+  }
+}
+
+TEST_F(ClockWindowsTest, ExitSavesTheThreeWindowsAndANewStartRestoresThem) {
+  {
+    auto windows = run();
+    windows->clock->move(40, 30);
+    windows->clock->resize(420, 460);
+    windows->natal->move(700, 50);
+    windows->natal->resize(230, 300);
+    windows->transits->move(710, 420);
+    windows->transits->resize(300, 250);
+    QCoreApplication::processEvents();
+    windows->clock->mnuExitClick();
+  }
+  const std::string saved = config.Contents();
+  EXPECT_NE(saved.find("[Show]\nTop=30\nLeft=40\nHeight=460\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("[ATN]\nTop=50\nLeft=700\nHeight=300\nWidth=230\n"), std::string::npos)
+      << saved;
+  EXPECT_NE(saved.find("[ATT]\nTop=420\nLeft=710\nHeight=250\nWidth=300\n"), std::string::npos)
+      << saved;
+  auto again = start();
+  EXPECT_EQ(again->clock->pos(), QPoint(40, 30));
+  EXPECT_EQ(again->clock->height(), 460);
+  EXPECT_EQ(again->natal->savedGeometry(), (WindowGeometry{50, 700, 300, 230}));
+  EXPECT_EQ(again->transits->savedGeometry(), (WindowGeometry{420, 710, 250, 300}));
+}
+
+TEST_F(ClockWindowsTest, AnExitThatCannotWriteSaysSoOnceAndTheClockRunsOn) {
+  auto windows = run();
+  {
+    const FileSizeLimit refuseWrites(1);
+    windows->clock->mnuExit->trigger();
+  }
+  ErrorReport* report = ErrorReport::instance();
+  ASSERT_TRUE(report->boxOpen());
+  EXPECT_EQ(report->box()->text(),
+            QStringLiteral("Unable to write to ") + QString::fromStdString(config.IniPath()));
+  EXPECT_EQ(report->shownCount(), 1);
+  report->box()->close();
+  QCoreApplication::processEvents();
+  tick(*windows);
+  EXPECT_EQ(windows->clock->windowTitle(), QStringLiteral("Heliodial 12:01")) << "still running";
+}
+
+TEST_F(ClockWindowsTest, APolarPlacidusChartIsReportedOnceNotEveryMinute) {
+  settings("[Place]\nLatD=70\nNS=1\nEW=1\nManualZone=1\n[Setting]\nHouses=0\n");
+  ErrorReport* report = ErrorReport::instance();
+  const int before = report->shownCount();
+  auto windows = run();
+  for (int minute = 0; minute < 10; ++minute) {
+    tick(*windows);
+    if (minute == 4 && report->boxOpen()) report->box()->close();  // the user reads and closes it
+    QCoreApplication::processEvents();
+  }
+  EXPECT_EQ(report->shownCount() - before, 1);
+  EXPECT_EQ(windows->clock->windowTitle(), QStringLiteral("Heliodial")) << "nothing drawn";
+  if (report->boxOpen()) report->box()->close();
+  QCoreApplication::processEvents();
+}
+
+TEST_F(ClockWindowsTest, TheGlyphTextToggleRelistsBothWindowsWithoutRedrawing) {
+  settings(std::string(kGreenwich) + "[Natal]\nPlanet1=280.5\n");
+  auto windows = run();
+  ASSERT_FALSE(windows->natal->isVisible());
+  const QString glyphs = windows->transits->memoAspects->toPlainText();
+  const QImage wheel = windows->clock->picWheel->picture();
+  EXPECT_TRUE(glyphs.contains(QChar(0x2609))) << "glyphs first";
+  windows->transits->ToolbarButton972->click();
+  EXPECT_TRUE(windows->clock->state().settings.TextMode);
+  EXPECT_TRUE(Lines(windows->transits.get()).first().startsWith(QStringLiteral("Sun ")));
+  EXPECT_TRUE(Lines(windows->natal.get()).first().startsWith(QStringLiteral("Sun ")))
+      << "the hidden window is listed too";
+  EXPECT_EQ(windows->clock->picWheel->picture(), wheel);
+  windows->natal->ToolbarButton972->click();
+  EXPECT_EQ(windows->transits->memoAspects->toPlainText(), glyphs);
+}
+
+TEST_F(ClockWindowsTest, LogModeAddsOneLinePerMinuteThatHasAspects) {
+  QLocale::setDefault(QLocale::c());
+  settings(std::string(kGreenwich) + "[Setting]\nLogTT=1\n[Show]\nText=1\n");
+  auto windows = run();
+  for (int minute = 1; minute <= 3; ++minute) tick(*windows);
+  const QStringList lines = Lines(windows->transits.get());
+  ASSERT_EQ(lines.size(), 4) << lines.join('\n').toStdString();
+  const QString date = QLocale::c().toString(now.date(), QLocale::ShortFormat);
+  EXPECT_TRUE(lines[0].startsWith(date + QStringLiteral("::12:00: Sun trine Saturn :")));
+  EXPECT_TRUE(lines[3].startsWith(date + QStringLiteral("::12:03: ")));
+}
+
+}  // namespace
