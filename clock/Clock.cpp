@@ -137,8 +137,10 @@ void TfrmClock::createMenus() {
     return action;
   };
 
+  menuBar()->setAccessibleName(QStringLiteral("Clock menu bar"));
   QMenu* show = menuBar()->addMenu(QStringLiteral("Show"));
   show->setObjectName(QStringLiteral("Show1"));
+  show->setAccessibleName(QStringLiteral("Show"));
   add(show, {"Positions1", "Positions", &TfrmClock::Positions1Click});
   add(show, {"ShowTransits1", "Transits to Natal", &TfrmClock::ShowTransits1Click});
   add(show,
@@ -150,12 +152,14 @@ void TfrmClock::createMenus() {
 
   QMenu* utilities = menuBar()->addMenu(QStringLiteral("Utilities"));
   utilities->setObjectName(QStringLiteral("Utilities1"));
+  utilities->setAccessibleName(QStringLiteral("Utilities"));
   add(utilities, {"ScanTransitstotransits1", "Scan Transits to transits",
                   &TfrmClock::ScanTransitingAspects1Click});
   add(utilities, {"Options2", "Settings...", &TfrmClock::Options1Click});
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
   help->setObjectName(QStringLiteral("Help1"));
+  help->setAccessibleName(QStringLiteral("Help"));
   add(help, {"Instructions2", "Instructions for use", &TfrmClock::About1Click});
   add(help, {"MoreAstrology2", "More Astrology calculations", &TfrmClock::InfoClick});
   help->addSeparator();
@@ -401,7 +405,8 @@ void TfrmClock::mnuExitClick() {
   SaveGeometry(file, {pos().y(), pos().x(), height(), width()},
                natal_ ? natal_->savedGeometry() : state_.settings.ATNGeometry,
                transits_ ? transits_->savedGeometry() : state_.settings.ATTGeometry);
-  QCoreApplication::quit();
+  // exit, not quit: quit asks every window to close first, and the clock refuses to close.
+  QCoreApplication::exit(0);
 }
 
 void TfrmClock::About2Click() {

@@ -27,7 +27,7 @@ void followTerminationSignals(TfrmClock& clock) {
     char byte = 0;
     [[maybe_unused]] const ssize_t n = ::read(terminationPipe[0], &byte, 1);
     clock.WMQueryEndSession();
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
   });
   struct sigaction action {};
   action.sa_handler = onTerminationSignal;

@@ -9,7 +9,7 @@ packages=(
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-core fonts-dejavu-core
-  xvfb xauth dbus dbus-x11
+  xvfb xauth dbus dbus-x11 at-spi2-core python3-pyatspi x11-apps netpbm
   clang libclang-rt-dev
   poppler-utils
 )

@@ -1,0 +1,160 @@
+#!/usr/bin/python3
+"""Drives the real clock from outside, as a user with a screen reader would: under a private X
+server, through the accessibility bus, it opens every window from the menus, toggles the aspect
+list to words, reads the positions table and the wheel's description, and ends the clock with
+"Exit clock", which must save the three windows' places."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+TIMEOUT = 30
+
+
+def wait_for(what, probe, timeout=TIMEOUT):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        found = probe()
+        if found:
+            return found
+        time.sleep(0.05)
+    raise AssertionError(f"timed out waiting for {what}")
+
+
+def application(name):
+    def probe():
+        for app in pyatspi.Registry.getDesktop(0):
+            if app is not None and app.name == name and app.childCount > 0:
+                return app
+        return None
+    return wait_for(f"the application {name} on the accessibility bus", probe)
+
+
+def find(node, role, name, depth=0):
+    """The first descendant with this role and name (a name ending in '*' matches as a prefix)."""
+    if depth > 12:
+        return None
+    for child in node:
+        if child is None:
+            continue
+        matches = child.name.startswith(name[:-1]) if name.endswith("*") else child.name == name
+        if child.getRoleName() == role and matches:
+            return child
+        found = find(child, role, name, depth + 1)
+        if found:
+            return found
+    return None
+
+
+def press(node):
+    action = node.queryAction()
+    for i in range(action.nActions):
+        if action.getName(i) in ("Press", "press", "click"):
+            action.doAction(i)
+            return
+    raise AssertionError(f"{node.getRoleName()} '{node.name}' cannot be pressed")
+
+
+def window(app, title):
+    def probe():
+        for child in app:
+            if child is None:
+                continue
+            matches = child.name.startswith(title[:-1]) if title.endswith("*") else child.name == title
+            if matches and child.getState().contains(pyatspi.STATE_SHOWING):
+                return child
+        return None
+    return wait_for(f"the window '{title}'", probe)
+
+
+def text_of(node):
+    text = node.queryText()
+    return text.getText(0, text.characterCount)
+
+
+def main():
+    program = sys.argv[1]
+    work = tempfile.mkdtemp(prefix="heliodial-drive-")
+    config = os.path.join(work, "config")
+    os.makedirs(config)
+    with open(os.path.join(config, "helidial.ini"), "w") as f:
+        # Greenwich, and an orb wide enough that the lists always hold aspects.
+        f.write("[Place]\nLatD=51\nLatM=28\nNS=1\nEW=1\nManualZone=1\nZoneH=0\nZoneM=0\n"
+                "[Custom]\nDegree=6\n")
+    runtime = os.path.join(work, "runtime")
+    os.makedirs(runtime, mode=0o700)
+
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x900x24",
+                             "-nolisten", "tcp"], pass_fds=[write_end],
+                            stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    display = ":" + os.read(read_end, 16).decode().strip()
+    os.close(read_end)
+
+    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
+               QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_CONFIG_HOME=config,
+               XDG_RUNTIME_DIR=runtime, XDG_DATA_HOME=os.path.join(work, "data"))
+    os.environ["DISPLAY"] = display
+    clock = subprocess.Popen([program], env=env)
+    try:
+        app = application("heliodial")
+        frame = window(app, "Heliodial*")
+        wait_for("the first chart", lambda: frame.name.startswith("Heliodial ") or None)
+
+        wheel = find(frame, "filler", "Horoscope wheel")
+        assert wheel is not None, "the wheel is not on the accessibility bus"
+        wait_for("the wheel's description",
+                 lambda: "Ascendant" in (wheel.description or "") or None)
+
+        opened = [("Show", "Positions", "Heliodial Positions"),
+                  ("Show", "Transits to Natal", "Aspects to Natal"),
+                  ("Show", "Transits to Transits", "Transiting Aspects"),
+                  ("Help", "Instructions for use", "Heliodial Help*"),
+                  ("Help", "More Astrology calculations", "More Astrology calculations"),
+                  ("Help", "About", "About Heliodial")]
+        for menu, item, title in opened:
+            node = find(find(frame, "menu item", menu), "menu item", item)
+            assert node is not None, f"no menu item {menu} / {item}"
+            press(node)
+            window(app, title)
+            print(f"opened {title} from {menu} / {item}")
+
+        positions = window(app, "Heliodial Positions")
+        table = find(positions, "table", "Positions of the planets and the house cusps")
+        cell = table.queryTable().getAccessibleAt(1, 1)
+        assert cell.name.strip(), "the Sun's position is empty"
+        print(f"Sun: {cell.name}")
+
+        transits = window(app, "Transiting Aspects")
+        listing = find(transits, "text", "Transiting Aspects")
+        before = text_of(listing)
+        press(find(transits, "push button", "Toggle glyphs/text"))
+        wait_for("the list in words", lambda: text_of(listing) != before or None)
+        words = ("conjunct", "opposition", "trine", "square", "sextile", "quincunx", "quintile")
+        assert any(word in text_of(listing) for word in words), text_of(listing)
+        print("aspect list toggled to words")
+
+        press(find(find(frame, "menu item", "Show"), "menu item", "Exit clock"))
+        status = clock.wait(timeout=TIMEOUT)
+        assert status == 0, f"the clock ended with status {status}"
+        with open(os.path.join(config, "helidial.ini")) as f:
+            saved = f.read()
+        for section in ("[Show]", "[ATN]", "[ATT]"):
+            assert section in saved and "Top=" in saved, f"Exit did not save {section}: {saved}"
+        print("Exit clock saved the windows and ended the clock")
+    finally:
+        if clock.poll() is None:
+            clock.kill()
+            clock.wait()
+        xvfb.terminate()
+        xvfb.wait()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
