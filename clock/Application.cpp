@@ -2,10 +2,11 @@
 
 #include "ErrorReport.h"
 
+QString ApplicationTitle() { return QString::fromLatin1(kApplicationTitle); }
+
 HeliodialApplication::HeliodialApplication(int& argc, char** argv)
     : QApplication(argc, argv), report_(new ErrorReport(this)) {
   setApplicationName(QStringLiteral("heliodial"));
-  setApplicationDisplayName(QStringLiteral("Heliodial 3.2"));
   setApplicationVersion(QStringLiteral("3.2"));
   setDesktopFileName(QStringLiteral("heliodial"));
   // A tray clock lives on when its windows are closed; only Exit ends it.

@@ -7,6 +7,11 @@
 
 class ErrorReport;
 
+// The application's title, for the message boxes. Not Qt's display name: the desktop would add
+// that to every window's caption, and the captions are the program's own ("Heliodial 12:00").
+inline constexpr char kApplicationTitle[] = "Heliodial 3.2";
+QString ApplicationTitle();
+
 class HeliodialApplication : public QApplication {
   Q_OBJECT
  public:

@@ -47,7 +47,9 @@ void TWheelImage::setPicture(const QImage& picture) {
 void TWheelImage::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
-  if (!picture_.isNull()) painter.drawImage(QPoint(0, 0), picture_);
+  if (picture_.isNull()) return;
+  painter.drawImage(QPoint(0, 0), picture_);
+  emit wheelPainted();
 }
 
 TfrmClock::TfrmClock(ClockEnvironment environment) : env_(std::move(environment)) {

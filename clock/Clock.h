@@ -31,6 +31,10 @@ class TWheelImage : public QWidget {
   void setPicture(const QImage& picture);
   const QImage& picture() const { return picture_; }
 
+ signals:
+  // A drawn wheel reached the screen.
+  void wheelPainted();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 

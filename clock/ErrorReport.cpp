@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "Application.h"
 #include "chart/ComputeChart.h"
 
 namespace {
@@ -24,8 +25,7 @@ void ErrorReport::show(const QString& text, const QString& key) {
   last_ = which;
   ++shown_;
   // Not exec(): a nested event loop would let the minute timer run handlers under the box.
-  auto* box = new QMessageBox(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
-                              QMessageBox::Ok);
+  auto* box = new QMessageBox(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setAccessibleName(QStringLiteral("Error"));
   box->setAccessibleDescription(text);

@@ -3,8 +3,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdio>
 
 #include "Application.h"
 #include "Clock.h"
@@ -37,6 +39,22 @@ void followTerminationSignals(TfrmClock& clock) {
   ::sigaction(SIGHUP, &action, nullptr);
 }
 
+// For the start-up benchmark: with HELIODIAL_EXIT_AFTER_FIRST_PAINT set, the program prints its
+// resident memory once the first wheel is on the screen, and ends.
+void exitAfterFirstPaint(TfrmClock& clock) {
+  if (!qEnvironmentVariableIsSet("HELIODIAL_EXIT_AFTER_FIRST_PAINT")) return;
+  QObject::connect(clock.picWheel, &TWheelImage::wheelPainted, &clock, [] {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+      for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) std::printf("%s\n", line.constData());
+      }
+    }
+    std::fflush(stdout);
+    QCoreApplication::exit(0);
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,6 +64,7 @@ int main(int argc, char** argv) {
   ClockEnvironment environment;
   ClockWindows windows(std::move(environment));
   followTerminationSignals(*windows.clock);
+  exitAfterFirstPaint(*windows.clock);
   windows.clock->show();
   return app.exec();
 }

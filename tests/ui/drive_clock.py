@@ -71,6 +71,17 @@ def window(app, title):
     return wait_for(f"the window '{title}'", probe)
 
 
+def read_line(fd):
+    """The X server's display number, read whole: the server ends if the pipe closes mid-line."""
+    line = b""
+    while not line.endswith(b"\n"):
+        chunk = os.read(fd, 16)
+        if not chunk:
+            break
+        line += chunk
+    return line.decode().strip()
+
+
 def text_of(node):
     text = node.queryText()
     return text.getText(0, text.characterCount)
@@ -93,7 +104,7 @@ def main():
                              "-nolisten", "tcp"], pass_fds=[write_end],
                             stderr=subprocess.DEVNULL)
     os.close(write_end)
-    display = ":" + os.read(read_end, 16).decode().strip()
+    display = ":" + read_line(read_end)
     os.close(read_end)
 
     env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",

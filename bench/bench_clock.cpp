@@ -1,0 +1,94 @@
+// The running clock: a cold start of the real program to its first painted wheel (with its
+// resident memory then), and one live tick in the windows: compute, positions table, both aspect
+// lists and the wheel at 576 pixels.
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <chrono>
+
+#include "Application.h"
+#include "Clock.h"
+#include "MinuteTimer.h"
+
+namespace {
+
+HeliodialApplication& application() {
+  static int argc = 1;
+  static char name[] = "bench_clock";
+  static char* argv[] = {name, nullptr};
+  static HeliodialApplication app(argc, argv);
+  return app;
+}
+
+// A settings file with everything drawn and listed: sign colours, all cusps, aspect lines,
+// degrees and minutes, every aspect kind.
+void writeBusySettings(const QString& folder) {
+  QFile file(folder + QStringLiteral("/helidial.ini"));
+  file.open(QIODevice::WriteOnly);
+  file.write(
+      "[Setting]\nGlyphs=2\nCusps=2\n[Place]\nLatD=51\nLatM=30\nNS=1\nEW=1\n"
+      "[Wheel]\nAspectLines=1\nAnnotate=1\nAnnotateMin=1\nALSconjunction=1\nALStrine=1\n"
+      "ALSsquare=3\nALSsextile=2\n[UseAspects]\nOpposition=1\n[Custom]\nDegree=3\n");
+}
+
+void BM_ColdStartToFirstWheel(benchmark::State& state) {
+  QTemporaryDir home;
+  writeBusySettings(home.path());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+  env.insert(QStringLiteral("HELIODIAL_EXIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
+  if (!env.contains(QStringLiteral("QT_QPA_PLATFORM"))) {
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  }
+  double rssKb = 0;
+  for (auto _ : state) {
+    QProcess clock;
+    clock.setProcessEnvironment(env);
+    QElapsedTimer timer;
+    timer.start();
+    clock.start(QStringLiteral(HELIODIAL_EXE), {});
+    clock.waitForFinished(30000);
+    state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) * 1e-9);
+    const QByteArray out = clock.readAllStandardOutput();
+    const qsizetype at = out.indexOf("VmRSS:");
+    if (at >= 0) rssKb = out.mid(at + 6).trimmed().split(' ').front().toDouble();
+  }
+  state.counters["rss_MB"] = rssKb / 1024.0;
+}
+BENCHMARK(BM_ColdStartToFirstWheel)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_LiveTick(benchmark::State& state) {
+  application();
+  QTemporaryDir home;
+  writeBusySettings(home.path());
+  qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+  QDateTime now(QDate(2026, 12, 8), QTime(9, 0));
+  ClockEnvironment environment;
+  environment.now = [&now] { return now; };
+  environment.trayAvailable = [] { return true; };
+  environment.standardBias = [] { return 0; };
+  environment.watchSystem = false;
+  ClockWindows windows(std::move(environment));
+  windows.clock->Timer1->stop();
+  windows.clock->show();
+  QCoreApplication::processEvents();
+  // A wheel of 576 pixels: the window's client height less its menu bar.
+  const int menu = windows.clock->height() - windows.clock->picWheel->height();
+  windows.clock->resize(576, 576 + menu);
+  QCoreApplication::processEvents();
+  for (auto _ : state) {
+    now = now.addSecs(60);
+    emit windows.clock->Timer1->timeout();
+  }
+  state.SetLabel(
+      QStringLiteral("wheel %1 px").arg(windows.clock->picWheel->height()).toStdString());
+}
+BENCHMARK(BM_LiveTick)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
