@@ -16,9 +16,9 @@ constexpr int kGraceMs = 20;
 }  // namespace
 
 int MillisecondsToNextMinute(const QDateTime& now) {
-  const qint64 msecs = now.toMSecsSinceEpoch();
-  const qint64 intoMinute = ((msecs % 60000) + 60000) % 60000;
-  return static_cast<int>(60000 - intoMinute) + kGraceMs;
+  const QTime time = now.time();
+  const int intoMinute = time.second() * 1000 + time.msec();
+  return 60000 - intoMinute + kGraceMs;
 }
 
 MinuteTimer::MinuteTimer(QObject* parent) : QObject(parent) {

@@ -1,0 +1,87 @@
+// The small parts of the clock window: the minute timer's alignment, the tray pictures, the
+// wheel's description for screen readers.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QTimeZone>
+
+#include "MinuteTimer.h"
+#include "TrayIcons.h"
+#include "chart/ComputeChart.h"
+#include "wheel/WheelLayout.h"
+
+namespace {
+
+class Pieces : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "pieces_test";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) new QApplication(argc, argv);
+  }
+};
+
+TEST_F(Pieces, TheTickLandsJustAfterTheNextMinuteBegins) {
+  struct Row {
+    QTime now;
+    int ms;
+  };
+  const Row rows[] = {{QTime(12, 0, 0, 0), 60020},
+                      {QTime(12, 0, 59, 999), 21},
+                      {QTime(12, 0, 30, 500), 29520},
+                      {QTime(23, 59, 59, 990), 30},
+                      {QTime(23, 59, 0, 0), 60020}};
+  for (const Row& row : rows) {
+    const QDateTime now(QDate(2026, 12, 8), row.now, QTimeZone::utc());
+    EXPECT_EQ(MillisecondsToNextMinute(now), row.ms) << row.now.toString().toStdString();
+  }
+  // In a zone whose offset is not whole minutes the tick still follows the wall clock's minute
+  // there, which is the epoch's minute shifted by the offset's seconds.
+  const QDateTime odd(QDate(2026, 12, 8), QTime(12, 0, 0), QTimeZone(30 * 60 + 20));
+  EXPECT_EQ(MillisecondsToNextMinute(odd), 60020);
+}
+
+TEST_F(Pieces, ThirteenTrayPicturesUnderTheirResourceNames) {
+  for (int n = 1; n <= 13; ++n) {
+    const QIcon icon = TrayIconResource(QStringLiteral("ICON_%1").arg(n));
+    ASSERT_FALSE(icon.isNull()) << n;
+    // Painted for the tray's pixel ratio: a 22-point icon on a 2x panel has 44 real pixels.
+    const QPixmap crisp = icon.pixmap(QSize(22, 22), 2.0);
+    EXPECT_EQ(crisp.size(), QSize(44, 44)) << n;
+    EXPECT_NE(crisp.toImage().pixelColor(22, 22).alpha(), 0) << "the disc is painted " << n;
+  }
+  for (const char* name : {"ICON_0", "ICON_14", "icon_1", "ICON_1 "}) {
+    EXPECT_TRUE(TrayIconResource(QString::fromLatin1(name)).isNull()) << name;
+  }
+  // The sign pictures differ from each other and from the void Moon.
+  const QImage aries = TrayIconResource("ICON_1").pixmap(32, 32).toImage();
+  EXPECT_NE(aries, TrayIconResource("ICON_2").pixmap(32, 32).toImage());
+  EXPECT_NE(aries, TrayIconResource("ICON_13").pixmap(32, 32).toImage());
+}
+
+TEST_F(Pieces, TheWheelInWords) {
+  Settings settings;
+  settings.HouseCode = HouseSystem::Placidus;
+  settings.Show.fill(false);
+  settings.Show[1] = settings.Show[7] = true;
+  Chart chart;
+  chart.Time = QTime(13, 37);
+  // Positions as the library writes them: degrees, sign glyph, minutes, motion mark.
+  chart.TruePos[1] = 280.4;
+  chart.PlanetSign[1] = "10 \x9B 24  ";
+  chart.TruePos[7] = 40.4;
+  chart.PlanetSign[7] = "10 \x99 23 R";
+  chart.TruePos[13] = 11.4;
+  chart.PlanetSign[13] = "11 \x98 23  ";
+  chart.TruePos[14] = 279.6;
+  chart.PlanetSign[14] = "09 \x9B 37  ";
+  chart.VOCActive = true;
+  EXPECT_EQ(WheelDescription(settings, chart).toStdString(),
+            "Chart for 13:37: Ascendant 11 degrees 23 minutes Aries; Midheaven 9 degrees 37 "
+            "minutes Capricorn; Sun 10 degrees 24 minutes Capricorn; Saturn 10 degrees 23 minutes "
+            "Taurus, retrograde. The Moon is void of course.");
+}
+
+}  // namespace
