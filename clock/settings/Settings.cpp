@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <system_error>
+#include <cstdio>
 #include <utility>
 
 #ifdef __FAST_MATH__
@@ -53,6 +54,37 @@ WindowGeometry ReadGeometry(const IniDocument& file, std::string_view section,
   g.Height = std::clamp(file.ReadInteger(section, "Height", def.Height), 1, kMaxWindowSide);
   g.Width = std::clamp(file.ReadInteger(section, "Width", def.Width), 1, kMaxWindowSide);
   return g;
+}
+
+// "5:30 hours" or "-24:00 hours": a zone offset as a person writes it.
+std::string HoursText(double hours) {
+  const double magnitude = std::min(std::fabs(hours), 1e6);
+  const auto minutes = static_cast<long long>(std::llround(magnitude * 60));
+  char text[48];
+  std::snprintf(text, sizeof text, "%s%lld:%02lld hours", hours < 0 ? "-" : "+", minutes / 60,
+                minutes % 60);
+  return text;
+}
+
+// A latitude or longitude beyond its limit (degrees and minutes with their sign; positive is
+// north or west) is taken as the limit itself, and the notices say so.
+void KeepWithin(std::int32_t& degrees, std::int32_t& minutes, int limit, const char* what,
+                const char* positive, const char* negative, SettingsNotices* notices) {
+  const double value = static_cast<double>(degrees) + minutes / 60.0;
+  if (std::fabs(value) <= limit) return;
+  const char* side = value < 0 ? negative : positive;
+  if (notices != nullptr) {
+    const double magnitude = std::min(std::fabs(value), 1e9);
+    const auto arcMinutes = static_cast<long long>(std::llround(magnitude * 60));
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "The %s in the settings, %lld\u00B0%02lld' %s, lies beyond %d\u00B0; the chart "
+                  "uses %d\u00B000' %s.",
+                  what, arcMinutes / 60, arcMinutes % 60, side, limit, limit, side);
+    notices->push_back(text);
+  }
+  degrees = value < 0 ? -limit : limit;
+  minutes = 0;
 }
 
 // Natal longitudes are used as angles; fold hand-typed values into one turn.
@@ -156,7 +188,8 @@ std::string FormatNatalReal(double value) {
   return out;
 }
 
-double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes) {
+double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes,
+                      SettingsNotices* notices) {
   // The system's standard bias, shifted an hour by hand for summer, unless a manual zone is
   // given, which counts east or west with the place's longitude.
   double bias = standardBiasMinutes;
@@ -167,10 +200,17 @@ double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes) {
                file.ReadInteger("Place", "ZoneM", 0) / 60.0);
     if (file.ReadInteger("Place", "EW", 0) == 0) offset = -offset;
   }
-  return std::clamp(offset, -kMaxZoneHours, kMaxZoneHours);
+  const double clamped = std::clamp(offset, -kMaxZoneHours, kMaxZoneHours);
+  if (clamped != offset && notices != nullptr) {
+    notices->push_back("The time zone in the settings, " + HoursText(offset) +
+                       " from Universal Time, is more than a day; the chart uses " +
+                       HoursText(clamped) + ".");
+  }
+  return clamped;
 }
 
-void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int standardBiasMinutes) {
+void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int standardBiasMinutes,
+                  SettingsNotices* notices) {
   // Section Setting: sign colours, house system, zodiac.
   s.Glyphs = static_cast<SignColouring>(ReadFitting<std::uint8_t>(file, "Setting", "Glyphs", 0));
   s.HouseCode = HouseCodeFor(file.ReadInteger("Setting", "Houses", 0));
@@ -194,7 +234,7 @@ void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int stan
   s.Do45 = file.ReadBool("VOC", "Do45", true);
   s.CustomAngle = file.ReadInteger("Custom", "Aspect", 0);
 
-  s.ZoneOffset = ZoneOffsetFrom(file, standardBiasMinutes);
+  s.ZoneOffset = ZoneOffsetFrom(file, standardBiasMinutes, notices);
 
   // Only a hemisphere of exactly 0 means south or east: both parts take the minus sign.
   const bool south = file.ReadInteger("Place", "NS", 0) == 0;
@@ -203,6 +243,8 @@ void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int stan
   const bool east = file.ReadInteger("Place", "EW", 0) == 0;
   s.LongDeg = east ? Negate(longD) : longD;
   s.LongMin = east ? Negate(longM) : longM;
+  KeepWithin(s.LatDeg, s.LatMin, 90, "latitude", "north", "south", notices);
+  KeepWithin(s.LongDeg, s.LongMin, 180, "longitude", "west", "east", notices);
 
   s.HelioMode = file.ReadInteger("Show", "HelioCentric", 0);
   for (int p = 1; p <= kPointCount; ++p) {
@@ -256,7 +298,7 @@ void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int stan
 }
 
 void LoadSettings(const IniFile& file, Settings& settings, int wheelWidth,
-                  int standardBiasMinutes) {
+                  int standardBiasMinutes, SettingsNotices* notices) {
   // One snapshot, so a hand edit saved during the load cannot mix two versions of the file.
-  LoadSettings(file.Read(), settings, wheelWidth, standardBiasMinutes);
+  LoadSettings(file.Read(), settings, wheelWidth, standardBiasMinutes, notices);
 }

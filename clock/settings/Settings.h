@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/ChartTables.h"
 #include "settings/IniFile.h"
@@ -95,16 +96,23 @@ std::uint16_t GlyphSizeFor(std::uint16_t size, int wheelWidth);
 // standard time + bias.
 int SystemStandardBiasMinutes();
 
+// What the loader had to change so that the place exists: a sentence for each value no place can
+// have (a latitude beyond 90 degrees, a longitude beyond 180, a zone beyond 24 hours), saying
+// what the file holds and what is used instead.
+using SettingsNotices = std::vector<std::string>;
+
 // ZoneOffset (hours, local clock time minus Universal Time) as the file's place section gives it
-// with the system's standard bias in minutes.
-double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes);
+// with the system's standard bias in minutes, within a day either way.
+double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes,
+                      SettingsNotices* notices = nullptr);
 
 // Replaces every setting from the file. wheelWidth is the wheel picture's current width;
 // standardBiasMinutes comes from SystemStandardBiasMinutes() in the clock, fixed in tests.
 void LoadSettings(const IniDocument& file, Settings& settings, int wheelWidth,
-                  int standardBiasMinutes);
+                  int standardBiasMinutes, SettingsNotices* notices = nullptr);
 void LoadSettings(const IniFile& file, Settings& settings, int wheelWidth,
-                  int standardBiasMinutes = SystemStandardBiasMinutes());
+                  int standardBiasMinutes = SystemStandardBiasMinutes(),
+                  SettingsNotices* notices = nullptr);
 
 // Planet colour conversion: blanks skipped, a sign, decimal digits or "$" and hexadecimal digits;
 // reading stops at the first character that does not fit and never fails.

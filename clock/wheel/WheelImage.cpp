@@ -55,45 +55,59 @@ QImage RenderWheelImage(const Settings& settings, const WheelView& view, int siz
   return image;
 }
 
-bool WriteWheelImage(const Settings& settings, const WheelView& view, const QString& path,
-                     int sizePixels, QString* error, qreal devicePixelRatio) {
+std::optional<PictureFormat> PictureFormatOf(const QString& fileName) {
+  const QString suffix = QFileInfo(fileName).suffix().toLower();
+  if (suffix == QLatin1String("png")) return PictureFormat::Png;
+  if (suffix == QLatin1String("svg")) return PictureFormat::Svg;
+  return std::nullopt;
+}
+
+QByteArray WheelPictureBytes(const Settings& settings, const WheelView& view, PictureFormat format,
+                             int sizePixels, QString* error, qreal devicePixelRatio) {
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
-    Fail(error, QStringLiteral("Cannot draw the wheel to %1: no QGuiApplication was created "
-                               "(QT_QPA_PLATFORM=offscreen serves without a display)")
-                    .arg(path));
-    return false;
+    Fail(error, QStringLiteral("no QGuiApplication was created (QT_QPA_PLATFORM=offscreen serves "
+                               "without a display)"));
+    return {};
   }
   if (sizePixels < 1 || sizePixels > kLargestSize || !(devicePixelRatio >= 1.0) ||
       devicePixelRatio > 4.0) {
-    Fail(error, QStringLiteral("Cannot draw the wheel to %1: size %2 pixels at ratio %3 is "
-                               "outside 1..%4 pixels and ratio 1..4")
-                    .arg(path)
+    Fail(error, QStringLiteral("size %1 pixels at ratio %2 is outside 1..%3 pixels and ratio 1..4")
                     .arg(sizePixels)
                     .arg(devicePixelRatio)
                     .arg(kLargestSize));
+    return {};
+  }
+  if (format == PictureFormat::Svg) return RenderSvg(settings, view, sizePixels);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "png");
+  if (!writer.write(RenderWheelImage(settings, view, sizePixels, devicePixelRatio))) {
+    Fail(error, writer.errorString());
+    return {};
+  }
+  return bytes;
+}
+
+bool WriteWheelImage(const Settings& settings, const WheelView& view, const QString& path,
+                     int sizePixels, QString* error, qreal devicePixelRatio) {
+  const std::optional<PictureFormat> format = PictureFormatOf(path);
+  if (!format) {
+    Fail(error, QStringLiteral("Cannot write the wheel to %1: the name must end in .png or .svg")
+                    .arg(path));
     return false;
   }
-  const QString suffix = QFileInfo(path).suffix().toLower();
-  if (suffix == QLatin1String("svg")) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(RenderSvg(settings, view, sizePixels)) < 0 ||
-        !file.commit()) {
-      Fail(error, QStringLiteral("Cannot write the wheel to %1: %2").arg(path, file.errorString()));
-      return false;
-    }
-    return true;
+  QString cause;
+  const QByteArray bytes =
+      WheelPictureBytes(settings, view, *format, sizePixels, &cause, devicePixelRatio);
+  if (bytes.isEmpty()) {
+    Fail(error, QStringLiteral("Cannot draw the wheel to %1: %2").arg(path, cause));
+    return false;
   }
-  if (suffix == QLatin1String("png")) {
-    const QImage image = RenderWheelImage(settings, view, sizePixels, devicePixelRatio);
-    QImageWriter writer(path, "png");
-    if (!writer.write(image)) {
-      Fail(error,
-           QStringLiteral("Cannot write the wheel to %1: %2").arg(path, writer.errorString()));
-      return false;
-    }
-    return true;
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    Fail(error, QStringLiteral("Cannot write the wheel to %1: %2").arg(path, file.errorString()));
+    return false;
   }
-  Fail(error,
-       QStringLiteral("Cannot write the wheel to %1: the name must end in .png or .svg").arg(path));
-  return false;
+  return true;
 }

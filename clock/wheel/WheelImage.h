@@ -2,8 +2,10 @@
 #ifndef HELIODIAL_WHEELIMAGE_H
 #define HELIODIAL_WHEELIMAGE_H
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <optional>
 
 #include "wheel/WheelLayout.h"
 
@@ -13,10 +15,19 @@
 QImage RenderWheelImage(const Settings& settings, const WheelView& view, int sizePixels,
                         qreal devicePixelRatio = 1.0);
 
-// Writes the wheel as PNG, or SVG when path ends in ".svg" (case-insensitive); the ratio
-// applies to PNG only, an SVG picture being free of resolution. On failure
-// returns false and, when error is given, a sentence naming the file and the cause. The caller
-// must have created a QGuiApplication (the offscreen platform needs no display).
+enum class PictureFormat { Png, Svg };
+
+// The format a file name asks for by its suffix (".png", ".svg", any case), or nothing.
+std::optional<PictureFormat> PictureFormatOf(const QString& fileName);
+
+// The picture file's bytes; the ratio applies to PNG only, an SVG picture being free of
+// resolution. On failure an empty array and, when error is given, the cause.
+QByteArray WheelPictureBytes(const Settings& settings, const WheelView& view, PictureFormat format,
+                             int sizePixels, QString* error, qreal devicePixelRatio = 1.0);
+
+// Writes the wheel as PNG or SVG by the name's suffix, whole or not at all (a temporary file
+// renamed into place). On failure returns false and, when error is given, a sentence naming the
+// file and the cause.
 bool WriteWheelImage(const Settings& settings, const WheelView& view, const QString& path,
                      int sizePixels, QString* error, qreal devicePixelRatio = 1.0);
 

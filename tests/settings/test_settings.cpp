@@ -66,6 +66,36 @@ TEST(LoadSettings, KeysReadWithTheirEncodings) {
   EXPECT_FALSE(s.UseAspects[1]);
 }
 
+TEST(LoadSettings, ValuesNoPlaceCanHaveAreHeldAtTheLimitAndNamed) {
+  TempConfig config;
+  config.Write(
+      "[Place]\nLatD=120\nLatM=30\nNS=1\nLongD=200\nEW=0\nManualZone=1\nZoneH=30\n"
+      "ZoneM=15\n");
+  Settings s;
+  SettingsNotices notices;
+  LoadSettings(IniFile(), s, kWheel, 0, &notices);
+  EXPECT_EQ(s.LatDeg, 90);
+  EXPECT_EQ(s.LatMin, 0);
+  EXPECT_EQ(s.LongDeg, -180) << "east";
+  EXPECT_EQ(s.LongMin, 0);
+  EXPECT_DOUBLE_EQ(s.ZoneOffset, 24.0);
+  const SettingsNotices expected = {
+      "The time zone in the settings, +30:15 hours from Universal Time, is more than a day; the "
+      "chart uses +24:00 hours.",
+      "The latitude in the settings, 120\u00B030' north, lies beyond 90\u00B0; the chart uses "
+      "90\u00B000' north.",
+      "The longitude in the settings, 200\u00B000' east, lies beyond 180\u00B0; the chart uses "
+      "180\u00B000' east."};
+  EXPECT_EQ(notices, expected);
+
+  config.Write("[Place]\nLatD=90\nNS=0\nLongD=180\nEW=1\nManualZone=1\nZoneH=24\n");
+  notices.clear();
+  LoadSettings(IniFile(), s, kWheel, 0, &notices);
+  EXPECT_TRUE(notices.empty()) << "the limits themselves are places";
+  EXPECT_EQ(s.LatDeg, -90);
+  EXPECT_EQ(s.LongDeg, 180);
+}
+
 TEST(LoadSettings, HouseCodeFromTheStoredSystem) {
   TempConfig config;
   const struct {
@@ -98,7 +128,8 @@ TEST(LoadSettings, PlaceAndTimeZone) {
        -5.5},
       {"absurd manual zone held within a day", "ManualZone=1\nZoneH=1000\nEW=1\n", 0, 0, 0, 0, 0,
        -24},
-      {"most negative latitude does not overflow", "LatD=-2147483648\n", 0, 2147483647, 0, 0, 0, 0},
+      {"most negative latitude does not overflow, and no place lies beyond the pole",
+       "LatD=-2147483648\n", 0, 90, 0, 0, 0, 0},
   };
   for (const auto& r : rows) {
     const Settings s = Load(config, std::string("[Place]\n") + r.place, r.bias);

@@ -105,7 +105,7 @@ TEST(SaveOptions, HandEditedValuesShowClampedAndAreNormalisedByOk) {
   Settings memory;
   LoadSettings(file, memory, 576, 0);
   EXPECT_EQ(memory.HouseCode, HouseSystem::Porphyry);
-  EXPECT_EQ(memory.LatDeg, 120) << "the loader counts NS 2 as north";
+  EXPECT_EQ(memory.LatDeg, 90) << "the loader counts NS 2 as north, and holds 120 at the pole";
   EXPECT_DOUBLE_EQ(memory.TransitOrb, 3.0 + 1.0 / 60.0);
 
   const OptionsValues shown = ReadOptionsValues(file.Read(), memory);
@@ -125,7 +125,7 @@ TEST(SaveOptions, HandEditedValuesShowClampedAndAreNormalisedByOk) {
   LoadSettings(file, memory, 576, 0);
   EXPECT_EQ(memory.HouseCode, HouseSystem::Equal);
   EXPECT_EQ(memory.LatDeg, -90) << "OK stores NS 0";
-  EXPECT_EQ(memory.LatMin, -30);
+  EXPECT_EQ(memory.LatMin, 0) << "90 30 south is held at the pole";
   EXPECT_DOUBLE_EQ(memory.TransitOrb, 3.0) << "OK stores the orb minutes as shown";
   EXPECT_DOUBLE_EQ(memory.NatalOrb, 1.0);
   EXPECT_EQ(memory.Size, 25);
