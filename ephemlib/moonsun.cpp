@@ -10,6 +10,7 @@
 namespace {
 
 using ephem::detail::kDegToRad;
+using ephem::detail::kRadToDeg;
 
 using ephem::detail::foldTurns;
 
@@ -233,8 +234,7 @@ void ExactSun(double* SunLon, double T) {
   double eccentric = meanAnomaly;
   for (int i = 0; i < 5; ++i) eccentric = meanAnomaly + e * std::sin(eccentric);
   const double trueAnomaly =
-      2.0 * std::atan(std::sqrt((1.0 + e) / (1.0 - e)) * std::tan(eccentric / 2.0)) *
-      57.29577951308232;
+      2.0 * std::atan(std::sqrt((1.0 + e) / (1.0 - e)) * std::tan(eccentric / 2.0)) * kRadToDeg;
   const double l0 = foldTurns(trueAnomaly - a.m + a.l);
 
   // Long-period term of the mean anomaly; every perturbation below uses the corrected M2.

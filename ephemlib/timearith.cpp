@@ -138,7 +138,7 @@ void SidTime(int32_t JD, double* ZodiacOffset, double* LST, double UT, double* T
   if (lst >= 24.0) lst -= 24.0;  // a hair below zero can round up to exactly 24
   *LST = lst;
 
-  *Obliquity = static_cast<double>((23.452294L - 0.0130125L * t) * ephem::detail::kPi / 180.0L);
+  *Obliquity = static_cast<double>(ephem::detail::meanObliquity(t));
 
   uint8_t h = 0, m = 0, sec = 0;
   TimeConv(&h, &m, &sec, lst);
@@ -289,10 +289,10 @@ double XToTheY(double X, double Y) {
   return result;
 }
 
-double FC(double X) { return std::cos(X * ephem::detail::kPi / 180.0); }
-double FS(double X) { return std::sin(X * ephem::detail::kPi / 180.0); }
-double FR(double X) { return X * 0.017453292519943295; }
-double FD(double X) { return X * 57.29577951308232; }
+double FC(double X) { return std::cos(ephem::detail::degreesTimesPiOver180(X)); }
+double FS(double X) { return std::sin(ephem::detail::degreesTimesPiOver180(X)); }
+double FR(double X) { return X * ephem::detail::kDegToRad; }
+double FD(double X) { return X * ephem::detail::kRadToDeg; }
 double FU(double X) { return ephem::detail::foldTurns(X); }
 
 }  // extern "C"
