@@ -108,12 +108,24 @@ Frame frameOf(double ramc, double phi, double eps) {
           std::cos(phi), std::sin(eps),  std::cos(eps)};
 }
 
+// The ecliptic meets the horizon in two opposite points, and the Ascendant's arctangent finds the
+// eastern one only while cos(eps) + tan(phi) sin(eps) sin(RAMC) is positive: that expression is
+// the eastward component of the point it finds, up to a positive factor. Within the polar circles
+// (tan(phi) tan(eps) < 1) it always is; beyond them, for a band of sidereal times, the formula
+// lands on the point setting in the west, and the rising point lies half a turn on.
+double risingPoint(const Frame& f) {
+  double asc = halfTurn(f.cosRamc, -f.sinRamc * f.cosEps - f.tanPhi * f.sinEps, f.cosRamc);
+  if (f.cosEps + f.tanPhi * f.sinEps * f.sinRamc < 0) {
+    asc += kPi;
+    if (asc >= kTwoPi) asc -= kTwoPi;
+  }
+  return asc;
+}
+
 Angles ascMc(const Frame& f, double zodiacOffset) {
   double mc = halfTurn(std::tan(f.ramc), f.cosEps, f.sinRamc) * kRadToDeg + zodiacOffset;
   if (mc < 0) mc += 360.0;
-  double asc =
-      halfTurn(f.cosRamc, -f.sinRamc * f.cosEps - f.tanPhi * f.sinEps, f.cosRamc) * kRadToDeg +
-      zodiacOffset;
+  double asc = risingPoint(f) * kRadToDeg + zodiacOffset;
   if (asc < 0) asc += 360.0;
   asc += kArcMinute;
   if (asc >= 360.0) asc -= 360.0;
