@@ -41,6 +41,8 @@ extern "C" {
 
 int32_t FindPlanetHouse(const double* Cusps, int32_t CuspsHigh, double Longitude) {
   requireTwelve("FindPlanetHouse", "cusp", Cusps, CuspsHigh);
+  // A NaN lies in no house and would come back as 0, the answer for cusps that hold no house.
+  requireFinite("FindPlanetHouse", {{"Longitude", Longitude}});
   for (int n = 1; n <= 12; ++n) {
     const double c1 = Cusps[n];
     const double c2 = Cusps[n == 12 ? 1 : n + 1];
@@ -60,6 +62,7 @@ int32_t FindPlanetHouse(const double* Cusps, int32_t CuspsHigh, double Longitude
 }
 
 double DistanceFromCusp(double Cusp, double Longitude) {
+  requireFinite("DistanceFromCusp", {{"Cusp", Cusp}, {"Longitude", Longitude}});
   if (Longitude < Cusp) Longitude += 360.0;
   return Longitude - Cusp;
 }

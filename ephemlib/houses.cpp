@@ -251,9 +251,8 @@ void equatorHourAngleHouse(const char* exportName, const char* systemName, HourA
                            double* cusps, int32_t cuspsHigh, double siderealTime, double latitude,
                            double obliquity, double zodiacOffset) {
   requireCuspArray(exportName, cusps, cuspsHigh);
-  requireFinite(
-      exportName,
-      {{"SiderealTime", siderealTime}, {"Obliquity", obliquity}, {"ZodiacOffset", zodiacOffset}});
+  // The latitude plays no part in these cusps, but a host that passes a NaN has lost its place.
+  requireFiniteInputs(exportName, siderealTime, latitude, obliquity, zodiacOffset);
   hourAngleCusps(system, cusps, frameOf(siderealTime * 15.0 * kDegToRad, 0.0, obliquity),
                  zodiacOffset);
   requireFiniteCusps(systemName, cusps, latitude, siderealTime);
@@ -474,6 +473,7 @@ void EqHouse(double* Asc, double* MC, double SiderealTime, double Latitude, doub
 }
 
 double GetHouseSize(double CuspFrom, double CuspTo) {
+  requireFinite("GetHouseSize", {{"CuspFrom", CuspFrom}, {"CuspTo", CuspTo}});
   if (CuspTo < CuspFrom) CuspTo += 360.0;
   return CuspTo - CuspFrom;
 }

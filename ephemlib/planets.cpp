@@ -196,6 +196,7 @@ void PlanetCalc(int32_t First, int32_t Last, int32_t Centric, double ZodiacOffse
                 int32_t SpeedHigh, const double* TheoryTable, int32_t TheoryTableHigh,
                 uint8_t NodeMode) {
   // Refuse what would read or write past the caller's arrays, before anything is written.
+  ephem::detail::requireFinite("PlanetCalc", {{"ZodiacOffset", ZodiacOffset}, {"T", T}});
   requireHigh("Lon", LonHigh, kChiron);
   requireHigh("Decl", DeclHigh, kChiron);
   requireHigh("Speed", SpeedHigh, kChiron);

@@ -280,13 +280,9 @@ static_assert(kJupiterY.size() == 3 + 3 * 11 && kSaturnZ.size() == 3 + 3 * 4 &&
 extern "C" {
 
 void InitialisePlanets(double* TheoryTable, int32_t TheoryTableHigh) {
-  // A shorter array would be written past its end; refuse before touching it.
-  if (TheoryTableHigh < EPHEM_THEORY_TABLE_HIGH) {
-    ephem::detail::raiseArithmetic("InitialisePlanets needs a theory table with highest index " +
-                                   std::to_string(EPHEM_THEORY_TABLE_HIGH) + " (" +
-                                   std::to_string(EPHEM_THEORY_TABLE_SIZE) + " elements); got " +
-                                   std::to_string(TheoryTableHigh));
-  }
+  // A missing or shorter array would be written past its end; refuse before touching it.
+  ephem::detail::requireHighIndex("InitialisePlanets", "TheoryTable", TheoryTable, TheoryTableHigh,
+                                  EPHEM_THEORY_TABLE_HIGH);
   for (std::size_t index = 1; index < kTableSize; ++index) {
     TheoryTable[index] = kLayout.values[index];
   }

@@ -9,6 +9,7 @@
 
 using ephem::detail::raiseArithmetic;
 using ephem::detail::real6Round;
+using ephem::detail::requireFinite;
 using ephem::detail::writeShortString;
 
 namespace {
@@ -111,6 +112,7 @@ void JuldayToDate(int32_t JD, int32_t* Month, int32_t* Day, int32_t* Year) {
 }
 
 void TimeConv(uint8_t* Hour, uint8_t* Minute, uint8_t* Second, double Hours) {
+  requireFinite("TimeConv", {{"Hours", Hours}});
   // Single-precision steps; the half second added first rounds to the nearest second.
   float x = static_cast<float>(static_cast<long double>(Hours) + 1.0L / 7200.0L);
   const long double hour = std::trunc(static_cast<long double>(x));
@@ -125,6 +127,7 @@ void TimeConv(uint8_t* Hour, uint8_t* Minute, uint8_t* Second, double Hours) {
 
 void SidTime(int32_t JD, double* ZodiacOffset, double* LST, double UT, double* T, double* Obliquity,
              double Longitude, unsigned char* Text) {
+  requireFinite("SidTime", {{"UT", UT}, {"Longitude", Longitude}});
   const long double t =
       ((static_cast<long double>(JD) - 2415020.0L) + UT / 24.0L - 0.5L) / 36525.0L;
   const double tStored = static_cast<double>(t);
@@ -277,6 +280,7 @@ void QSortReal(double* A, int32_t AHigh, int32_t Lo, int32_t Hi) {
 }
 
 double XToTheY(double X, double Y) {
+  requireFinite("XToTheY", {{"X", X}, {"Y", Y}});
   if (!(X > 0)) {
     raiseArithmetic("XToTheY: the base " + std::to_string(X) +
                     " must be positive (logarithm of a non-positive number)");
@@ -289,10 +293,25 @@ double XToTheY(double X, double Y) {
   return result;
 }
 
-double FC(double X) { return std::cos(ephem::detail::degreesTimesPiOver180(X)); }
-double FS(double X) { return std::sin(ephem::detail::degreesTimesPiOver180(X)); }
-double FR(double X) { return X * ephem::detail::kDegToRad; }
-double FD(double X) { return X * ephem::detail::kRadToDeg; }
-double FU(double X) { return ephem::detail::foldTurns(X); }
+double FC(double X) {
+  requireFinite("FC", {{"X", X}});
+  return std::cos(ephem::detail::degreesTimesPiOver180(X));
+}
+double FS(double X) {
+  requireFinite("FS", {{"X", X}});
+  return std::sin(ephem::detail::degreesTimesPiOver180(X));
+}
+double FR(double X) {
+  requireFinite("FR", {{"X", X}});
+  return X * ephem::detail::kDegToRad;
+}
+double FD(double X) {
+  requireFinite("FD", {{"X", X}});
+  return X * ephem::detail::kRadToDeg;
+}
+double FU(double X) {
+  requireFinite("FU", {{"X", X}});
+  return ephem::detail::foldTurns(X);
+}
 
 }  // extern "C"

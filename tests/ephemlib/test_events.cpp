@@ -125,6 +125,20 @@ TEST(GetReturn, WithoutAnAcceptedYearLeavesTimeUnwrittenAndDayUnchanged) {
   EXPECT_GT(yields, 0);
 }
 
+// No longitude equals a NaN or an infinite target: as for any return that is not found, Time stays
+// unwritten and Day unchanged. An infinitely negative target used to pass every year test and
+// walk each year's whole day scan, moving Day by years as it went.
+TEST(GetReturn, ANonFiniteTargetIsAReturnNeverFound) {
+  for (double target : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+    SCOPED_TRACE(target);
+    double time = -7.0;
+    int32_t day = JulDay(1, 1, 2001);
+    GetReturn(1, 10, 0, target, &time, &day, 0.0, 0);
+    EXPECT_EQ(time, -7.0);
+    EXPECT_EQ(day, JulDay(1, 1, 2001));
+  }
+}
+
 TEST(GetReturn, EndsForBodiesWithoutSpeedAndRefusesUnknownBodies) {
   for (int body : {2, 11}) {
     SCOPED_TRACE(body);
