@@ -64,6 +64,13 @@ void splitLongitude(long double longitude, int& sign, int& degrees, int& minutes
   minutes = static_cast<int>(totalMinutes % 60);
 }
 
+// The day numbers JuldayToDate converts exactly, found by comparing it with an independent
+// proleptic Gregorian conversion over every day number. Below the first, N is negative and its
+// integer divisions truncate where the steps need the floor; above the last, the bounded loops
+// stop before the year is right.
+constexpr int32_t kFirstConvertibleDay = 1721120;  // 0000-03-01
+constexpr int32_t kLastConvertibleDay = 36219003;  // 94452-02-28
+
 }  // namespace
 
 extern "C" {
@@ -78,12 +85,18 @@ int32_t JulDay(int32_t Month, int32_t Day, int32_t Year) {
 }
 
 void JuldayToDate(int32_t JD, int32_t* Month, int32_t* Day, int32_t* Year) {
+  if (JD < kFirstConvertibleDay || JD > kLastConvertibleDay) {
+    raiseArithmetic("JuldayToDate: day number " + std::to_string(JD) + " lies outside " +
+                    std::to_string(kFirstConvertibleDay) + " (1 March of the year 0) to " +
+                    std::to_string(kLastConvertibleDay) +
+                    " (28 February 94452), the days it converts exactly");
+  }
   const int64_t n = static_cast<int64_t>(JD) - 1721029;
   int64_t y = n / 365;
   int64_t m = 0;
   int64_t d = 0;
-  // Each loop moves by a month or a year toward the answer; the bounds only stop nonsense input
-  // (day numbers before the year 1) from spinning.
+  // Each loop moves by a month or a year toward the answer; their bounds set the top of the range
+  // above, where N div 365 runs more years ahead of the date than the year loop takes back.
   for (int yearStep = 0; yearStep < 64; ++yearStep) {
     const int64_t r = n - 365 * y - y / 4 + y / 100 - y / 400;
     m = r / 31;

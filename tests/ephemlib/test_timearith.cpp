@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -80,6 +83,61 @@ TEST(JulDay, RoundTripsThroughJuldayToDateFrom1582To2400) {
   JuldayToDate(JulDay(3, 1, 1900), &m, &d, &y);
   EXPECT_EQ(m * 100 + d, 301);
   EXPECT_EQ(JulDay(3, 1, 1900) - JulDay(2, 28, 1900), 1);
+}
+
+// Proleptic Gregorian date of a Julian day number by the era arithmetic of days_from_civil's
+// inverse (H. Hinnant, "chrono-compatible low-level date algorithms"), independent of the
+// library's month-stepping steps.
+void civilFromDay(int64_t jd, int64_t& year, int& month, int& day) {
+  const int64_t z = jd - 2440588 + 719468;  // days from 0000-03-01
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+}
+
+// The conversion is exact from 1 March of the year 0 to 28 February 94452 and refuses day numbers
+// outside, where it used to return dates such as month -45236.
+TEST(JuldayToDate, ExactOverItsWholeRangeAndRefusesDaysOutsideIt) {
+  struct Row {
+    const char* name;
+    int32_t jd;
+    int year, month, day;
+  } rows[] = {
+      {"first day converted", 1721120, 0, 3, 1},
+      {"1 January 1", 1721426, 1, 1, 1},
+      {"J2000", 2451545, 2000, 1, 1},
+      {"last day converted", 36219003, 94452, 2, 28},
+  };
+  for (const Row& r : rows) {
+    int m = 0, d = 0, y = 0;
+    JuldayToDate(r.jd, &m, &d, &y);
+    EXPECT_EQ(y * 10000 + m * 100 + d, r.year * 10000 + r.month * 100 + r.day) << r.name;
+  }
+  for (int64_t jd = 1721120; jd <= 36219003; jd += 997) {
+    int m = 0, d = 0, y = 0;
+    JuldayToDate(static_cast<int32_t>(jd), &m, &d, &y);
+    int64_t year = 0;
+    int month = 0, day = 0;
+    civilFromDay(jd, year, month, day);
+    ASSERT_EQ(y * 10000LL + m * 100 + d, year * 10000 + month * 100 + day) << "JD " << jd;
+  }
+  for (int32_t jd : {1721119, 0, -5, INT32_MIN, 36219004, 40000000, INT32_MAX}) {
+    int m = -1, d = -1, y = -1;
+    try {
+      JuldayToDate(jd, &m, &d, &y);
+      ADD_FAILURE() << "JD " << jd << " gave " << y << "-" << m << "-" << d;
+    } catch (const EphemArithmeticError& e) {
+      EXPECT_NE(std::string(e.what()).find("JuldayToDate: day number " + std::to_string(jd)),
+                std::string::npos)
+          << e.what();
+      EXPECT_EQ(m, -1) << "nothing written";
+    }
+  }
 }
 
 TEST(SidTime, ReferenceValuesAtJ2000) {
