@@ -115,6 +115,52 @@ TEST(AspectPairs, ClassifyAndDescribeOneSeparationInBothGrids) {
   }
 }
 
+// Overlapping orbs: for each two kinds next to each other in the order the grids test them, a
+// separation inside both orbs takes the earlier kind, and the same separation with the earlier
+// kind's orb a quarter degree short takes the later one. Every other orb is 0 and no separation
+// sits on another kind's exact angle. Custom is set to 100 degrees.
+TEST(AspectPairs, OverlappingOrbsResolveByTheTestOrder) {
+  struct Row {
+    const char* kinds;
+    int first, second;  // orb indices: 0 conjunction .. 10 opposition, 11 custom
+    double separation;
+    float firstOrb, secondOrb;
+    char firstCode, secondCode;
+  } rows[] = {
+      {"conjunction before opposition", 0, 10, 90.0, 90.25f, 90.25f, '=', '%'},
+      {"opposition before trine", 10, 6, 151.0, 29.25f, 31.25f, '%', 'T'},
+      {"trine before square", 6, 5, 105.0, 15.25f, 15.25f, 'T', 'S'},
+      {"square before sextile", 5, 3, 75.0, 15.25f, 15.25f, 'S', '*'},
+      {"sextile before quincunx", 3, 9, 105.0, 45.25f, 45.25f, '*', 'I'},
+      {"quincunx before sesquiquadrate", 9, 7, 142.0, 8.25f, 7.25f, 'I', '>'},
+      {"sesquiquadrate before semi-sextile", 7, 1, 82.5, 52.75f, 52.75f, '>', 'V'},
+      {"semi-sextile before semi-square", 1, 2, 37.5, 7.75f, 7.75f, 'V', '<'},
+      {"semi-square before quintile", 2, 4, 58.5, 13.75f, 13.75f, '<', 'Q'},
+      {"quintile before biquintile", 4, 8, 108.0, 36.25f, 36.25f, 'Q', 'B'},
+      {"biquintile before custom", 8, 11, 122.25, 21.75f, 22.5f, 'B', 'c'},
+  };
+  for (const Row& r : rows) {
+    for (bool firstInOrb : {true, false}) {
+      SCOPED_TRACE(testing::Message() << r.kinds << (firstInOrb ? "" : ", first orb short"));
+      Orbs orbs = every(0);
+      orbs[r.first] = firstInOrb ? r.firstOrb : r.firstOrb - 0.5f;
+      orbs[r.second] = r.secondOrb;
+      const char expected = firstInOrb ? r.firstCode : r.secondCode;
+
+      Points a = scattered(), b = scattered();
+      a[1] = 10.0;
+      b[1] = 10.0 + r.separation;
+      EXPECT_EQ(twoCharts(a, b, orbs, 100).codes[0], expected) << "MultiAsp";
+
+      Points p = scattered();
+      p[5] = 10.0;
+      p[7] = 10.0 + r.separation;
+      EXPECT_EQ(single(p, orbs, false, 0, false, 100).codes[singlePair(5, 7) - 1], expected)
+          << "AspCalc";
+    }
+  }
+}
+
 TEST(AspectBoosts, LuminaryPairsWidenMajorOrbsAndMinorOnlyOnRequest) {
   const Orbs orbs = with(with(every(0), 6, 6), 9, 2);
   Points p = scattered();
