@@ -8,7 +8,7 @@
 
 namespace {
 
-using Points = std::array<double, 15>;
+using Points = std::array<double, EPHEM_CHART_POINT_COUNT + 1>;
 using Orbs = std::array<float, 12>;
 
 struct Grid {
@@ -27,8 +27,8 @@ Grid single(const Points& p, const Orbs& orbs, bool minor = false, int percent =
             bool luminaries = false, int custom = 0) {
   Grid g;
   unsigned char codes[91] = {};
-  AspCalc(p.data(), 14, orbs.data(), 11, codes, g.orbTexts.data(), 196, minor, percent, luminaries,
-          custom);
+  AspCalc(p.data(), EPHEM_CHART_POINT_COUNT, orbs.data(), 11, codes, g.orbTexts.data(), 196, minor,
+          percent, luminaries, custom);
   g.codes = text(codes);
   return g;
 }
@@ -36,7 +36,8 @@ Grid single(const Points& p, const Orbs& orbs, bool minor = false, int percent =
 Grid twoCharts(const Points& a, const Points& b, const Orbs& orbs, int custom = 0) {
   Grid g;
   unsigned char codes[197] = {};
-  MultiAsp(a.data(), 14, b.data(), 14, orbs.data(), 11, codes, g.orbTexts.data(), 196, custom);
+  MultiAsp(a.data(), EPHEM_CHART_POINT_COUNT, b.data(), EPHEM_CHART_POINT_COUNT, orbs.data(), 11,
+           codes, g.orbTexts.data(), 196, custom);
   g.codes = text(codes);
   return g;
 }
@@ -44,8 +45,8 @@ Grid twoCharts(const Points& a, const Points& b, const Orbs& orbs, int custom = 
 // Pair number of points i < j in AspCalc's order.
 int singlePair(int i, int j) {
   int t = 0;
-  for (int a = 1; a <= 12; ++a)
-    for (int b = a + 1; b <= 14; ++b) {
+  for (int a = 1; a <= EPHEM_BODY_COUNT; ++a)
+    for (int b = a + 1; b <= EPHEM_CHART_POINT_COUNT; ++b) {
       ++t;
       if (a == i && b == j) return t;
     }
@@ -55,7 +56,7 @@ int singlePair(int i, int j) {
 // Points that sit at no aspect to each other with the tight orbs these tests use.
 Points scattered() {
   Points p{};
-  for (int k = 1; k <= 14; ++k) p[k] = 3.7 + 11.13 * k;
+  for (int k = 1; k <= EPHEM_CHART_POINT_COUNT; ++k) p[k] = 3.7 + 11.13 * k;
   return p;
 }
 
@@ -196,7 +197,8 @@ TEST(AspectGrids, AreFullLengthInPairOrderLeaveSlotZeroAndRefuseShortArrays) {
   const std::string allowed = "=V<*QSTBI>%c_";
   for (int round = 0; round < 50; ++round) {
     Points a{}, b{};
-    for (int k = 1; k <= 14; ++k) a[k] = longitude(random), b[k] = longitude(random);
+    for (int k = 1; k <= EPHEM_CHART_POINT_COUNT; ++k)
+      a[k] = longitude(random), b[k] = longitude(random);
     const Grid one = single(a, orbs, false, 0, false, 17);
     const Grid multi = twoCharts(a, b, orbs, 17);
     ASSERT_EQ(one.codes.size(), 90u);
@@ -206,20 +208,23 @@ TEST(AspectGrids, AreFullLengthInPairOrderLeaveSlotZeroAndRefuseShortArrays) {
 
     // Without boosts the single grid is the two-chart grid of a chart with itself, i < j.
     const Grid self = twoCharts(a, a, orbs, 17);
-    for (int i = 1; i <= 12; ++i)
-      for (int j = i + 1; j <= 14; ++j) {
+    for (int i = 1; i <= EPHEM_BODY_COUNT; ++i)
+      for (int j = i + 1; j <= EPHEM_CHART_POINT_COUNT; ++j) {
         const int t = singlePair(i, j);
-        EXPECT_EQ(one.codes[t - 1], self.codes[(i - 1) * 14 + j - 1]) << i << "-" << j;
-        EXPECT_EQ(one.orb(t), self.orb((i - 1) * 14 + j));
+        EXPECT_EQ(one.codes[t - 1], self.codes[(i - 1) * EPHEM_CHART_POINT_COUNT + j - 1])
+            << i << "-" << j;
+        EXPECT_EQ(one.orb(t), self.orb((i - 1) * EPHEM_CHART_POINT_COUNT + j));
       }
   }
   Points p = scattered();
   std::array<unsigned char, 91 * 6> slots{};
   slots[0] = 0xAA;
   unsigned char codes[91];
-  AspCalc(p.data(), 14, every(1).data(), 11, codes, slots.data(), 90, false, 0, false, 0);
+  AspCalc(p.data(), EPHEM_CHART_POINT_COUNT, every(1).data(), 11, codes, slots.data(), 90, false, 0,
+          false, 0);
   EXPECT_EQ(slots[0], 0xAA);
-  EXPECT_THROW(AspCalc(p.data(), 14, every(1).data(), 11, codes, slots.data(), 89, 0, 0, 0, 0),
+  EXPECT_THROW(AspCalc(p.data(), EPHEM_CHART_POINT_COUNT, every(1).data(), 11, codes, slots.data(),
+                       89, 0, 0, 0, 0),
                EphemArithmeticError);
 }
 

@@ -7,11 +7,11 @@
 
 namespace {
 
-using Points = std::array<double, 15>;
+using Points = std::array<double, EPHEM_CHART_POINT_COUNT + 1>;
 
 struct Dignities {
-  std::array<unsigned char, 13 * 11> texts{};
-  std::array<uint8_t, 13> receptions{};
+  std::array<unsigned char, (EPHEM_BODY_COUNT + 1) * 11> texts{};
+  std::array<uint8_t, EPHEM_BODY_COUNT + 1> receptions{};
   std::string word(int n) const {
     return std::string(reinterpret_cast<const char*>(&texts[n * 11 + 1]), texts[n * 11]);
   }
@@ -19,7 +19,8 @@ struct Dignities {
 
 Dignities dignities(const Points& p) {
   Dignities d;
-  EssentialDignities(p.data(), 14, d.texts.data(), 12, d.receptions.data(), 12);
+  EssentialDignities(p.data(), EPHEM_CHART_POINT_COUNT, d.texts.data(), EPHEM_BODY_COUNT,
+                     d.receptions.data(), EPHEM_BODY_COUNT);
   return d;
 }
 
@@ -27,9 +28,9 @@ Dignities dignities(const Points& p) {
 Points neutral() {
   Points p{};
   p.fill(0.0);
-  for (int n = 1; n <= 14; ++n) p[n] = 75.0;  // Gemini: ruled by Mercury
-  p[3] = 105.0;                               // Mercury in Cancer: nothing
-  p[6] = 200.0;                               // Jupiter in Libra: nothing
+  for (int n = 1; n <= EPHEM_CHART_POINT_COUNT; ++n) p[n] = 75.0;  // Gemini: ruled by Mercury
+  p[3] = 105.0;                                                    // Mercury in Cancer: nothing
+  p[6] = 200.0;                                                    // Jupiter in Libra: nothing
   return p;
 }
 
@@ -64,7 +65,7 @@ TEST(EssentialDignities, EveryPlanetInEverySign) {
         return " ";
     }
   };
-  for (int planet = 1; planet <= 12; ++planet) {
+  for (int planet = 1; planet <= EPHEM_BODY_COUNT; ++planet) {
     for (int sign = 0; sign < 12; ++sign) {
       Points p = neutral();
       p[planet] = 30.0 * sign + 17.5;
@@ -123,17 +124,19 @@ TEST(EssentialDignities, FindMutualReceptionsOnlyBetweenRulers) {
   p[12] = 130.0;
   const Dignities d = dignities(p);
   const std::array<int, 13> expected = {0, 2, 1, 0, 5, 4, 0, 0, 0, 0, 0, 0, 0};
-  for (int n = 1; n <= 12; ++n) EXPECT_EQ(d.receptions[n], expected[n]) << "planet " << n;
+  for (int n = 1; n <= EPHEM_BODY_COUNT; ++n)
+    EXPECT_EQ(d.receptions[n], expected[n]) << "planet " << n;
 }
 
 TEST(GetQualities, CountWeightedPointsPerQualityAndElement) {
   std::array<uint8_t, 13> counts{};
-  std::array<uint8_t, 15> weights{};
+  std::array<uint8_t, EPHEM_CHART_POINT_COUNT + 1> weights{};
   Points p{};
   p.fill(5.0);  // all in Aries
   weights.fill(1);
-  GetQualities(p.data(), 14, counts.data(), 12, weights.data(), 14);
-  EXPECT_EQ(counts[1], 14);
+  GetQualities(p.data(), EPHEM_CHART_POINT_COUNT, counts.data(), 12, weights.data(),
+               EPHEM_CHART_POINT_COUNT);
+  EXPECT_EQ(counts[1], EPHEM_CHART_POINT_COUNT);
   for (int c = 2; c <= 12; ++c) EXPECT_EQ(counts[c], 0) << "cell " << c;
 
   // One point per sign, Aries first: the cells follow quality, then Fire/Earth/Air/Water.
@@ -142,14 +145,16 @@ TEST(GetQualities, CountWeightedPointsPerQualityAndElement) {
   p[14] = 45.0;   // Taurus, left out
   weights[13] = 2;
   weights[14] = 0;
-  GetQualities(p.data(), 14, counts.data(), 12, weights.data(), 14);
+  GetQualities(p.data(), EPHEM_CHART_POINT_COUNT, counts.data(), 12, weights.data(),
+               EPHEM_CHART_POINT_COUNT);
   const std::array<int, 13> expected = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 3};
   for (int c = 1; c <= 12; ++c) EXPECT_EQ(counts[c], expected[c]) << "cell " << c;
 
   weights.fill(255);
   p.fill(5.0);
-  GetQualities(p.data(), 14, counts.data(), 12, weights.data(), 14);
-  EXPECT_EQ(counts[1], static_cast<uint8_t>(14 * 255));
+  GetQualities(p.data(), EPHEM_CHART_POINT_COUNT, counts.data(), 12, weights.data(),
+               EPHEM_CHART_POINT_COUNT);
+  EXPECT_EQ(counts[1], static_cast<uint8_t>(EPHEM_CHART_POINT_COUNT * 255));
 }
 
 // Which cell each sign counts in: quality by quality (cardinal, fixed, mutable) and within one
@@ -173,7 +178,7 @@ TEST(GetQualities, EverySignCountsInItsOwnCell) {
       Points p{};
       p.fill(200.0);
       p[point] = 30.0 * sign + 29.5;
-      std::array<uint8_t, 15> weights{};
+      std::array<uint8_t, EPHEM_CHART_POINT_COUNT + 1> weights{};
       weights[point] = 1;
       std::array<uint8_t, 13> counts{};
       counts.fill(77);
