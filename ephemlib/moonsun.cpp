@@ -298,11 +298,8 @@ void ExactMoon(double* MoonLon, double ZodiacOffset, double T) {
 
 void MoonProgCalc(uint8_t NodeMode, int32_t JD, double UT, double ZodiacOffset, double StartLon,
                   double* Steps, int32_t StepsHigh) {
-  // Twelve steps are written; a shorter array would be written past its end.
-  if (StepsHigh < 12) {
-    ephem::detail::raiseArithmetic("MoonProgCalc needs a Steps array with highest index 12; got " +
-                                   std::to_string(StepsHigh));
-  }
+  // Twelve steps are written; a missing or shorter array would be written past its end.
+  ephem::detail::requireHighIndex("MoonProgCalc", "Steps", Steps, StepsHigh, 12);
   requireFinite("MoonProgCalc", {{"UT", UT}, {"StartLon", StartLon}});
   const double T = ((static_cast<double>(JD) + 1.0 - 2415020.0) + UT / 24.0 - 0.5) / 36525.0;
   double end = 0.0;
