@@ -7,15 +7,11 @@
 
 namespace ephem::detail {
 
-void requireFinite(const char* function, std::initializer_list<NamedValue> arguments) {
-  for (const NamedValue& argument : arguments) {
-    if (!std::isfinite(argument.value)) {
-      char value[32];
-      std::snprintf(value, sizeof value, "%g", argument.value);
-      raiseArithmetic(std::string(function) + ": " + argument.name + " must be a finite number (" +
-                      value + " given)");
-    }
-  }
+void raiseNotFinite(const char* function, const NamedValue& argument) {
+  char value[32];
+  std::snprintf(value, sizeof value, "%g", argument.value);
+  raiseArithmetic(std::string(function) + ": " + argument.name + " must be a finite number (" +
+                  value + " given)");
 }
 
 void requireHighIndex(const char* function, const char* array, const void* data, int32_t high,

@@ -88,9 +88,15 @@ struct NamedValue {
   const char* name;
   double value;
 };
-// Raises EphemArithmeticError naming the export and the first argument that is NaN or infinite:
-// such a value would otherwise run through the arithmetic and come back as a NaN result.
-void requireFinite(const char* function, std::initializer_list<NamedValue> arguments);
+// Raises EphemArithmeticError naming the export and the argument.
+[[noreturn]] void raiseNotFinite(const char* function, const NamedValue& argument);
+// Raises for the first argument that is NaN or infinite: such a value would otherwise run through
+// the arithmetic and come back as a NaN result. Inline, so the hot exports pay only the test.
+inline void requireFinite(const char* function, std::initializer_list<NamedValue> arguments) {
+  for (const NamedValue& argument : arguments) {
+    if (!std::isfinite(argument.value)) raiseNotFinite(function, argument);
+  }
+}
 // Raises EphemArithmeticError when an array is missing or its highest index is below `needed`,
 // before anything reads or writes past its end.
 void requireHighIndex(const char* function, const char* array, const void* data, int32_t high,
