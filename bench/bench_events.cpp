@@ -9,13 +9,14 @@ namespace {
 
 // Saturn at 1990-07-15 10:30 UT, the target of a return searched from 1 January 2018.
 double saturnTarget() {
-  std::array<double, 411> theory{};
-  InitialisePlanets(theory.data(), 410);
-  std::array<double, 15> work{}, lon{}, decl{}, speed{};
+  std::array<double, EPHEM_THEORY_TABLE_SIZE> theory{};
+  InitialisePlanets(theory.data(), EPHEM_THEORY_TABLE_HIGH);
+  std::array<double, EPHEM_CHART_POINT_COUNT + 1> work{}, lon{}, decl{}, speed{};
   std::array<uint8_t, 13> terms{};
   const double t = ((JulDay(7, 15, 1990) - 2415020) + 10.5 / 24.0 - 0.5) / 36525.0;
-  PlanetCalc(1, 12, 0, 0.0, work.data(), 14, t, terms.data(), 12, 1, lon.data(), 14, decl.data(),
-             14, speed.data(), 14, theory.data(), 410, 0);
+  PlanetCalc(1, EPHEM_BODY_COUNT, 0, 0.0, work.data(), EPHEM_CHART_POINT_COUNT, t, terms.data(), 12,
+             1, lon.data(), EPHEM_CHART_POINT_COUNT, decl.data(), EPHEM_CHART_POINT_COUNT,
+             speed.data(), EPHEM_CHART_POINT_COUNT, theory.data(), EPHEM_THEORY_TABLE_HIGH, 0);
   return lon[7];
 }
 

@@ -8,14 +8,16 @@ namespace {
 
 // What the clock does once a minute: all twelve bodies, geocentric, true node.
 void BM_PlanetCalcGeocentric(benchmark::State& state) {
-  std::array<double, 411> table{};
-  InitialisePlanets(table.data(), 410);
-  std::array<double, 15> work{}, lon{}, decl{}, speed{};
+  std::array<double, EPHEM_THEORY_TABLE_SIZE> table{};
+  InitialisePlanets(table.data(), EPHEM_THEORY_TABLE_HIGH);
+  std::array<double, EPHEM_CHART_POINT_COUNT + 1> work{}, lon{}, decl{}, speed{};
   std::array<uint8_t, 13> termCounts{};
   double t = 1.0;
   for (auto _ : state) {
-    PlanetCalc(1, 12, 0, 0.0, work.data(), 14, t, termCounts.data(), 12, 1, lon.data(), 14,
-               decl.data(), 14, speed.data(), 14, table.data(), 410, 0);
+    PlanetCalc(1, EPHEM_BODY_COUNT, 0, 0.0, work.data(), EPHEM_CHART_POINT_COUNT, t,
+               termCounts.data(), 12, 1, lon.data(), EPHEM_CHART_POINT_COUNT, decl.data(),
+               EPHEM_CHART_POINT_COUNT, speed.data(), EPHEM_CHART_POINT_COUNT, table.data(),
+               EPHEM_THEORY_TABLE_HIGH, 0);
     benchmark::DoNotOptimize(lon.data());
     t += 1e-6;  // a new moment each call, about a minute apart
   }

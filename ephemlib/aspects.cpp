@@ -6,16 +6,16 @@
 
 #include "internal.h"
 
-using ephem::detail::raiseArithmetic;
+using ephem::detail::requireHighIndex;
 using ephem::detail::writeShortString;
 
 namespace {
 
-constexpr int kPointCount = 14;          // Sun .. Midheaven, indices 1..14
-constexpr int kKindCount = 12;           // Conjunction .. Custom, indices 0..11
-constexpr int kSingleChartPairs = 90;    // i < j, without Ascendant-Midheaven
-constexpr int kTwoChartPairs = 196;      // 14 x 14 ordered pairs
-constexpr std::size_t kOrbTextSlot = 6;  // length byte + 5 characters
+constexpr int kPointCount = EPHEM_CHART_POINT_COUNT;  // Sun .. Midheaven, indices 1..14
+constexpr int kKindCount = 12;                        // Conjunction .. Custom, indices 0..11
+constexpr int kSingleChartPairs = 90;                 // i < j, without Ascendant-Midheaven
+constexpr int kTwoChartPairs = 196;                   // 14 x 14 ordered pairs
+constexpr std::size_t kOrbTextSlot = 6;               // length byte + 5 characters
 constexpr std::size_t kOrbTextCapacity = 5;
 constexpr unsigned char kDegreeSign = 0xB0;
 constexpr char kNoAspect = '_';
@@ -48,13 +48,6 @@ constexpr std::array<Kind, kKindCount> kTestOrder = {
 constexpr bool isMajor(Kind kind) {
   return kind == kConjunction || kind == kOpposition || kind == kTrine || kind == kSquare ||
          kind == kSextile;
-}
-
-void requireHighIndex(const char* function, const char* array, int32_t high, int32_t needed) {
-  if (high < needed) {
-    raiseArithmetic(std::string(function) + ": " + array + " needs elements 0.." +
-                    std::to_string(needed) + ", but its highest index is " + std::to_string(high));
-  }
 }
 
 // Angular separation folded into [0, 180], held in single precision as the grid has always done.
@@ -127,9 +120,9 @@ extern "C" {
 void AspCalc(const double* Positions, int32_t PositionsHigh, const float* Orbs, int32_t OrbsHigh,
              unsigned char* Codes, unsigned char* OrbTexts, int32_t OrbTextsHigh, bool BoostMinor,
              int32_t BoostPercent, bool BoostLuminaries, int32_t CustomAngle) {
-  requireHighIndex("AspCalc", "Positions", PositionsHigh, kPointCount);
-  requireHighIndex("AspCalc", "Orbs", OrbsHigh, kKindCount - 1);
-  requireHighIndex("AspCalc", "OrbTexts", OrbTextsHigh, kSingleChartPairs);
+  requireHighIndex("AspCalc", "Positions", Positions, PositionsHigh, kPointCount);
+  requireHighIndex("AspCalc", "Orbs", Orbs, OrbsHigh, kKindCount - 1);
+  requireHighIndex("AspCalc", "OrbTexts", OrbTexts, OrbTextsHigh, kSingleChartPairs);
   const auto points = copyPoints(Positions);
   const auto plainOrbs = copyOrbs(Orbs);
   auto boostedOrbs = plainOrbs;
@@ -141,7 +134,7 @@ void AspCalc(const double* Positions, int32_t PositionsHigh, const float* Orbs, 
 
   Grid grid(Codes, OrbTexts, kSingleChartPairs);
   int t = 0;
-  for (int i = 1; i <= 12; ++i) {
+  for (int i = 1; i <= EPHEM_BODY_COUNT; ++i) {
     for (int j = i + 1; j <= kPointCount; ++j) {
       const bool luminary = i == 1 || i == 2 || j == 2;
       const auto& orbs = BoostLuminaries && luminary ? boostedOrbs : plainOrbs;
@@ -154,10 +147,10 @@ void AspCalc(const double* Positions, int32_t PositionsHigh, const float* Orbs, 
 void MultiAsp(const double* PositionsA, int32_t PositionsAHigh, const double* PositionsB,
               int32_t PositionsBHigh, const float* Orbs, int32_t OrbsHigh, unsigned char* Codes,
               unsigned char* OrbTexts, int32_t OrbTextsHigh, int32_t CustomAngle) {
-  requireHighIndex("MultiAsp", "PositionsA", PositionsAHigh, kPointCount);
-  requireHighIndex("MultiAsp", "PositionsB", PositionsBHigh, kPointCount);
-  requireHighIndex("MultiAsp", "Orbs", OrbsHigh, kKindCount - 1);
-  requireHighIndex("MultiAsp", "OrbTexts", OrbTextsHigh, kTwoChartPairs);
+  requireHighIndex("MultiAsp", "PositionsA", PositionsA, PositionsAHigh, kPointCount);
+  requireHighIndex("MultiAsp", "PositionsB", PositionsB, PositionsBHigh, kPointCount);
+  requireHighIndex("MultiAsp", "Orbs", Orbs, OrbsHigh, kKindCount - 1);
+  requireHighIndex("MultiAsp", "OrbTexts", OrbTexts, OrbTextsHigh, kTwoChartPairs);
   const auto pointsA = copyPoints(PositionsA);
   const auto pointsB = copyPoints(PositionsB);
   const auto orbs = copyOrbs(Orbs);

@@ -1,7 +1,6 @@
 // House placement of a longitude and the derived chart points (Vertex, East Point, Part of Fortune,
 // lunar phase, Sun/Moon midpoint).
 #include <cmath>
-#include <initializer_list>
 #include <string>
 
 #include "internal.h"
@@ -12,19 +11,12 @@ using ephem::detail::kDegToRad;
 using ephem::detail::kPi;
 using ephem::detail::kRadToDeg;
 
+using ephem::detail::halfTurn;
 using ephem::detail::raiseArithmetic;
+using ephem::detail::requireFinite;
 
 // One phase per 12.85 degrees of elongation (not 360/28), so the last sliver of a lunation is 29.
 constexpr double kPhasesPerDegree = 0.07782101167315175;
-
-void requireFinite(const char* function, std::initializer_list<double> values) {
-  for (double v : values) {
-    if (!std::isfinite(v)) {
-      raiseArithmetic(std::string(function) +
-                      ": every angle and time given must be a finite number");
-    }
-  }
-}
 
 void requireOut(const char* function, const void* out) {
   if (out == nullptr) raiseArithmetic(std::string(function) + ": the result must be writable");
@@ -38,13 +30,6 @@ void requireTwelve(const char* function, const char* what, const double* array, 
   }
 }
 
-inline double halfTurn(double n, double d, double test) {
-  double a = std::atan(n / d);
-  if (a < 0) a += kPi;
-  if (test < 0) a += kPi;
-  return a;
-}
-
 void requireFiniteResult(const char* function, double value) {
   if (!std::isfinite(value))
     raiseArithmetic(std::string(function) + ": the point has no value here");
@@ -56,6 +41,8 @@ extern "C" {
 
 int32_t FindPlanetHouse(const double* Cusps, int32_t CuspsHigh, double Longitude) {
   requireTwelve("FindPlanetHouse", "cusp", Cusps, CuspsHigh);
+  // A NaN lies in no house and would come back as 0, the answer for cusps that hold no house.
+  requireFinite("FindPlanetHouse", {{"Longitude", Longitude}});
   for (int n = 1; n <= 12; ++n) {
     const double c1 = Cusps[n];
     const double c2 = Cusps[n == 12 ? 1 : n + 1];
@@ -75,6 +62,7 @@ int32_t FindPlanetHouse(const double* Cusps, int32_t CuspsHigh, double Longitude
 }
 
 double DistanceFromCusp(double Cusp, double Longitude) {
+  requireFinite("DistanceFromCusp", {{"Cusp", Cusp}, {"Longitude", Longitude}});
   if (Longitude < Cusp) Longitude += 360.0;
   return Longitude - Cusp;
 }
@@ -99,7 +87,8 @@ void RotateToCusp(double* Points, int32_t PointsHigh, double* Cusps, int32_t Cus
 
 void Vertex(double* Longitude, double Obliquity, double SiderealTime, double Latitude) {
   requireOut("Vertex", Longitude);
-  requireFinite("Vertex", {Obliquity, SiderealTime, Latitude});
+  requireFinite("Vertex",
+                {{"Obliquity", Obliquity}, {"SiderealTime", SiderealTime}, {"Latitude", Latitude}});
   const double r = SiderealTime * 15.0 * kDegToRad;
   double phi = Latitude * kDegToRad;
   // The formula divides by tan(latitude): the equator itself is taken as 0.01 radian.
@@ -116,7 +105,7 @@ void Vertex(double* Longitude, double Obliquity, double SiderealTime, double Lat
 
 void EastPoint(double* Longitude, double Obliquity, double SiderealTime) {
   requireOut("EastPoint", Longitude);
-  requireFinite("EastPoint", {Obliquity, SiderealTime});
+  requireFinite("EastPoint", {{"Obliquity", Obliquity}, {"SiderealTime", SiderealTime}});
   const double r = SiderealTime * 15.0 * kDegToRad;
   const double cosR = std::cos(r);
   const double result = halfTurn(cosR, -std::sin(r) * std::cos(Obliquity), cosR) * kRadToDeg;
@@ -126,7 +115,7 @@ void EastPoint(double* Longitude, double Obliquity, double SiderealTime) {
 
 void PartFortune(double* Longitude, double Sun, double Moon, double Asc) {
   requireOut("PartFortune", Longitude);
-  requireFinite("PartFortune", {Sun, Moon, Asc});
+  requireFinite("PartFortune", {{"Sun", Sun}, {"Moon", Moon}, {"Asc", Asc}});
   double d = Sun - Asc;
   if (d < 0) d += 360.0;
   double result;
@@ -144,7 +133,7 @@ void PartFortune(double* Longitude, double Sun, double Moon, double Asc) {
 
 void MoonPhase(int16_t* Phase, double Sun, double Moon) {
   requireOut("MoonPhase", Phase);
-  requireFinite("MoonPhase", {Sun, Moon});
+  requireFinite("MoonPhase", {{"Sun", Sun}, {"Moon", Moon}});
   double elongation = Moon - Sun;
   if (elongation < 0) elongation += 360.0;
   const double phase = std::trunc(elongation * kPhasesPerDegree) + 1.0;
@@ -156,7 +145,7 @@ void MoonPhase(int16_t* Phase, double Sun, double Moon) {
 
 void SunMoonMid(double* Longitude, double Sun, double Moon) {
   requireOut("SunMoonMid", Longitude);
-  requireFinite("SunMoonMid", {Sun, Moon});
+  requireFinite("SunMoonMid", {{"Sun", Sun}, {"Moon", Moon}});
   const double m = (Sun + Moon) * 0.5;
   if (std::fabs(Sun - Moon) > 180.0) {
     *Longitude = m >= 180.0 ? m - 180.0 : m + 180.0;

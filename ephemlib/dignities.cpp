@@ -9,13 +9,14 @@
 
 using ephem::detail::fold360;
 using ephem::detail::raiseArithmetic;
+using ephem::detail::requireHighIndex;
 using ephem::detail::writeShortString;
 
 namespace {
 
-constexpr int kPlanetCount = 12;    // Sun .. Chiron
-constexpr int kRankedPlanets = 10;  // Node and Chiron have no dignities
-constexpr int kPointCount = 14;     // GetQualities also counts Ascendant and Midheaven
+constexpr int kPlanetCount = EPHEM_BODY_COUNT;        // Sun .. Chiron
+constexpr int kRankedPlanets = 10;                    // Node and Chiron have no dignities
+constexpr int kPointCount = EPHEM_CHART_POINT_COUNT;  // GetQualities also counts the angles
 constexpr int kCellCount = 12;
 constexpr std::size_t kDignitySlot = 11;
 constexpr std::size_t kDignityCapacity = 10;
@@ -47,13 +48,6 @@ constexpr std::array<DignitySigns, kRankedPlanets + 1> kDignities = {{
 // Cell of each sign (Aries first): quality by quality, and within one Fire, Earth, Air, Water.
 constexpr std::array<uint8_t, 12> kQualityCell = {1, 6, 11, 4, 5, 10, 3, 8, 9, 2, 7, 12};
 
-void requireHighIndex(const char* function, const char* array, int32_t high, int32_t needed) {
-  if (high < needed) {
-    raiseArithmetic(std::string(function) + ": " + array + " needs elements 0.." +
-                    std::to_string(needed) + ", but its highest index is " + std::to_string(high));
-  }
-}
-
 // Sign 1..12 of a longitude; angles outside [0, 360) are first brought into it.
 int signOf(const char* function, int point, double longitude) {
   if (!std::isfinite(longitude)) {
@@ -80,9 +74,10 @@ extern "C" {
 
 void EssentialDignities(const double* Positions, int32_t PositionsHigh, unsigned char* DignityTexts,
                         int32_t DignityTextsHigh, uint8_t* Receptions, int32_t ReceptionsHigh) {
-  requireHighIndex("EssentialDignities", "Positions", PositionsHigh, kPlanetCount);
-  requireHighIndex("EssentialDignities", "DignityTexts", DignityTextsHigh, kPlanetCount);
-  requireHighIndex("EssentialDignities", "Receptions", ReceptionsHigh, kPlanetCount);
+  requireHighIndex("EssentialDignities", "Positions", Positions, PositionsHigh, kPlanetCount);
+  requireHighIndex("EssentialDignities", "DignityTexts", DignityTexts, DignityTextsHigh,
+                   kPlanetCount);
+  requireHighIndex("EssentialDignities", "Receptions", Receptions, ReceptionsHigh, kPlanetCount);
 
   std::array<int, kPlanetCount + 1> sign{};
   for (int n = 1; n <= kPlanetCount; ++n) sign[n] = signOf("EssentialDignities", n, Positions[n]);
@@ -104,9 +99,9 @@ void EssentialDignities(const double* Positions, int32_t PositionsHigh, unsigned
 
 void GetQualities(const double* Positions, int32_t PositionsHigh, uint8_t* Counts,
                   int32_t CountsHigh, const uint8_t* Weights, int32_t WeightsHigh) {
-  requireHighIndex("GetQualities", "Positions", PositionsHigh, kPointCount);
-  requireHighIndex("GetQualities", "Counts", CountsHigh, kCellCount);
-  requireHighIndex("GetQualities", "Weights", WeightsHigh, kPointCount);
+  requireHighIndex("GetQualities", "Positions", Positions, PositionsHigh, kPointCount);
+  requireHighIndex("GetQualities", "Counts", Counts, CountsHigh, kCellCount);
+  requireHighIndex("GetQualities", "Weights", Weights, WeightsHigh, kPointCount);
 
   std::array<uint8_t, kPointCount + 1> weights{};
   for (int k = 1; k <= kPointCount; ++k) weights[k] = Weights[k];

@@ -14,8 +14,8 @@ namespace {
 
 using ephem::detail::kDegToRad;
 
-constexpr int32_t kTheoryHigh = 410;
-constexpr int kPointsHigh = 14;
+constexpr int32_t kTheoryHigh = EPHEM_THEORY_TABLE_HIGH;
+constexpr int kPointsHigh = EPHEM_CHART_POINT_COUNT;
 constexpr int kTermCountsHigh = 12;
 constexpr long double kMinute = 1.0L / 60.0L;  // hours
 constexpr int kMinutesPerDay = 1440;
@@ -59,9 +59,10 @@ class Sky {
 
   // Longitude of one body at T; its speed is kept as the latest speed.
   double longitude(int body, double t) {
-    PlanetCalc(1, 12, centric_, zodiac_, work_.data(), kPointsHigh, t, termCounts_.data(),
-               kTermCountsHigh, moonMode_, lon_.data(), kPointsHigh, decl_.data(), kPointsHigh,
-               speed_.data(), kPointsHigh, theory_.data(), kTheoryHigh, nodeMode_);
+    PlanetCalc(1, EPHEM_BODY_COUNT, centric_, zodiac_, work_.data(), kPointsHigh, t,
+               termCounts_.data(), kTermCountsHigh, moonMode_, lon_.data(), kPointsHigh,
+               decl_.data(), kPointsHigh, speed_.data(), kPointsHigh, theory_.data(), kTheoryHigh,
+               nodeMode_);
     latestSpeed_ = speed_[body];
     return lon_[body];
   }
@@ -92,6 +93,7 @@ double addHours(double time, long double hours) {
 void sunOnAngle(const char* function, bool midheaven, double start, uint8_t nodeMode,
                 int32_t centric, int32_t day, double zodiac, double longitude, double latitude,
                 double* angleOut, double* timeOut) {
+  ephem::detail::requireFinite(function, {{"Longitude", longitude}, {"Latitude", latitude}});
   Sky sky(centric, nodeMode, zodiac, kDawnMoonMode);
   double time = start;
   sky.centuries(day, time, longitude);
@@ -235,10 +237,14 @@ void Noon(uint8_t NodeMode, int32_t Centric, int32_t Day, double ZodiacOffset, d
 
 void GetReturn(uint16_t Body, uint16_t Window, int32_t Centric, double Target, double* Time,
                int32_t* Day, double ZodiacOffset, uint8_t NodeMode) {
-  if (Body < 1 || Body > 12) {
+  if (Body < 1 || Body > EPHEM_BODY_COUNT) {
     raiseArithmetic("GetReturn: body " + std::to_string(Body) +
                     " is not one of the points 1 (Sun) to 12 (Chiron)");
   }
+  // No longitude equals a NaN or an infinite target: that is a return never found, reported as
+  // such (Time unwritten, Day unchanged) at once. An infinitely negative target would otherwise
+  // pass the year test every time and walk the whole day scan of each of the 251 years.
+  if (!std::isfinite(Target)) return;
   ReturnSearch search(Body, Centric, ZodiacOffset, NodeMode);
   int64_t day = *Day;
   double target = Target;

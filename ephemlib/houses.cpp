@@ -4,7 +4,6 @@
 // because hosts compare cusps with other implementations to 1e-9 degree.
 #include <cmath>
 #include <cstdio>
-#include <initializer_list>
 #include <string>
 
 #include "internal.h"
@@ -17,7 +16,9 @@ using ephem::detail::kRadToDeg;
 using ephem::detail::kTwoPi;
 
 using ephem::detail::foldTurns;
+using ephem::detail::halfTurn;
 using ephem::detail::raiseArithmetic;
+using ephem::detail::requireFinite;
 
 constexpr double kArcMinute = 0.016666666666666666;
 constexpr double kThirtyDegrees = 0.5235987755982989;
@@ -36,13 +37,13 @@ std::string decimal(double x, int places) {
   return text;
 }
 
-void requireFinite(const char* function, std::initializer_list<double> values) {
-  for (double v : values) {
-    if (!std::isfinite(v)) {
-      raiseArithmetic(std::string(function) +
-                      ": every angle and time given must be a finite number");
-    }
-  }
+// The four inputs every house export takes, by the names the header gives them.
+void requireFiniteInputs(const char* function, double siderealTime, double latitude,
+                         double obliquity, double zodiacOffset) {
+  requireFinite(function, {{"SiderealTime", siderealTime},
+                           {"Latitude", latitude},
+                           {"Obliquity", obliquity},
+                           {"ZodiacOffset", zodiacOffset}});
 }
 
 void requireCuspArray(const char* function, const double* cusps, int32_t high) {
@@ -91,15 +92,6 @@ double houseArcSin(double x, const char* system, double latitude, double siderea
   return roundToReal6(std::asin(rounded));
 }
 
-// Arctangent of n/d, then a half turn when negative and another when the test value is negative:
-// the result lies in [0, 2 pi).
-inline double halfTurn(double n, double d, double test) {
-  double a = std::atan(n / d);
-  if (a < 0) a += kPi;
-  if (test < 0) a += kPi;
-  return a;
-}
-
 // The trigonometry of the sky that the angles and several systems share, computed once per call.
 struct Frame {
   double ramc;
@@ -116,12 +108,24 @@ Frame frameOf(double ramc, double phi, double eps) {
           std::cos(phi), std::sin(eps),  std::cos(eps)};
 }
 
+// The ecliptic meets the horizon in two opposite points, and the Ascendant's arctangent finds the
+// eastern one only while cos(eps) + tan(phi) sin(eps) sin(RAMC) is positive: that expression is
+// the eastward component of the point it finds, up to a positive factor. Within the polar circles
+// (tan(phi) tan(eps) < 1) it always is; beyond them, for a band of sidereal times, the formula
+// lands on the point setting in the west, and the rising point lies half a turn on.
+double risingPoint(const Frame& f) {
+  double asc = halfTurn(f.cosRamc, -f.sinRamc * f.cosEps - f.tanPhi * f.sinEps, f.cosRamc);
+  if (f.cosEps + f.tanPhi * f.sinEps * f.sinRamc < 0) {
+    asc += kPi;
+    if (asc >= kTwoPi) asc -= kTwoPi;
+  }
+  return asc;
+}
+
 Angles ascMc(const Frame& f, double zodiacOffset) {
   double mc = halfTurn(std::tan(f.ramc), f.cosEps, f.sinRamc) * kRadToDeg + zodiacOffset;
   if (mc < 0) mc += 360.0;
-  double asc =
-      halfTurn(f.cosRamc, -f.sinRamc * f.cosEps - f.tanPhi * f.sinEps, f.cosRamc) * kRadToDeg +
-      zodiacOffset;
+  double asc = risingPoint(f) * kRadToDeg + zodiacOffset;
   if (asc < 0) asc += 360.0;
   asc += kArcMinute;
   if (asc >= 360.0) asc -= 360.0;
@@ -247,7 +251,8 @@ void equatorHourAngleHouse(const char* exportName, const char* systemName, HourA
                            double* cusps, int32_t cuspsHigh, double siderealTime, double latitude,
                            double obliquity, double zodiacOffset) {
   requireCuspArray(exportName, cusps, cuspsHigh);
-  requireFinite(exportName, {siderealTime, obliquity, zodiacOffset});
+  // The latitude plays no part in these cusps, but a host that passes a NaN has lost its place.
+  requireFiniteInputs(exportName, siderealTime, latitude, obliquity, zodiacOffset);
   hourAngleCusps(system, cusps, frameOf(siderealTime * 15.0 * kDegToRad, 0.0, obliquity),
                  zodiacOffset);
   requireFiniteCusps(systemName, cusps, latitude, siderealTime);
@@ -258,7 +263,7 @@ void quadrantHourAngleHouse(const char* exportName, const char* systemName, Hour
                             double* cusps, int32_t cuspsHigh, double siderealTime, double latitude,
                             double obliquity, double zodiacOffset) {
   requireCuspArray(exportName, cusps, cuspsHigh);
-  requireFinite(exportName, {siderealTime, latitude, obliquity, zodiacOffset});
+  requireFiniteInputs(exportName, siderealTime, latitude, obliquity, zodiacOffset);
   const Frame frame = frameOf(siderealTime * 15.0 * kDegToRad, latitude * kDegToRad, obliquity);
   const Angles angles = ascMc(frame, zodiacOffset);
   hourAngleCusps(system, cusps, frame, zodiacOffset);
@@ -273,7 +278,10 @@ extern "C" {
 void AsMcCalc(double* Asc, double* MC, double RAMC, double Latitude, double Obliquity,
               double ZodiacOffset) {
   if (Asc == nullptr || MC == nullptr) raiseArithmetic("AsMcCalc: Asc and MC must be writable");
-  requireFinite("AsMcCalc", {RAMC, Latitude, Obliquity, ZodiacOffset});
+  requireFinite("AsMcCalc", {{"RAMC", RAMC},
+                             {"Latitude", Latitude},
+                             {"Obliquity", Obliquity},
+                             {"ZodiacOffset", ZodiacOffset}});
   const Angles angles = ascMc(frameOf(RAMC, Latitude, Obliquity), ZodiacOffset);
   if (!std::isfinite(angles.asc) || !std::isfinite(angles.mc)) {
     raiseArithmetic("AsMcCalc: the angles have no value for RAMC " + decimal(RAMC, 6) +
@@ -286,7 +294,7 @@ void AsMcCalc(double* Asc, double* MC, double RAMC, double Latitude, double Obli
 void PlacHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
                double Obliquity, double ZodiacOffset) {
   requireCuspArray("PlacHouse", Cusps, CuspsHigh);
-  requireFinite("PlacHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
+  requireFiniteInputs("PlacHouse", SiderealTime, Latitude, Obliquity, ZodiacOffset);
   const double ramc = SiderealTime * 15.0 * kDegToRad;
   const double phi = Latitude * kDegToRad;
   const Frame frame = frameOf(ramc, phi, Obliquity);
@@ -333,7 +341,7 @@ void PlacHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lat
 void KochHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
                double Obliquity, double ZodiacOffset) {
   requireCuspArray("KochHouse", Cusps, CuspsHigh);
-  requireFinite("KochHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
+  requireFiniteInputs("KochHouse", SiderealTime, Latitude, Obliquity, ZodiacOffset);
   const double ramc = SiderealTime * kPi / 12.0;
   const double phi = Latitude * kDegToRad;
   const Frame frame = frameOf(ramc, phi, Obliquity);
@@ -364,7 +372,7 @@ void KochHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lat
 void TopHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
               double Obliquity, double ZodiacOffset) {
   requireCuspArray("TopHouse", Cusps, CuspsHigh);
-  requireFinite("TopHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
+  requireFiniteInputs("TopHouse", SiderealTime, Latitude, Obliquity, ZodiacOffset);
   const double ramc = SiderealTime * 15.0 * kDegToRad;
   const double phi = Latitude * kDegToRad;
   const Frame frame = frameOf(ramc, phi, Obliquity);
@@ -423,7 +431,7 @@ void MorHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Lati
 void PorHouse(double* Cusps, int32_t CuspsHigh, double SiderealTime, double Latitude,
               double Obliquity, double ZodiacOffset) {
   requireCuspArray("PorHouse", Cusps, CuspsHigh);
-  requireFinite("PorHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
+  requireFiniteInputs("PorHouse", SiderealTime, Latitude, Obliquity, ZodiacOffset);
   const Angles angles = ascMc(
       frameOf(SiderealTime * 15.0 * kDegToRad, Latitude * kDegToRad, Obliquity), ZodiacOffset);
   double eastern = angles.asc - angles.mc;
@@ -447,7 +455,7 @@ void EqHouse(double* Asc, double* MC, double SiderealTime, double Latitude, doub
              double Obliquity, double* Cusps, int32_t CuspsHigh) {
   requireCuspArray("EqHouse", Cusps, CuspsHigh);
   if (Asc == nullptr || MC == nullptr) raiseArithmetic("EqHouse: Asc and MC must be writable");
-  requireFinite("EqHouse", {SiderealTime, Latitude, Obliquity, ZodiacOffset});
+  requireFiniteInputs("EqHouse", SiderealTime, Latitude, Obliquity, ZodiacOffset);
   const Angles angles = ascMc(
       frameOf(SiderealTime * 15.0 * kDegToRad, Latitude * kDegToRad, Obliquity), ZodiacOffset);
   Cusps[0] = angles.mc;
@@ -465,6 +473,7 @@ void EqHouse(double* Asc, double* MC, double SiderealTime, double Latitude, doub
 }
 
 double GetHouseSize(double CuspFrom, double CuspTo) {
+  requireFinite("GetHouseSize", {{"CuspFrom", CuspFrom}, {"CuspTo", CuspTo}});
   if (CuspTo < CuspFrom) CuspTo += 360.0;
   return CuspTo - CuspFrom;
 }

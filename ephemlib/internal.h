@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,42 @@ constexpr double kTwoPi = 2.0 * kPi;
 // The factors FR and FD multiply by; every degree/radian conversion in the library uses these.
 constexpr double kDegToRad = 0.017453292519943295;
 constexpr double kRadToDeg = 57.29577951308232;
+// The same factor as an extended-precision literal, for the planets' mean anomalies, which run to
+// hundreds of thousands of degrees and are converted before they are folded. It is not the widened
+// kDegToRad: the two differ in the bits below double precision.
+constexpr long double kDegToRadExtended = 0.017453292519943295L;
+
+// Degrees to radians written as X x pi / 180, the form of FC, FS and the obliquity. Two roundings:
+// for about a quarter of all angles the last bit differs from X x kDegToRad, so each export keeps
+// the form it has always had.
+template <class F>
+constexpr F degreesTimesPiOver180(F degrees) {
+  return degrees * static_cast<F>(kPi) / static_cast<F>(180);
+}
+
+// Mean obliquity of the ecliptic, degrees at T = 0 and its change per Julian century.
+constexpr long double kObliquityAtEpoch = 23.452294L;
+constexpr long double kObliquityPerCentury = 0.0130125L;
+static_assert(static_cast<double>(kObliquityAtEpoch) == 23.452294 &&
+                  static_cast<double>(kObliquityPerCentury) == 0.0130125,
+              "the double evaluation must see the same coefficients as the extended one");
+// The mean obliquity in radians at T (Julian centuries from 1900 January 0.5). SidTime evaluates
+// it in extended precision from its extended T, PlanetCalc in double from the T it was given.
+template <class F>
+constexpr F meanObliquity(F t) {
+  return degreesTimesPiOver180(static_cast<F>(kObliquityAtEpoch) -
+                               static_cast<F>(kObliquityPerCentury) * t);
+}
+
+// Arctangent of n/d, then a half turn when it is negative and another when the test value is
+// negative: the result lies in [0, 2 pi). The house systems and the derived points all resolve
+// their quadrants this way.
+inline double halfTurn(double n, double d, double test) {
+  double a = std::atan(n / d);
+  if (a < 0) a += kPi;
+  if (test < 0) a += kPi;
+  return a;
+}
 
 // Real6 keeps 40 significant bits; values are rounded to that precision wherever the library
 // stores one in a Real6 (arguments, some locals, results).
@@ -44,6 +82,25 @@ void writeShortString(unsigned char* buffer, std::string_view text, std::size_t 
 std::string readShortString(const unsigned char* buffer);
 
 [[noreturn]] void raiseArithmetic(const std::string& what);
+
+// One argument of an export, by the name the header gives it.
+struct NamedValue {
+  const char* name;
+  double value;
+};
+// Raises EphemArithmeticError naming the export and the argument.
+[[noreturn]] void raiseNotFinite(const char* function, const NamedValue& argument);
+// Raises for the first argument that is NaN or infinite: such a value would otherwise run through
+// the arithmetic and come back as a NaN result. Inline, so the hot exports pay only the test.
+inline void requireFinite(const char* function, std::initializer_list<NamedValue> arguments) {
+  for (const NamedValue& argument : arguments) {
+    if (!std::isfinite(argument.value)) raiseNotFinite(function, argument);
+  }
+}
+// Raises EphemArithmeticError when an array is missing or its highest index is below `needed`,
+// before anything reads or writes past its end.
+void requireHighIndex(const char* function, const char* array, const void* data, int32_t high,
+                      int32_t needed);
 
 }  // namespace ephem::detail
 

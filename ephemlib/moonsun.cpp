@@ -10,8 +10,10 @@
 namespace {
 
 using ephem::detail::kDegToRad;
+using ephem::detail::kRadToDeg;
 
 using ephem::detail::foldTurns;
+using ephem::detail::requireFinite;
 
 double sinDeg(double degrees) { return std::sin(degrees * kDegToRad); }
 double cosDeg(double degrees) { return std::cos(degrees * kDegToRad); }
@@ -178,6 +180,9 @@ extern "C" {
 
 void MoonCalc(uint8_t NodeMode, double* LonOnlyResult, int32_t LonOnly, double ZodiacOffset,
               double T, double* MoonLon, double* NodeLon, double* MoonLat) {
+  requireFinite("MoonCalc", {{"T", T}});
+  // The offset is not applied to the longitude-only result, so only then may it be anything.
+  if (LonOnly != 1) requireFinite("MoonCalc", {{"ZodiacOffset", ZodiacOffset}});
   // Mean arguments in seconds of arc.
   const long double t = T;
   const long double t2 = t * t;
@@ -226,6 +231,7 @@ void MoonCalc(uint8_t NodeMode, double* LonOnlyResult, int32_t LonOnly, double Z
 }
 
 void ExactSun(double* SunLon, double T) {
+  requireFinite("ExactSun", {{"T", T}});
   const LunarAngles a = lunarArguments(T);
   const double e = 0.01675104 - 0.0000418 * T - 0.000000126 * T * T;
 
@@ -233,8 +239,7 @@ void ExactSun(double* SunLon, double T) {
   double eccentric = meanAnomaly;
   for (int i = 0; i < 5; ++i) eccentric = meanAnomaly + e * std::sin(eccentric);
   const double trueAnomaly =
-      2.0 * std::atan(std::sqrt((1.0 + e) / (1.0 - e)) * std::tan(eccentric / 2.0)) *
-      57.29577951308232;
+      2.0 * std::atan(std::sqrt((1.0 + e) / (1.0 - e)) * std::tan(eccentric / 2.0)) * kRadToDeg;
   const double l0 = foldTurns(trueAnomaly - a.m + a.l);
 
   // Long-period term of the mean anomaly; every perturbation below uses the corrected M2.
@@ -273,6 +278,7 @@ void ExactSun(double* SunLon, double T) {
 }
 
 void ExactMoon(double* MoonLon, double ZodiacOffset, double T) {
+  requireFinite("ExactMoon", {{"ZodiacOffset", ZodiacOffset}, {"T", T}});
   const LunarAngles a = lunarArguments(T);
   double anomaly = a.l1 - a.g;
   double latitudeArgument = a.l1 - a.om;
@@ -292,11 +298,9 @@ void ExactMoon(double* MoonLon, double ZodiacOffset, double T) {
 
 void MoonProgCalc(uint8_t NodeMode, int32_t JD, double UT, double ZodiacOffset, double StartLon,
                   double* Steps, int32_t StepsHigh) {
-  // Twelve steps are written; a shorter array would be written past its end.
-  if (StepsHigh < 12) {
-    ephem::detail::raiseArithmetic("MoonProgCalc needs a Steps array with highest index 12; got " +
-                                   std::to_string(StepsHigh));
-  }
+  // Twelve steps are written; a missing or shorter array would be written past its end.
+  ephem::detail::requireHighIndex("MoonProgCalc", "Steps", Steps, StepsHigh, 12);
+  requireFinite("MoonProgCalc", {{"UT", UT}, {"StartLon", StartLon}});
   const double T = ((static_cast<double>(JD) + 1.0 - 2415020.0) + UT / 24.0 - 0.5) / 36525.0;
   double end = 0.0;
   double unused = 0.0;

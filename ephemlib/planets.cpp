@@ -15,7 +15,6 @@ using ephem::detail::kRadToDeg;
 using ephem::detail::kTwoPi;
 
 using ephem::detail::foldTurns;
-using ephem::detail::kPi;
 
 constexpr long double kTwoPiExtended = 6.283185307179586476925286766559L;
 
@@ -24,12 +23,13 @@ constexpr int kMoon = 2;
 constexpr int kJupiter = 6;
 constexpr int kPluto = 10;
 constexpr int kNode = 11;
-constexpr int kChiron = 12;
-constexpr int kTableHigh = 410;
+constexpr int kChiron = EPHEM_BODY_COUNT;
+constexpr int kTableHigh = EPHEM_THEORY_TABLE_HIGH;
 constexpr int kElementCount = 16;
 
 // Where each body's element block starts in the theory table; the Moon and the Node use none.
-constexpr std::array<int, 13> kBase = {0, 1, 17, 17, 33, 49, 65, 153, 220, 278, 336, 394, 394};
+constexpr std::array<int, EPHEM_BODY_COUNT + 1> kBase = {0,   1,   17,  17,  33,  49, 65,
+                                                         153, 220, 278, 336, 394, 394};
 
 // Periodic terms in the corrections of y, x and z of Jupiter .. Pluto; -1: no group at all.
 struct GroupTerms {
@@ -129,8 +129,8 @@ Heliocentric keplerBody(int k, const double* table, double t) {
   // The mean anomaly runs to hundreds of thousands of degrees; form and fold it in extended
   // precision so its last digits survive.
   const long double tx = t;
-  long double meanAnomalyX =
-      (static_cast<long double>(el[0]) + el[1] * tx + el[2] * tx * tx) * 0.017453292519943295L;
+  long double meanAnomalyX = (static_cast<long double>(el[0]) + el[1] * tx + el[2] * tx * tx) *
+                             ephem::detail::kDegToRadExtended;
   meanAnomalyX -= kTwoPiExtended * std::trunc(meanAnomalyX / kTwoPiExtended);
   const double meanAnomaly = static_cast<double>(meanAnomalyX);
   const double e = polynomial(el + 3, t);
@@ -196,6 +196,7 @@ void PlanetCalc(int32_t First, int32_t Last, int32_t Centric, double ZodiacOffse
                 int32_t SpeedHigh, const double* TheoryTable, int32_t TheoryTableHigh,
                 uint8_t NodeMode) {
   // Refuse what would read or write past the caller's arrays, before anything is written.
+  ephem::detail::requireFinite("PlanetCalc", {{"ZodiacOffset", ZodiacOffset}, {"T", T}});
   requireHigh("Lon", LonHigh, kChiron);
   requireHigh("Decl", DeclHigh, kChiron);
   requireHigh("Speed", SpeedHigh, kChiron);
@@ -273,7 +274,7 @@ void PlanetCalc(int32_t First, int32_t Last, int32_t Centric, double ZodiacOffse
   }
 
   // Ecliptic longitude and latitude to declination, for every point whatever the range was.
-  const Turn obliquity = makeTurn((23.452294 - 0.0130125 * T) * kPi / 180.0);
+  const Turn obliquity = makeTurn(ephem::detail::meanObliquity(T));
   for (int k = kSun; k <= kChiron; ++k) {
     double lambda = Lon[k] * kDegToRad;
     double beta = Decl[k] * kDegToRad;

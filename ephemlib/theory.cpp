@@ -216,7 +216,7 @@ constexpr CorrectionGroup<3> kPlutoZ = {
     -0.0002, 1000.4, -46.1};
 // clang-format on
 
-constexpr std::size_t kTableSize = 411;
+constexpr std::size_t kTableSize = EPHEM_THEORY_TABLE_SIZE;
 constexpr std::size_t kPieceCount = 24;
 
 struct Layout {
@@ -268,9 +268,10 @@ constexpr Layout kLayout = buildLayout();
 static_assert(kLayout.starts == std::array<std::size_t, kPieceCount>{
                                     1,   17,  33,  49,  65,  81,  117, 153, 169, 187, 205, 220,
                                     236, 251, 266, 278, 294, 309, 324, 336, 352, 367, 382, 394});
-static_assert(kLayout.end == 410, "Chiron's block must end at 409; 410 stays 0");
+static_assert(kLayout.end == EPHEM_THEORY_TABLE_HIGH,
+              "Chiron's block must end at 409; 410 stays 0");
 static_assert(kLayout.values[1] == 358.4758 && kLayout.values[409] == 0.0 &&
-              kLayout.values[410] == 0.0);
+              kLayout.values[EPHEM_THEORY_TABLE_HIGH] == 0.0);
 static_assert(kJupiterY.size() == 3 + 3 * 11 && kSaturnZ.size() == 3 + 3 * 4 &&
               kPlutoZ.size() == 3 + 3 * 3);
 
@@ -279,12 +280,9 @@ static_assert(kJupiterY.size() == 3 + 3 * 11 && kSaturnZ.size() == 3 + 3 * 4 &&
 extern "C" {
 
 void InitialisePlanets(double* TheoryTable, int32_t TheoryTableHigh) {
-  // A shorter array would be written past its end; refuse before touching it.
-  if (TheoryTableHigh < static_cast<int32_t>(kTableSize) - 1) {
-    ephem::detail::raiseArithmetic(
-        "InitialisePlanets needs a theory table with highest index 410 (411 elements); got " +
-        std::to_string(TheoryTableHigh));
-  }
+  // A missing or shorter array would be written past its end; refuse before touching it.
+  ephem::detail::requireHighIndex("InitialisePlanets", "TheoryTable", TheoryTable, TheoryTableHigh,
+                                  EPHEM_THEORY_TABLE_HIGH);
   for (std::size_t index = 1; index < kTableSize; ++index) {
     TheoryTable[index] = kLayout.values[index];
   }

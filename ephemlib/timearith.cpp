@@ -9,6 +9,7 @@
 
 using ephem::detail::raiseArithmetic;
 using ephem::detail::real6Round;
+using ephem::detail::requireFinite;
 using ephem::detail::writeShortString;
 
 namespace {
@@ -63,6 +64,13 @@ void splitLongitude(long double longitude, int& sign, int& degrees, int& minutes
   minutes = static_cast<int>(totalMinutes % 60);
 }
 
+// The day numbers JuldayToDate converts exactly, found by comparing it with an independent
+// proleptic Gregorian conversion over every day number. Below the first, N is negative and its
+// integer divisions truncate where the steps need the floor; above the last, the bounded loops
+// stop before the year is right.
+constexpr int32_t kFirstConvertibleDay = 1721120;  // 0000-03-01
+constexpr int32_t kLastConvertibleDay = 36219003;  // 94452-02-28
+
 }  // namespace
 
 extern "C" {
@@ -77,12 +85,18 @@ int32_t JulDay(int32_t Month, int32_t Day, int32_t Year) {
 }
 
 void JuldayToDate(int32_t JD, int32_t* Month, int32_t* Day, int32_t* Year) {
+  if (JD < kFirstConvertibleDay || JD > kLastConvertibleDay) {
+    raiseArithmetic("JuldayToDate: day number " + std::to_string(JD) + " lies outside " +
+                    std::to_string(kFirstConvertibleDay) + " (1 March of the year 0) to " +
+                    std::to_string(kLastConvertibleDay) +
+                    " (28 February 94452), the days it converts exactly");
+  }
   const int64_t n = static_cast<int64_t>(JD) - 1721029;
   int64_t y = n / 365;
   int64_t m = 0;
   int64_t d = 0;
-  // Each loop moves by a month or a year toward the answer; the bounds only stop nonsense input
-  // (day numbers before the year 1) from spinning.
+  // Each loop moves by a month or a year toward the answer; their bounds set the top of the range
+  // above, where N div 365 runs more years ahead of the date than the year loop takes back.
   for (int yearStep = 0; yearStep < 64; ++yearStep) {
     const int64_t r = n - 365 * y - y / 4 + y / 100 - y / 400;
     m = r / 31;
@@ -111,6 +125,7 @@ void JuldayToDate(int32_t JD, int32_t* Month, int32_t* Day, int32_t* Year) {
 }
 
 void TimeConv(uint8_t* Hour, uint8_t* Minute, uint8_t* Second, double Hours) {
+  requireFinite("TimeConv", {{"Hours", Hours}});
   // Single-precision steps; the half second added first rounds to the nearest second.
   float x = static_cast<float>(static_cast<long double>(Hours) + 1.0L / 7200.0L);
   const long double hour = std::trunc(static_cast<long double>(x));
@@ -125,6 +140,7 @@ void TimeConv(uint8_t* Hour, uint8_t* Minute, uint8_t* Second, double Hours) {
 
 void SidTime(int32_t JD, double* ZodiacOffset, double* LST, double UT, double* T, double* Obliquity,
              double Longitude, unsigned char* Text) {
+  requireFinite("SidTime", {{"UT", UT}, {"Longitude", Longitude}});
   const long double t =
       ((static_cast<long double>(JD) - 2415020.0L) + UT / 24.0L - 0.5L) / 36525.0L;
   const double tStored = static_cast<double>(t);
@@ -138,7 +154,7 @@ void SidTime(int32_t JD, double* ZodiacOffset, double* LST, double UT, double* T
   if (lst >= 24.0) lst -= 24.0;  // a hair below zero can round up to exactly 24
   *LST = lst;
 
-  *Obliquity = static_cast<double>((23.452294L - 0.0130125L * t) * ephem::detail::kPi / 180.0L);
+  *Obliquity = static_cast<double>(ephem::detail::meanObliquity(t));
 
   uint8_t h = 0, m = 0, sec = 0;
   TimeConv(&h, &m, &sec, lst);
@@ -277,6 +293,7 @@ void QSortReal(double* A, int32_t AHigh, int32_t Lo, int32_t Hi) {
 }
 
 double XToTheY(double X, double Y) {
+  requireFinite("XToTheY", {{"X", X}, {"Y", Y}});
   if (!(X > 0)) {
     raiseArithmetic("XToTheY: the base " + std::to_string(X) +
                     " must be positive (logarithm of a non-positive number)");
@@ -289,10 +306,25 @@ double XToTheY(double X, double Y) {
   return result;
 }
 
-double FC(double X) { return std::cos(X * ephem::detail::kPi / 180.0); }
-double FS(double X) { return std::sin(X * ephem::detail::kPi / 180.0); }
-double FR(double X) { return X * 0.017453292519943295; }
-double FD(double X) { return X * 57.29577951308232; }
-double FU(double X) { return ephem::detail::foldTurns(X); }
+double FC(double X) {
+  requireFinite("FC", {{"X", X}});
+  return std::cos(ephem::detail::degreesTimesPiOver180(X));
+}
+double FS(double X) {
+  requireFinite("FS", {{"X", X}});
+  return std::sin(ephem::detail::degreesTimesPiOver180(X));
+}
+double FR(double X) {
+  requireFinite("FR", {{"X", X}});
+  return X * ephem::detail::kDegToRad;
+}
+double FD(double X) {
+  requireFinite("FD", {{"X", X}});
+  return X * ephem::detail::kRadToDeg;
+}
+double FU(double X) {
+  requireFinite("FU", {{"X", X}});
+  return ephem::detail::foldTurns(X);
+}
 
 }  // extern "C"

@@ -16,12 +16,12 @@
 
 namespace {
 
-constexpr int kPeerBody[13] = {-1,       SE_SUN,       SE_MOON,   SE_MERCURY, SE_VENUS,
-                               SE_MARS,  SE_JUPITER,   SE_SATURN, SE_URANUS,  SE_NEPTUNE,
-                               SE_PLUTO, SE_TRUE_NODE, SE_CHIRON};
-const char* const kName[13] = {"",      "Sun",         "Moon",   "Mercury", "Venus",
-                               "Mars",  "Jupiter",     "Saturn", "Uranus",  "Neptune",
-                               "Pluto", "Node (true)", "Chiron"};
+constexpr int kPeerBody[EPHEM_BODY_COUNT + 1] = {
+    -1,        SE_SUN,    SE_MOON,    SE_MERCURY, SE_VENUS,     SE_MARS,  SE_JUPITER,
+    SE_SATURN, SE_URANUS, SE_NEPTUNE, SE_PLUTO,   SE_TRUE_NODE, SE_CHIRON};
+const char* const kName[EPHEM_BODY_COUNT + 1] = {
+    "",       "Sun",    "Moon",    "Mercury", "Venus",       "Mars",  "Jupiter",
+    "Saturn", "Uranus", "Neptune", "Pluto",   "Node (true)", "Chiron"};
 
 struct Error {
   double max = 0, sumSquares = 0, maxDecl = 0;
@@ -70,21 +70,24 @@ int main() {
   const char* path = std::getenv("SE_EPHE_PATH");
   swe_set_ephe_path(path ? path : nullptr);
 
-  double table[411] = {};
-  InitialisePlanets(table, 410);
-  double work[15] = {}, lon[15], decl[15], speed[15];
+  double table[EPHEM_THEORY_TABLE_SIZE] = {};
+  InitialisePlanets(table, EPHEM_THEORY_TABLE_HIGH);
+  double work[EPHEM_CHART_POINT_COUNT + 1] = {}, lon[EPHEM_CHART_POINT_COUNT + 1],
+                                        decl[EPHEM_CHART_POINT_COUNT + 1],
+                                        speed[EPHEM_CHART_POINT_COUNT + 1];
   uint8_t termCounts[13] = {};
 
-  Error theory[13], asUsed[13], nearNow[13];
+  Error theory[EPHEM_BODY_COUNT + 1], asUsed[EPHEM_BODY_COUNT + 1], nearNow[EPHEM_BODY_COUNT + 1];
   const double nearFrom = JulDay(1, 1, 1950) - 0.5, nearTo = JulDay(1, 1, 2050) - 0.5;
   // The peer's files start on 1 January 1800 and need a few days of margin.
   const double first = JulDay(1, 11, 1800) - 0.5;  // 0h UT
   const double last = JulDay(1, 1, 2200) - 0.5;
   for (double jd = first; jd <= last; jd += 10.0) {
     const double t = (jd - 2415020.0) / 36525.0;
-    PlanetCalc(1, 12, 0, 0.0, work, 14, t, termCounts, 12, 1, lon, 14, decl, 14, speed, 14, table,
-               410, 0);
-    for (int k = 1; k <= 12; ++k) {
+    PlanetCalc(1, EPHEM_BODY_COUNT, 0, 0.0, work, EPHEM_CHART_POINT_COUNT, t, termCounts, 12, 1,
+               lon, EPHEM_CHART_POINT_COUNT, decl, EPHEM_CHART_POINT_COUNT, speed,
+               EPHEM_CHART_POINT_COUNT, table, EPHEM_THEORY_TABLE_HIGH, 0);
+    for (int k = 1; k <= EPHEM_BODY_COUNT; ++k) {
       double peerLon, peerDecl;
       if (!peer(kPeerBody[k], jd, false, peerLon, peerDecl)) return 1;
       theory[k].add(signedDifference(lon[k], peerLon), decl[k] - peerDecl);
@@ -105,7 +108,7 @@ int main() {
       "| Body | Longitude max (theory) | Longitude RMS (theory) | Longitude max (as used) "
       "| Longitude RMS (as used) | Declination max (as used) |\n");
   std::printf("|---|---:|---:|---:|---:|---:|\n");
-  for (int k = 1; k <= 12; ++k) {
+  for (int k = 1; k <= EPHEM_BODY_COUNT; ++k) {
     std::printf("| %s | %.4f | %.4f | %.4f | %.4f | %.4f |\n", kName[k], theory[k].max,
                 theory[k].rms(), asUsed[k].max, asUsed[k].rms(), asUsed[k].maxDecl);
   }
@@ -113,7 +116,7 @@ int main() {
               nearNow[1].count);
   std::printf("| Body | Longitude max | Longitude RMS | Declination max |\n");
   std::printf("|---|---:|---:|---:|\n");
-  for (int k = 1; k <= 12; ++k) {
+  for (int k = 1; k <= EPHEM_BODY_COUNT; ++k) {
     std::printf("| %s | %.4f | %.4f | %.4f |\n", kName[k], nearNow[k].max, nearNow[k].rms(),
                 nearNow[k].maxDecl);
   }

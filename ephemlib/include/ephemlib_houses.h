@@ -54,8 +54,11 @@ struct LinkedExports {
 /* Cusps[1..12] of a system from sidereal time (hours), latitude (degrees, north positive),
  * obliquity (radians) and ZodiacOffset (degrees), as the system's export computes them; in Equal
  * houses the Midheaven goes to Cusps[0] (Equal's separate angle results are dropped). Returns
- * false, leaving Cusps as they are, for None and codes above 9. Raises what the export raises:
- * EphemArithmeticError where Placidus or Koch have no cusps, and for a highest index below 12. */
+ * false, leaving Cusps as they are, for None and codes above 9. Cusp 1 is the Ascendant rising in
+ * the east in every system that takes it (not Meridian or Morinus), at any latitude. Raises what
+ * the export raises: EphemArithmeticError where Placidus or Koch have no cusps, for a null array
+ * or a highest index below 12, and for a non-finite sidereal time, latitude, obliquity or offset.
+ */
 template <class Exports>
 bool HouseCusps(const Exports& lib, HouseSystem system, double* cusps, int32_t cuspsHigh,
                 double siderealTime, double latitude, double obliquity, double zodiacOffset) {

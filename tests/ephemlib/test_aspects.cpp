@@ -8,7 +8,7 @@
 
 namespace {
 
-using Points = std::array<double, 15>;
+using Points = std::array<double, EPHEM_CHART_POINT_COUNT + 1>;
 using Orbs = std::array<float, 12>;
 
 struct Grid {
@@ -27,8 +27,8 @@ Grid single(const Points& p, const Orbs& orbs, bool minor = false, int percent =
             bool luminaries = false, int custom = 0) {
   Grid g;
   unsigned char codes[91] = {};
-  AspCalc(p.data(), 14, orbs.data(), 11, codes, g.orbTexts.data(), 196, minor, percent, luminaries,
-          custom);
+  AspCalc(p.data(), EPHEM_CHART_POINT_COUNT, orbs.data(), 11, codes, g.orbTexts.data(), 196, minor,
+          percent, luminaries, custom);
   g.codes = text(codes);
   return g;
 }
@@ -36,7 +36,8 @@ Grid single(const Points& p, const Orbs& orbs, bool minor = false, int percent =
 Grid twoCharts(const Points& a, const Points& b, const Orbs& orbs, int custom = 0) {
   Grid g;
   unsigned char codes[197] = {};
-  MultiAsp(a.data(), 14, b.data(), 14, orbs.data(), 11, codes, g.orbTexts.data(), 196, custom);
+  MultiAsp(a.data(), EPHEM_CHART_POINT_COUNT, b.data(), EPHEM_CHART_POINT_COUNT, orbs.data(), 11,
+           codes, g.orbTexts.data(), 196, custom);
   g.codes = text(codes);
   return g;
 }
@@ -44,8 +45,8 @@ Grid twoCharts(const Points& a, const Points& b, const Orbs& orbs, int custom = 
 // Pair number of points i < j in AspCalc's order.
 int singlePair(int i, int j) {
   int t = 0;
-  for (int a = 1; a <= 12; ++a)
-    for (int b = a + 1; b <= 14; ++b) {
+  for (int a = 1; a <= EPHEM_BODY_COUNT; ++a)
+    for (int b = a + 1; b <= EPHEM_CHART_POINT_COUNT; ++b) {
       ++t;
       if (a == i && b == j) return t;
     }
@@ -55,7 +56,7 @@ int singlePair(int i, int j) {
 // Points that sit at no aspect to each other with the tight orbs these tests use.
 Points scattered() {
   Points p{};
-  for (int k = 1; k <= 14; ++k) p[k] = 3.7 + 11.13 * k;
+  for (int k = 1; k <= EPHEM_CHART_POINT_COUNT; ++k) p[k] = 3.7 + 11.13 * k;
   return p;
 }
 
@@ -115,6 +116,52 @@ TEST(AspectPairs, ClassifyAndDescribeOneSeparationInBothGrids) {
   }
 }
 
+// Overlapping orbs: for each two kinds next to each other in the order the grids test them, a
+// separation inside both orbs takes the earlier kind, and the same separation with the earlier
+// kind's orb a quarter degree short takes the later one. Every other orb is 0 and no separation
+// sits on another kind's exact angle. Custom is set to 100 degrees.
+TEST(AspectPairs, OverlappingOrbsResolveByTheTestOrder) {
+  struct Row {
+    const char* kinds;
+    int first, second;  // orb indices: 0 conjunction .. 10 opposition, 11 custom
+    double separation;
+    float firstOrb, secondOrb;
+    char firstCode, secondCode;
+  } rows[] = {
+      {"conjunction before opposition", 0, 10, 90.0, 90.25f, 90.25f, '=', '%'},
+      {"opposition before trine", 10, 6, 151.0, 29.25f, 31.25f, '%', 'T'},
+      {"trine before square", 6, 5, 105.0, 15.25f, 15.25f, 'T', 'S'},
+      {"square before sextile", 5, 3, 75.0, 15.25f, 15.25f, 'S', '*'},
+      {"sextile before quincunx", 3, 9, 105.0, 45.25f, 45.25f, '*', 'I'},
+      {"quincunx before sesquiquadrate", 9, 7, 142.0, 8.25f, 7.25f, 'I', '>'},
+      {"sesquiquadrate before semi-sextile", 7, 1, 82.5, 52.75f, 52.75f, '>', 'V'},
+      {"semi-sextile before semi-square", 1, 2, 37.5, 7.75f, 7.75f, 'V', '<'},
+      {"semi-square before quintile", 2, 4, 58.5, 13.75f, 13.75f, '<', 'Q'},
+      {"quintile before biquintile", 4, 8, 108.0, 36.25f, 36.25f, 'Q', 'B'},
+      {"biquintile before custom", 8, 11, 122.25, 21.75f, 22.5f, 'B', 'c'},
+  };
+  for (const Row& r : rows) {
+    for (bool firstInOrb : {true, false}) {
+      SCOPED_TRACE(testing::Message() << r.kinds << (firstInOrb ? "" : ", first orb short"));
+      Orbs orbs = every(0);
+      orbs[r.first] = firstInOrb ? r.firstOrb : r.firstOrb - 0.5f;
+      orbs[r.second] = r.secondOrb;
+      const char expected = firstInOrb ? r.firstCode : r.secondCode;
+
+      Points a = scattered(), b = scattered();
+      a[1] = 10.0;
+      b[1] = 10.0 + r.separation;
+      EXPECT_EQ(twoCharts(a, b, orbs, 100).codes[0], expected) << "MultiAsp";
+
+      Points p = scattered();
+      p[5] = 10.0;
+      p[7] = 10.0 + r.separation;
+      EXPECT_EQ(single(p, orbs, false, 0, false, 100).codes[singlePair(5, 7) - 1], expected)
+          << "AspCalc";
+    }
+  }
+}
+
 TEST(AspectBoosts, LuminaryPairsWidenMajorOrbsAndMinorOnlyOnRequest) {
   const Orbs orbs = with(with(every(0), 6, 6), 9, 2);
   Points p = scattered();
@@ -150,7 +197,8 @@ TEST(AspectGrids, AreFullLengthInPairOrderLeaveSlotZeroAndRefuseShortArrays) {
   const std::string allowed = "=V<*QSTBI>%c_";
   for (int round = 0; round < 50; ++round) {
     Points a{}, b{};
-    for (int k = 1; k <= 14; ++k) a[k] = longitude(random), b[k] = longitude(random);
+    for (int k = 1; k <= EPHEM_CHART_POINT_COUNT; ++k)
+      a[k] = longitude(random), b[k] = longitude(random);
     const Grid one = single(a, orbs, false, 0, false, 17);
     const Grid multi = twoCharts(a, b, orbs, 17);
     ASSERT_EQ(one.codes.size(), 90u);
@@ -160,20 +208,23 @@ TEST(AspectGrids, AreFullLengthInPairOrderLeaveSlotZeroAndRefuseShortArrays) {
 
     // Without boosts the single grid is the two-chart grid of a chart with itself, i < j.
     const Grid self = twoCharts(a, a, orbs, 17);
-    for (int i = 1; i <= 12; ++i)
-      for (int j = i + 1; j <= 14; ++j) {
+    for (int i = 1; i <= EPHEM_BODY_COUNT; ++i)
+      for (int j = i + 1; j <= EPHEM_CHART_POINT_COUNT; ++j) {
         const int t = singlePair(i, j);
-        EXPECT_EQ(one.codes[t - 1], self.codes[(i - 1) * 14 + j - 1]) << i << "-" << j;
-        EXPECT_EQ(one.orb(t), self.orb((i - 1) * 14 + j));
+        EXPECT_EQ(one.codes[t - 1], self.codes[(i - 1) * EPHEM_CHART_POINT_COUNT + j - 1])
+            << i << "-" << j;
+        EXPECT_EQ(one.orb(t), self.orb((i - 1) * EPHEM_CHART_POINT_COUNT + j));
       }
   }
   Points p = scattered();
   std::array<unsigned char, 91 * 6> slots{};
   slots[0] = 0xAA;
   unsigned char codes[91];
-  AspCalc(p.data(), 14, every(1).data(), 11, codes, slots.data(), 90, false, 0, false, 0);
+  AspCalc(p.data(), EPHEM_CHART_POINT_COUNT, every(1).data(), 11, codes, slots.data(), 90, false, 0,
+          false, 0);
   EXPECT_EQ(slots[0], 0xAA);
-  EXPECT_THROW(AspCalc(p.data(), 14, every(1).data(), 11, codes, slots.data(), 89, 0, 0, 0, 0),
+  EXPECT_THROW(AspCalc(p.data(), EPHEM_CHART_POINT_COUNT, every(1).data(), 11, codes, slots.data(),
+                       89, 0, 0, 0, 0),
                EphemArithmeticError);
 }
 

@@ -7,11 +7,11 @@
 
 namespace {
 
-using Points = std::array<double, 15>;
+using Points = std::array<double, EPHEM_CHART_POINT_COUNT + 1>;
 
 struct Dignities {
-  std::array<unsigned char, 13 * 11> texts{};
-  std::array<uint8_t, 13> receptions{};
+  std::array<unsigned char, (EPHEM_BODY_COUNT + 1) * 11> texts{};
+  std::array<uint8_t, EPHEM_BODY_COUNT + 1> receptions{};
   std::string word(int n) const {
     return std::string(reinterpret_cast<const char*>(&texts[n * 11 + 1]), texts[n * 11]);
   }
@@ -19,7 +19,8 @@ struct Dignities {
 
 Dignities dignities(const Points& p) {
   Dignities d;
-  EssentialDignities(p.data(), 14, d.texts.data(), 12, d.receptions.data(), 12);
+  EssentialDignities(p.data(), EPHEM_CHART_POINT_COUNT, d.texts.data(), EPHEM_BODY_COUNT,
+                     d.receptions.data(), EPHEM_BODY_COUNT);
   return d;
 }
 
@@ -27,39 +28,88 @@ Dignities dignities(const Points& p) {
 Points neutral() {
   Points p{};
   p.fill(0.0);
-  for (int n = 1; n <= 14; ++n) p[n] = 75.0;  // Gemini: ruled by Mercury
-  p[3] = 105.0;                               // Mercury in Cancer: nothing
-  p[6] = 200.0;                               // Jupiter in Libra: nothing
+  for (int n = 1; n <= EPHEM_CHART_POINT_COUNT; ++n) p[n] = 75.0;  // Gemini: ruled by Mercury
+  p[3] = 105.0;                                                    // Mercury in Cancer: nothing
+  p[6] = 200.0;                                                    // Jupiter in Libra: nothing
   return p;
 }
 
-TEST(EssentialDignities, NameTheDignityOfEachPlanetBySign) {
-  struct Row {
-    int planet;
-    double longitude;
-    const char* word;
-  } rows[] = {
-      {1, 125, "Own"},        {1, 15, "Exaltation"},
-      {1, 200, "Fall"},       {1, 100, " "},
-      {1, 315, "Detriment"},  {2, 45, "Exaltation"},
-      {2, 280, "Detriment"},  {3, 165, "Own"},
-      {3, 75, "Own"},         {3, 315, "Exaltation"},
-      {3, 345, "Detriment"},  {3, 135, "Fall"},
-      {4, 195, "Own"},        {4, 225, "Detriment"},
-      {4, 350, "Exaltation"}, {4, 170, "Fall"},
-      {5, 225, " "},          {5, 10, "Own"},
-      {5, 280, "Exaltation"}, {5, 100, "Fall"},
-      {6, 95, "Exaltation"},  {7, 10, "Fall"},
-      {7, 185, "Exaltation"}, {8, 130, "Detriment"},
-      {9, 100, "Exaltation"}, {10, 220, "Own"},
-      {10, 30, "Detriment"},  {10, 29.999, "Exaltation"},
-      {11, 125, " "},         {12, 125, " "},
+// The whole dignity table, one row per planet and one letter per sign from Aries to Pisces:
+// O own sign, E exaltation, D detriment, F fall, '.' none. Written out from the classical
+// rulerships with the modern planets (Uranus, Neptune, Pluto) ruling Aquarius, Pisces, Scorpio.
+TEST(EssentialDignities, EveryPlanetInEverySign) {
+  const char* const table[11] = {
+      nullptr,
+      "E...O.F...D.",  // Sun
+      ".E.O...F.D..",  // Moon
+      "..O.FO..D.ED",  // Mercury
+      "DO...FOD...E",  // Venus
+      "O..F..D..E..",  // Mars
+      "..DE....OF..",  // Jupiter
+      "F..D..E..O..",  // Saturn
+      ".F..D..E..O.",  // Uranus
+      "...E.D...F.O",  // Neptune
+      "ED....FO....",  // Pluto
   };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << "planet " << r.planet << " at " << r.longitude);
-    Points p = neutral();
-    p[r.planet] = r.longitude;
-    EXPECT_EQ(dignities(p).word(r.planet), r.word);
+  auto word = [](char letter) -> std::string {
+    switch (letter) {
+      case 'O':
+        return "Own";
+      case 'E':
+        return "Exaltation";
+      case 'D':
+        return "Detriment";
+      case 'F':
+        return "Fall";
+      default:
+        return " ";
+    }
+  };
+  for (int planet = 1; planet <= EPHEM_BODY_COUNT; ++planet) {
+    for (int sign = 0; sign < 12; ++sign) {
+      Points p = neutral();
+      p[planet] = 30.0 * sign + 17.5;
+      const std::string expected = planet <= 10 ? word(table[planet][sign]) : " ";
+      EXPECT_EQ(dignities(p).word(planet), expected) << "planet " << planet << ", sign " << sign;
+    }
+  }
+}
+
+// Ruler of each sign, Aries to Pisces, as planet numbers: Mars, Venus, Mercury, Moon, Sun,
+// Mercury, Venus, Pluto, Jupiter, Saturn, Uranus, Neptune.
+constexpr int kRuler[12] = {5, 4, 3, 2, 1, 3, 4, 10, 6, 7, 8, 9};
+
+TEST(CheckRuler, RulerOfEverySign) {
+  for (int sign = 1; sign <= 12; ++sign) EXPECT_EQ(CheckRuler(sign), kRuler[sign - 1]) << sign;
+}
+
+// For every planet in every sign: it receives the sign's ruler exactly when that ruler stands in
+// a sign the planet rules.
+TEST(EssentialDignities, ReceptionForEveryPlanetAndSign) {
+  for (int planet = 1; planet <= 10; ++planet) {
+    int ruledByPlanet = -1, notRuledByPlanet = -1;
+    for (int s = 0; s < 12; ++s) {
+      (kRuler[s] == planet ? ruledByPlanet : notRuledByPlanet) = s;
+    }
+    for (int sign = 0; sign < 12; ++sign) {
+      const int ruler = kRuler[sign];
+      for (bool mutual : {true, false}) {
+        SCOPED_TRACE(testing::Message() << "planet " << planet << " in sign " << sign
+                                        << (mutual ? ", ruler in its sign" : ", ruler elsewhere"));
+        Points p = neutral();
+        p[planet] = 30.0 * sign + 3.0;
+        const int rulerSign = mutual ? ruledByPlanet : notRuledByPlanet;
+        if (ruler != planet) p[ruler] = 30.0 * rulerSign + 3.0;
+        const Dignities d = dignities(p);
+        const bool expectReception = ruler != planet && mutual;
+        EXPECT_EQ(d.receptions[planet], expectReception ? ruler : 0);
+        if (expectReception) {
+          EXPECT_EQ(d.receptions[ruler], planet);
+        }
+        EXPECT_EQ(d.receptions[11], 0);
+        EXPECT_EQ(d.receptions[12], 0);
+      }
+    }
   }
 }
 
@@ -74,17 +124,19 @@ TEST(EssentialDignities, FindMutualReceptionsOnlyBetweenRulers) {
   p[12] = 130.0;
   const Dignities d = dignities(p);
   const std::array<int, 13> expected = {0, 2, 1, 0, 5, 4, 0, 0, 0, 0, 0, 0, 0};
-  for (int n = 1; n <= 12; ++n) EXPECT_EQ(d.receptions[n], expected[n]) << "planet " << n;
+  for (int n = 1; n <= EPHEM_BODY_COUNT; ++n)
+    EXPECT_EQ(d.receptions[n], expected[n]) << "planet " << n;
 }
 
 TEST(GetQualities, CountWeightedPointsPerQualityAndElement) {
   std::array<uint8_t, 13> counts{};
-  std::array<uint8_t, 15> weights{};
+  std::array<uint8_t, EPHEM_CHART_POINT_COUNT + 1> weights{};
   Points p{};
   p.fill(5.0);  // all in Aries
   weights.fill(1);
-  GetQualities(p.data(), 14, counts.data(), 12, weights.data(), 14);
-  EXPECT_EQ(counts[1], 14);
+  GetQualities(p.data(), EPHEM_CHART_POINT_COUNT, counts.data(), 12, weights.data(),
+               EPHEM_CHART_POINT_COUNT);
+  EXPECT_EQ(counts[1], EPHEM_CHART_POINT_COUNT);
   for (int c = 2; c <= 12; ++c) EXPECT_EQ(counts[c], 0) << "cell " << c;
 
   // One point per sign, Aries first: the cells follow quality, then Fire/Earth/Air/Water.
@@ -93,14 +145,51 @@ TEST(GetQualities, CountWeightedPointsPerQualityAndElement) {
   p[14] = 45.0;   // Taurus, left out
   weights[13] = 2;
   weights[14] = 0;
-  GetQualities(p.data(), 14, counts.data(), 12, weights.data(), 14);
+  GetQualities(p.data(), EPHEM_CHART_POINT_COUNT, counts.data(), 12, weights.data(),
+               EPHEM_CHART_POINT_COUNT);
   const std::array<int, 13> expected = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 3};
   for (int c = 1; c <= 12; ++c) EXPECT_EQ(counts[c], expected[c]) << "cell " << c;
 
   weights.fill(255);
   p.fill(5.0);
-  GetQualities(p.data(), 14, counts.data(), 12, weights.data(), 14);
-  EXPECT_EQ(counts[1], static_cast<uint8_t>(14 * 255));
+  GetQualities(p.data(), EPHEM_CHART_POINT_COUNT, counts.data(), 12, weights.data(),
+               EPHEM_CHART_POINT_COUNT);
+  EXPECT_EQ(counts[1], static_cast<uint8_t>(EPHEM_CHART_POINT_COUNT * 255));
+}
+
+// Which cell each sign counts in: quality by quality (cardinal, fixed, mutable) and within one
+// Fire, Earth, Air, Water. Every point in every sign, alone with weight 1, lands in exactly its
+// sign's cell.
+TEST(GetQualities, EverySignCountsInItsOwnCell) {
+  struct Row {
+    const char* sign;
+    int cell;
+  } rows[12] = {
+      {"Aries (cardinal fire)", 1},      {"Taurus (fixed earth)", 6},
+      {"Gemini (mutable air)", 11},      {"Cancer (cardinal water)", 4},
+      {"Leo (fixed fire)", 5},           {"Virgo (mutable earth)", 10},
+      {"Libra (cardinal air)", 3},       {"Scorpio (fixed water)", 8},
+      {"Sagittarius (mutable fire)", 9}, {"Capricorn (cardinal earth)", 2},
+      {"Aquarius (fixed air)", 7},       {"Pisces (mutable water)", 12},
+  };
+  for (int point = 1; point <= EPHEM_CHART_POINT_COUNT; ++point) {
+    for (int sign = 0; sign < 12; ++sign) {
+      SCOPED_TRACE(testing::Message() << "point " << point << " in " << rows[sign].sign);
+      Points p{};
+      p.fill(200.0);
+      p[point] = 30.0 * sign + 29.5;
+      std::array<uint8_t, EPHEM_CHART_POINT_COUNT + 1> weights{};
+      weights[point] = 1;
+      std::array<uint8_t, 13> counts{};
+      counts.fill(77);
+      GetQualities(p.data(), EPHEM_CHART_POINT_COUNT, counts.data(), 12, weights.data(),
+                   EPHEM_CHART_POINT_COUNT);
+      EXPECT_EQ(counts[0], 77) << "element 0 is not written";
+      for (int cell = 1; cell <= 12; ++cell) {
+        EXPECT_EQ(counts[cell], cell == rows[sign].cell ? 1 : 0) << "cell " << cell;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -12,15 +12,16 @@ constexpr double kMinute = 1.0 / 60.0;
 // Longitude of a body at an hour of a day, tropical and geocentric, for checking the searches.
 double longitudeAt(int body, int32_t day, double hour) {
   static const auto theory = [] {
-    std::array<double, 411> t{};
-    InitialisePlanets(t.data(), 410);
+    std::array<double, EPHEM_THEORY_TABLE_SIZE> t{};
+    InitialisePlanets(t.data(), EPHEM_THEORY_TABLE_HIGH);
     return t;
   }();
-  std::array<double, 15> work{}, lon{}, decl{}, speed{};
+  std::array<double, EPHEM_CHART_POINT_COUNT + 1> work{}, lon{}, decl{}, speed{};
   std::array<uint8_t, 13> terms{};
   const double t = ((day - 2415020) + hour / 24.0 - 0.5) / 36525.0;
-  PlanetCalc(1, 12, 0, 0.0, work.data(), 14, t, terms.data(), 12, 1, lon.data(), 14, decl.data(),
-             14, speed.data(), 14, theory.data(), 410, 0);
+  PlanetCalc(1, EPHEM_BODY_COUNT, 0, 0.0, work.data(), EPHEM_CHART_POINT_COUNT, t, terms.data(), 12,
+             1, lon.data(), EPHEM_CHART_POINT_COUNT, decl.data(), EPHEM_CHART_POINT_COUNT,
+             speed.data(), EPHEM_CHART_POINT_COUNT, theory.data(), EPHEM_THEORY_TABLE_HIGH, 0);
   return lon[body];
 }
 
@@ -125,6 +126,20 @@ TEST(GetReturn, WithoutAnAcceptedYearLeavesTimeUnwrittenAndDayUnchanged) {
   EXPECT_GT(yields, 0);
 }
 
+// No longitude equals a NaN or an infinite target: as for any return that is not found, Time stays
+// unwritten and Day unchanged. An infinitely negative target used to pass every year test and
+// walk each year's whole day scan, moving Day by years as it went.
+TEST(GetReturn, ANonFiniteTargetIsAReturnNeverFound) {
+  for (double target : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+    SCOPED_TRACE(target);
+    double time = -7.0;
+    int32_t day = JulDay(1, 1, 2001);
+    GetReturn(1, 10, 0, target, &time, &day, 0.0, 0);
+    EXPECT_EQ(time, -7.0);
+    EXPECT_EQ(day, JulDay(1, 1, 2001));
+  }
+}
+
 TEST(GetReturn, EndsForBodiesWithoutSpeedAndRefusesUnknownBodies) {
   for (int body : {2, 11}) {
     SCOPED_TRACE(body);
@@ -136,7 +151,8 @@ TEST(GetReturn, EndsForBodiesWithoutSpeedAndRefusesUnknownBodies) {
   double time = 0;
   int32_t day = JulDay(1, 1, 2001);
   EXPECT_THROW(GetReturn(0, 10, 0, 100.0, &time, &day, 0.0, 0), EphemArithmeticError);
-  EXPECT_THROW(GetReturn(13, 10, 0, 100.0, &time, &day, 0.0, 0), EphemArithmeticError);
+  EXPECT_THROW(GetReturn(EPHEM_BODY_COUNT + 1, 10, 0, 100.0, &time, &day, 0.0, 0),
+               EphemArithmeticError);
 }
 
 }  // namespace

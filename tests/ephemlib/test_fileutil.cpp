@@ -151,6 +151,35 @@ TEST_F(FileUtil, FailuresNameThePathAndTheSystemsReasonAndLeaveNoDestination) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 3) << "no temporary left behind";
 }
 
+// A destination that is a symbolic link is written through, as opening it for writing would: the
+// link stays a link and its target gets the contents, whether the link is absolute or relative
+// and whether the target lies in another directory.
+TEST_F(FileUtil, CopyOntoASymlinkWritesItsTargetAndKeepsTheLink) {
+  fs::create_directory(dir_ / "elsewhere");
+  write(path("source"), bytesOf("new contents"));
+  const struct {
+    const char* name;
+    std::string link;
+    std::string linkText;
+    std::string target;
+  } cases[] = {
+      {"absolute link", path("absolute"), path("elsewhere/target-a"), path("elsewhere/target-a")},
+      {"relative link", path("relative"), "elsewhere/target-r", path("elsewhere/target-r")},
+      {"link to a link", path("chain"), "absolute", path("elsewhere/target-a")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    write(c.target, bytesOf("old"));
+    if (!fs::is_symlink(c.link)) fs::create_symlink(c.linkText, c.link);
+    CopyFile(path("source").c_str(), c.link.c_str());
+    EXPECT_TRUE(fs::is_symlink(c.link)) << "the link itself was replaced";
+    EXPECT_EQ(fs::read_symlink(c.link).string(), c.linkText);
+    EXPECT_EQ(read(c.target), bytesOf("new contents"));
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "elsewhere"), {}), 2)
+      << "no temporary left beside the targets";
+}
+
 TEST_F(FileUtil, ReadOnlyDestinationIsNotReplaced) {
   if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
   write(path("source"), bytesOf("new"));

@@ -71,6 +71,50 @@ TEST(AsMcCalc, ReferenceChartCarriesTheArcMinuteAndTheOffsetOnce) {
   EXPECT_NEAR(mc, 131.7189, 5e-5);
 }
 
+// Where an ecliptic point (beta = 0) stands for an observer: its altitude and the eastward
+// component of its direction, both from the textbook rotations ecliptic -> equator -> horizon,
+// evaluated in extended precision independently of the library's Ascendant formula.
+struct Horizon {
+  long double altitudeDegrees;
+  long double east;  // > 0 east of the meridian, < 0 west
+};
+
+Horizon horizonOf(double longitudeDegrees, double ramc, double latitudeDegrees, double obliquity) {
+  const long double rad = 3.14159265358979323846264338327950288L / 180.0L;
+  const long double lambda = longitudeDegrees * rad;
+  const long double phi = latitudeDegrees * rad;
+  const long double eps = obliquity;
+  const long double sinDecl = std::sin(eps) * std::sin(lambda);
+  const long double decl = std::asin(sinDecl);
+  const long double ra = std::atan2(std::sin(lambda) * std::cos(eps), std::cos(lambda));
+  const long double hourAngle = static_cast<long double>(ramc) - ra;
+  const long double sinAlt =
+      std::sin(phi) * sinDecl + std::cos(phi) * std::cos(decl) * std::cos(hourAngle);
+  return {std::asin(sinAlt) / rad, -std::cos(decl) * std::sin(hourAngle)};
+}
+
+// Beyond the polar circles the Ascendant formula's arctangent can land on the ecliptic point that
+// sets in the west (at 69.6 N for sidereal times of about 16 to 20 h); the Ascendant returned must
+// be the rising point everywhere, in both hemispheres.
+TEST(AsMcCalc, AscendantIsTheEclipticPointRisingOnTheEasternHorizon) {
+  const double obliquities[] = {kObliquity, 23.452294 * 0.017453292519943295};
+  for (double obliquity : obliquities) {
+    for (int lat = -89; lat <= 89; ++lat) {
+      for (int step = 0; step < 480; ++step) {
+        const double st = step * 0.05 + 0.0123;
+        const double ramc = st * 15.0 * 0.017453292519943295;
+        double asc = 0, mc = 0;
+        AsMcCalc(&asc, &mc, ramc, lat * 0.017453292519943295, obliquity, 0.0);
+        const Horizon h = horizonOf(asc - kArcMinute, ramc, lat, obliquity);
+        ASSERT_LT(std::fabs(h.altitudeDegrees), 1e-9L) << "latitude " << lat << ", " << st << " h";
+        // Where the ecliptic meets the horizon almost due north or south both points are nearly
+        // on the meridian; everywhere else the east component is far from zero.
+        ASSERT_GT(h.east, -1e-9L) << "western point at latitude " << lat << ", " << st << " h";
+      }
+    }
+  }
+}
+
 TEST(Houses, ReferenceChartCusps) {
   struct Row {
     const char* system;
@@ -229,6 +273,34 @@ TEST(Houses, OtherSystemsWorkNearThePoles) {
   }
   // Placidus at 89 degrees ends with an error, not an endless search.
   EXPECT_THROW(cuspsOf(system("Placidus"), 3.0, 89.0), EphemArithmeticError);
+}
+
+// Every system whose cusp 1 is the Ascendant takes the rising point at polar latitudes too (Koch
+// only where it has cusps; Placidus has none there; Meridian's and Morinus' cusp 1 is no angle).
+TEST(Houses, CuspOneIsTheRisingAscendantAtPolarLatitudes) {
+  for (const char* name :
+       {"Koch", "Campanus", "Topocentric", "Porphyry", "Regiomontanus", "Equal"}) {
+    SCOPED_TRACE(name);
+    int computed = 0;
+    for (double lat : {67.0, 69.6, 75.0, 89.0, -67.0, -69.6, -75.0, -89.0}) {
+      for (int step = 0; step < 96; ++step) {
+        const double st = step * 0.25 + 0.007;
+        std::vector<double> c;
+        try {
+          c = cuspsOf(system(name), st, lat);
+        } catch (const EphemArithmeticError&) {
+          continue;  // Koch's arc sine fails here
+        }
+        ++computed;
+        const double ramc = st * 15.0 * 0.017453292519943295;
+        const Horizon h = horizonOf(c[1] - kArcMinute, ramc, lat, kObliquity);
+        ASSERT_LT(std::fabs(h.altitudeDegrees), 1e-9L) << "latitude " << lat << ", " << st << " h";
+        ASSERT_GT(h.east, 0.0L) << "latitude " << lat << ", " << st << " h";
+        ASSERT_NEAR(angleGap(c[7], c[1]), 180.0, 1e-9);
+      }
+    }
+    EXPECT_GT(computed, 0);
+  }
 }
 
 // Topocentric never computes element 4 before the angles overwrite it; no system reads what the

@@ -7,7 +7,7 @@
 
 namespace {
 
-using Points = std::array<double, 15>;
+using Points = std::array<double, EPHEM_CHART_POINT_COUNT + 1>;
 
 double angleBetween(double a, double b) {
   const double d = std::fmod(std::fabs(a - b), 360.0);
@@ -20,11 +20,11 @@ struct Chart {
 
 class PlanetCalcTest : public ::testing::Test {
  protected:
-  void SetUp() override { InitialisePlanets(table.data(), 410); }
+  void SetUp() override { InitialisePlanets(table.data(), EPHEM_THEORY_TABLE_HIGH); }
 
   // Outputs start as sentinels so untouched slots show.
   Chart compute(double t, int32_t centric = 0, double offset = 0.0, int32_t moonMode = 1,
-                uint8_t nodeMode = 0, int32_t first = 1, int32_t last = 12) {
+                uint8_t nodeMode = 0, int32_t first = 1, int32_t last = EPHEM_BODY_COUNT) {
     Chart c;
     c.lon.fill(-9.0);
     c.decl.fill(-9.0);
@@ -35,21 +35,24 @@ class PlanetCalcTest : public ::testing::Test {
 
   void computeInto(Chart& c, double t, int32_t centric, double offset, int32_t moonMode,
                    uint8_t nodeMode, int32_t first, int32_t last) {
-    PlanetCalc(first, last, centric, offset, work.data(), 14, t, termCounts.data(), 12, moonMode,
-               c.lon.data(), 14, c.decl.data(), 14, c.speed.data(), 14, table.data(), 410,
-               nodeMode);
+    PlanetCalc(first, last, centric, offset, work.data(), EPHEM_CHART_POINT_COUNT, t,
+               termCounts.data(), 12, moonMode, c.lon.data(), EPHEM_CHART_POINT_COUNT,
+               c.decl.data(), EPHEM_CHART_POINT_COUNT, c.speed.data(), EPHEM_CHART_POINT_COUNT,
+               table.data(), EPHEM_THEORY_TABLE_HIGH, nodeMode);
   }
 
-  std::array<double, 411> table{};
-  std::array<double, 15> work{};
+  std::array<double, EPHEM_THEORY_TABLE_SIZE> table{};
+  std::array<double, EPHEM_CHART_POINT_COUNT + 1> work{};
   std::array<uint8_t, 13> termCounts{};
 };
 
 TEST_F(PlanetCalcTest, ReferenceLongitudesAtJ2000) {
   const Chart c = compute(1.0);
-  const double expected[13] = {0,     280.37, 223.32, 271.92, 241.59, 327.99, 25.26,
-                               40.39, 314.82, 303.21, 251.49, 123.93, 252.08};
-  for (int k = 1; k <= 12; ++k) EXPECT_NEAR(c.lon[k], expected[k], 0.01) << "body " << k;
+  const double expected[EPHEM_BODY_COUNT + 1] = {0,      280.37, 223.32, 271.92, 241.59,
+                                                 327.99, 25.26,  40.39,  314.82, 303.21,
+                                                 251.49, 123.93, 252.08};
+  for (int k = 1; k <= EPHEM_BODY_COUNT; ++k)
+    EXPECT_NEAR(c.lon[k], expected[k], 0.01) << "body " << k;
   EXPECT_NEAR(c.speed[1], 1.067, 0.001);
   EXPECT_LT(c.speed[7], 0.0) << "Saturn is retrograde";
   EXPECT_EQ(c.speed[2], 0.0);
@@ -107,7 +110,7 @@ TEST_F(PlanetCalcTest, ZodiacOffsetShiftsEveryLongitude) {
   for (int32_t centric : {0, 1}) {
     const Chart tropical = compute(0.7, centric);
     const Chart sidereal = compute(0.7, centric, -24.2);
-    for (int k = 1; k <= 12; ++k) {
+    for (int k = 1; k <= EPHEM_BODY_COUNT; ++k) {
       EXPECT_NEAR(angleBetween(sidereal.lon[k], tropical.lon[k]), 24.2, 1e-9) << k;
       EXPECT_GE(sidereal.lon[k], 0.0) << k;
       EXPECT_EQ(sidereal.speed[k], tropical.speed[k]) << k;
@@ -144,9 +147,9 @@ TEST_F(PlanetCalcTest, ScratchArraysAreIgnored) {
 TEST_F(PlanetCalcTest, SplitRangesGiveTheSameBodies) {
   const Chart full = compute(-1.4);
   Chart split = compute(-1.4, 0, 0.0, 1, 0, 1, 6);
-  computeInto(split, -1.4, 0, 0.0, 1, 0, 7, 12);
+  computeInto(split, -1.4, 0, 0.0, 1, 0, 7, EPHEM_BODY_COUNT);
   const Chart mercury = compute(-1.4, 0, 0.0, 1, 0, 3, 3);
-  for (int k = 1; k <= 12; ++k) {
+  for (int k = 1; k <= EPHEM_BODY_COUNT; ++k) {
     EXPECT_EQ(split.lon[k], full.lon[k]) << k;
     EXPECT_EQ(split.speed[k], full.speed[k]) << k;
     if (k >= 7) {
@@ -160,7 +163,7 @@ TEST_F(PlanetCalcTest, SplitRangesGiveTheSameBodies) {
 TEST_F(PlanetCalcTest, ResultsStayInRangeOverFiveCenturies) {
   for (double t = -3.0; t <= 5.0; t += 0.0137) {
     const Chart c = compute(t);
-    for (int k = 1; k <= 12; ++k) {
+    for (int k = 1; k <= EPHEM_BODY_COUNT; ++k) {
       ASSERT_GE(c.lon[k], 0.0) << k << " at T " << t;
       ASSERT_LT(c.lon[k], 360.0) << k << " at T " << t;
       ASSERT_LE(std::fabs(c.decl[k]), 30.0) << k << " at T " << t;  // Chiron's latitude adds
@@ -171,14 +174,20 @@ TEST_F(PlanetCalcTest, ResultsStayInRangeOverFiveCenturies) {
 
 TEST_F(PlanetCalcTest, RefusesWhatWouldRunPastTheArrays) {
   Points lon{}, decl{}, speed{};
-  EXPECT_THROW(PlanetCalc(1, 12, 0, 0.0, work.data(), 14, 1.0, termCounts.data(), 12, 1, lon.data(),
-                          11, decl.data(), 14, speed.data(), 14, table.data(), 410, 0),
+  EXPECT_THROW(
+      PlanetCalc(1, EPHEM_BODY_COUNT, 0, 0.0, work.data(), EPHEM_CHART_POINT_COUNT, 1.0,
+                 termCounts.data(), 12, 1, lon.data(), 11, decl.data(), EPHEM_CHART_POINT_COUNT,
+                 speed.data(), EPHEM_CHART_POINT_COUNT, table.data(), EPHEM_THEORY_TABLE_HIGH, 0),
+      EphemArithmeticError);
+  EXPECT_THROW(PlanetCalc(1, EPHEM_BODY_COUNT + 1, 0, 0.0, work.data(), EPHEM_CHART_POINT_COUNT,
+                          1.0, termCounts.data(), 12, 1, lon.data(), EPHEM_CHART_POINT_COUNT,
+                          decl.data(), EPHEM_CHART_POINT_COUNT, speed.data(),
+                          EPHEM_CHART_POINT_COUNT, table.data(), EPHEM_THEORY_TABLE_HIGH, 0),
                EphemArithmeticError);
-  EXPECT_THROW(PlanetCalc(1, 13, 0, 0.0, work.data(), 14, 1.0, termCounts.data(), 12, 1, lon.data(),
-                          14, decl.data(), 14, speed.data(), 14, table.data(), 410, 0),
-               EphemArithmeticError);
-  EXPECT_THROW(PlanetCalc(1, 12, 0, 0.0, work.data(), 14, 1.0, termCounts.data(), 12, 1, lon.data(),
-                          14, decl.data(), 14, speed.data(), 14, table.data(), 300, 0),
+  EXPECT_THROW(PlanetCalc(1, EPHEM_BODY_COUNT, 0, 0.0, work.data(), EPHEM_CHART_POINT_COUNT, 1.0,
+                          termCounts.data(), 12, 1, lon.data(), EPHEM_CHART_POINT_COUNT,
+                          decl.data(), EPHEM_CHART_POINT_COUNT, speed.data(),
+                          EPHEM_CHART_POINT_COUNT, table.data(), 300, 0),
                EphemArithmeticError);
   EXPECT_EQ(lon, Points{});
 }

@@ -18,8 +18,8 @@ TEST(InitialisePlanets, WritesIndices1To410AndLeavesTheRestAlone) {
   EXPECT_EQ(table[0], -7.0);
   EXPECT_EQ(table[1], 358.4758);
   EXPECT_EQ(table[409], 0.0);
-  EXPECT_EQ(table[410], 0.0);
-  EXPECT_EQ(table[411], -7.0);
+  EXPECT_EQ(table[EPHEM_THEORY_TABLE_HIGH], 0.0);
+  EXPECT_EQ(table[EPHEM_THEORY_TABLE_SIZE], -7.0);
   EXPECT_EQ(table[412], -7.0);
 }
 
@@ -31,7 +31,7 @@ struct BlockRow {
 };
 
 TEST(InitialisePlanets, ElementBlocksSitAtTheirBaseIndices) {
-  const std::vector<double> table = filledTable(410);
+  const std::vector<double> table = filledTable(EPHEM_THEORY_TABLE_HIGH);
   const BlockRow rows[] = {
       {"Sun", 1, 358.4758, 1.0, 0.0},
       {"Mercury", 17, 102.2794, 0.387098, 0.0019},
@@ -61,7 +61,7 @@ struct GroupRow {
 };
 
 TEST(InitialisePlanets, CorrectionGroupsHaveTheirStartsAndTermCounts) {
-  const std::vector<double> table = filledTable(410);
+  const std::vector<double> table = filledTable(EPHEM_THEORY_TABLE_HIGH);
   const GroupRow rows[] = {
       {"Jupiter y", 81, 11, -0.001, 0.0051, -50.8501},
       {"Jupiter x", 117, 11, 0.002, -0.0023, 36.2451},

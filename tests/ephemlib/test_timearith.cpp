@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -82,6 +85,61 @@ TEST(JulDay, RoundTripsThroughJuldayToDateFrom1582To2400) {
   EXPECT_EQ(JulDay(3, 1, 1900) - JulDay(2, 28, 1900), 1);
 }
 
+// Proleptic Gregorian date of a Julian day number by the era arithmetic of days_from_civil's
+// inverse (H. Hinnant, "chrono-compatible low-level date algorithms"), independent of the
+// library's month-stepping steps.
+void civilFromDay(int64_t jd, int64_t& year, int& month, int& day) {
+  const int64_t z = jd - 2440588 + 719468;  // days from 0000-03-01
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+}
+
+// The conversion is exact from 1 March of the year 0 to 28 February 94452 and refuses day numbers
+// outside, where it used to return dates such as month -45236.
+TEST(JuldayToDate, ExactOverItsWholeRangeAndRefusesDaysOutsideIt) {
+  struct Row {
+    const char* name;
+    int32_t jd;
+    int year, month, day;
+  } rows[] = {
+      {"first day converted", 1721120, 0, 3, 1},
+      {"1 January 1", 1721426, 1, 1, 1},
+      {"J2000", 2451545, 2000, 1, 1},
+      {"last day converted", 36219003, 94452, 2, 28},
+  };
+  for (const Row& r : rows) {
+    int m = 0, d = 0, y = 0;
+    JuldayToDate(r.jd, &m, &d, &y);
+    EXPECT_EQ(y * 10000 + m * 100 + d, r.year * 10000 + r.month * 100 + r.day) << r.name;
+  }
+  for (int64_t jd = 1721120; jd <= 36219003; jd += 997) {
+    int m = 0, d = 0, y = 0;
+    JuldayToDate(static_cast<int32_t>(jd), &m, &d, &y);
+    int64_t year = 0;
+    int month = 0, day = 0;
+    civilFromDay(jd, year, month, day);
+    ASSERT_EQ(y * 10000LL + m * 100 + d, year * 10000 + month * 100 + day) << "JD " << jd;
+  }
+  for (int32_t jd : {1721119, 0, -5, INT32_MIN, 36219004, 40000000, INT32_MAX}) {
+    int m = -1, d = -1, y = -1;
+    try {
+      JuldayToDate(jd, &m, &d, &y);
+      ADD_FAILURE() << "JD " << jd << " gave " << y << "-" << m << "-" << d;
+    } catch (const EphemArithmeticError& e) {
+      EXPECT_NE(std::string(e.what()).find("JuldayToDate: day number " + std::to_string(jd)),
+                std::string::npos)
+          << e.what();
+      EXPECT_EQ(m, -1) << "nothing written";
+    }
+  }
+}
+
 TEST(SidTime, ReferenceValuesAtJ2000) {
   double offset = 0, lst = 0, t = 0, obliquity = 0;
   unsigned char text[11];
@@ -100,6 +158,72 @@ TEST(SidTime, ReferenceValuesAtJ2000) {
   SidTime(2451545, &offset, &lst, 0.0, &t, &obliquity, 0.0, text);
   EXPECT_NEAR(lst, 6.66454, 1e-5);
   EXPECT_EQ(readable(text), "6H39M52S") << "no leading zeros";
+}
+
+// Local sidereal time in hours, folded into [0, 24) with a floor, from the same expression in
+// extended precision: an independent check of the library's fold, which removes whole turns
+// toward zero and then adds 24 to a negative result.
+long double referenceLst(int32_t jd, double ut, double longitude) {
+  const long double t = ((jd - 2415020.0L) + ut / 24.0L - 0.5L) / 36525.0L;
+  const long double hours =
+      ((2400.0513L * t + 6.6460656L + 0.0000258L * t * t) + ut) - longitude / 15.0L;
+  return hours - 24.0L * std::floor(hours / 24.0L);
+}
+
+double hoursApart(double a, double b) {
+  const double d = std::fabs(std::fmod(a - b, 24.0));
+  return std::min(d, 24.0 - d);
+}
+
+// Before 1900 T is negative and the raw sidereal angle is a large negative number of degrees: the
+// fold toward zero leaves it negative, and only the added day brings it into [0, 24).
+TEST(SidTime, BeforeAndAfter1900FoldsIntoTheDay) {
+  struct Row {
+    const char* name;
+    int month, day, year;
+    double ut, longitude;
+  } rows[] = {
+      {"1 January 1700, 3 h", 1, 1, 1700, 3.0, 0.0},
+      {"1 January 1800, 0 h, 120 W", 1, 1, 1800, 0.0, 120.0},
+      {"31 December 1899, 23.9 h, 75 E", 12, 31, 1899, 23.9, -75.0},
+      {"15 June 1620, 12 h, 10 W", 6, 15, 1620, 12.0, 10.0},
+      {"1 January 1900, noon", 1, 1, 1900, 12.0, 0.0},
+      {"1 March 2100, 18 h, 170 E", 3, 1, 2100, 18.0, -170.0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const int32_t jd = JulDay(r.month, r.day, r.year);
+    double offset = 0, lst = -1, t = 0, obliquity = 0;
+    unsigned char text[11];
+    SidTime(jd, &offset, &lst, r.ut, &t, &obliquity, r.longitude, text);
+    EXPECT_GE(lst, 0.0);
+    EXPECT_LT(lst, 24.0);
+    EXPECT_NEAR(lst, static_cast<double>(referenceLst(jd, r.ut, r.longitude)), 1e-9);
+  }
+  // 1 January 1700 (JD 2341973) at 3 h UT on the Greenwich meridian, worked by hand:
+  // T = (2341973 - 2415020 + 0.125 - 0.5) / 36525 = -1.9999281 centuries;
+  // 2400.0513 T + 6.6460656 + 0.0000258 T^2 + 3 = -4790.2839 h = -200 days + 9.7161 h.
+  double offset = 0, lst = -1, t = 0, obliquity = 0;
+  unsigned char text[11];
+  SidTime(JulDay(1, 1, 1700), &offset, &lst, 3.0, &t, &obliquity, 0.0, text);
+  EXPECT_NEAR(lst, 9.7161, 1e-4);
+}
+
+// 24.0 h of one day is 0 h of the next: the same T, the same sidereal time, never 24 itself.
+TEST(SidTime, TwentyFourHoursIsMidnightOfTheNextDay) {
+  for (int32_t jd = 2305000; jd < 2490000; jd += 3653) {
+    for (double longitude : {-179.5, -45.0, 0.0, 33.3, 150.0}) {
+      double offset = 0, lstEnd = -1, tEnd = 0, obliquity = 0;
+      double lstNext = -1, tNext = 0;
+      unsigned char text[11];
+      SidTime(jd, &offset, &lstEnd, 24.0, &tEnd, &obliquity, longitude, text);
+      SidTime(jd + 1, &offset, &lstNext, 0.0, &tNext, &obliquity, longitude, text);
+      ASSERT_EQ(tEnd, tNext) << "JD " << jd;
+      ASSERT_GE(lstEnd, 0.0);
+      ASSERT_LT(lstEnd, 24.0);
+      ASSERT_LT(hoursApart(lstEnd, lstNext), 1e-9) << "JD " << jd << ", longitude " << longitude;
+    }
+  }
 }
 
 TEST(SidTime, LocalSiderealTimeStaysInItsDayForAnyLongitude) {
@@ -209,11 +333,6 @@ TEST(DegreeFunctions, FoldsAndConversions) {
   EXPECT_NEAR(FS(30), 0.5, 1e-15);
   EXPECT_NEAR(FC(60), 0.5, 1e-15);
   EXPECT_NEAR(FD(FR(123.456)), 123.456, 1e-12);
-}
-
-TEST(CheckRuler, ModernRulers) {
-  const uint16_t expected[13] = {0, 5, 4, 3, 2, 1, 3, 4, 10, 6, 7, 8, 9};
-  for (uint16_t sign = 1; sign <= 12; ++sign) EXPECT_EQ(CheckRuler(sign), expected[sign]);
 }
 
 TEST(QSortReal, SortsInPlaceIncludingEqualElements) {
