@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <filesystem>
 
 #include "About.h"
 #include "ErrorReport.h"
@@ -28,6 +29,15 @@ constexpr int kVoidIconNumber = 13;
 
 // The files whose change means the system's time zone changed.
 const char* const kZoneFiles[] = {"/etc/localtime", "/etc/timezone"};
+
+// With no settings file the chart is for 0 north, 0 east and the computer's zone; say so, and
+// where to set the place.
+std::string PlaceNotSetNotice(const IniFile& file) {
+  return "No place is set yet, so the chart is for latitude 0\u00B0, longitude 0\u00B0 and this "
+         "computer's time zone. Choose Settings... in the clock's menu to set your place and "
+         "zone; they are kept in " +
+         file.Path().string() + ".";
+}
 
 }  // namespace
 
@@ -94,13 +104,22 @@ void TfrmClock::FormCreate() {
   state_.StartDate = now.date();
   state_.LiveClock = true;
   zoneBias_ = env_.standardBias();
+  const IniFile file;
+  SettingsNotices notices;
   try {
-    LoadSettings(IniFile(), state_.settings, screenSize.width(), zoneBias_);
+    LoadSettings(file, state_.settings, screenSize.width(), zoneBias_, &notices);
+    if (!std::filesystem::exists(file.Path())) notices.push_back(PlaceNotSetNotice(file));
   } catch (const std::exception& e) {
-    // The defaults serve until the file can be read; the message waits for the event loop.
-    const QString text = QString::fromUtf8(e.what());
+    // The defaults serve until the file can be read.
+    notices.push_back(e.what());
+  }
+  if (!notices.empty()) {
+    // Said once, when the event loop runs and the clock is on the screen.
+    QStringList lines;
+    for (const std::string& notice : notices) lines << QString::fromStdString(notice);
+    const QString text = lines.join(QStringLiteral("\n\n"));
     QTimer::singleShot(0, this, [text] {
-      if (ErrorReport* report = ErrorReport::instance()) report->show(text);
+      if (ErrorReport* report = ErrorReport::instance()) report->inform(text);
     });
   }
   const WindowGeometry& g = state_.settings.ClockGeometry;

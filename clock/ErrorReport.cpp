@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 #include "Application.h"
 #include "chart/ComputeChart.h"
@@ -12,24 +13,55 @@ ErrorReport* current = nullptr;
 
 ErrorReport* ErrorReport::instance() { return current; }
 
-ErrorReport::ErrorReport(QObject* parent) : QObject(parent) { current = this; }
+ErrorReport::ErrorReport(QObject* parent) : QObject(parent), previous_(current) { current = this; }
 
 ErrorReport::~ErrorReport() {
-  if (current == this) current = nullptr;
+  if (current == this) current = previous_;
   delete box_;
 }
 
 void ErrorReport::show(const QString& text, const QString& key) {
   const QString which = key.isEmpty() ? text : key;
-  if (boxOpen() || which == last_) return;
-  last_ = which;
+  if (which == last_) return;
+  const Message message{QMessageBox::Critical, text, which};
+  if (boxOpen()) {
+    waiting_ = message;
+    return;
+  }
+  open(message);
+}
+
+void ErrorReport::inform(const QString& text) {
+  const Message message{QMessageBox::Information, text, QString()};
+  if (!boxOpen()) {
+    open(message);
+  } else if (!waiting_) {
+    waiting_ = message;
+  }
+}
+
+void ErrorReport::next() {
+  if (!waiting_ || boxOpen()) return;
+  const Message message = *waiting_;
+  waiting_.reset();
+  if (!message.key.isEmpty() && message.key == last_) return;  // shown meanwhile
+  open(message);
+}
+
+void ErrorReport::open(const Message& message) {
+  if (!message.key.isEmpty()) last_ = message.key;
+  const QMessageBox::Icon icon = message.icon;
+  const QString& text = message.text;
   ++shown_;
   // Not exec(): a nested event loop would let the minute timer run handlers under the box.
-  auto* box = new QMessageBox(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok);
+  auto* box = new QMessageBox(icon, ApplicationTitle(), text, QMessageBox::Ok);
   box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setAccessibleName(QStringLiteral("Error"));
+  box->setAccessibleName(icon == QMessageBox::Critical ? QStringLiteral("Error")
+                                                       : QStringLiteral("Notice"));
   box->setAccessibleDescription(text);
   box_ = box;
+  connect(box, &QObject::destroyed, this,
+          [this] { QTimer::singleShot(0, this, [this] { next(); }); });
   box->show();
 }
 

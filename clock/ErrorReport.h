@@ -11,20 +11,27 @@
 #include <QString>
 #include <exception>
 #include <functional>
+#include <optional>
 
 class ErrorReport : public QObject {
   Q_OBJECT
  public:
-  // The report of the running application; the program's main() creates it.
+  // The report of the running application: the one created last (the application creates the
+  // first; a test may put its own in front for its duration).
   static ErrorReport* instance();
   explicit ErrorReport(QObject* parent = nullptr);
   ~ErrorReport() override;
 
-  // Shows text unless a box is open or it is the error last shown and not cleared since; key tells
-  // one error from another where the text carries details that change (the text by default).
+  // Shows text unless it is the error last shown and not cleared since; key tells one error from
+  // another where the text carries details that change (the text by default). While a box is
+  // open the newest message waits and follows when it closes: boxes are never stacked, and a
+  // one-off error is not lost behind a notice.
   void show(const QString& text, const QString& key = QString());
   // The text of an exception; a chart error is known by its cause.
   void show(const std::exception& error);
+  // A notice rather than an error (the settings could not be used as they stand, the place is
+  // not set yet), under the same one-box rule.
+  void inform(const QString& text);
   // The error has gone (a computation succeeded) or the settings changed: a new occurrence of it
   // is worth showing again.
   void clear();
@@ -34,7 +41,17 @@ class ErrorReport : public QObject {
   QMessageBox* box() const { return box_; }
 
  private:
+  struct Message {
+    QMessageBox::Icon icon;
+    QString text;
+    QString key;  // empty for a notice
+  };
+  void open(const Message& message);
+  void next();
+
+  ErrorReport* previous_;
   QPointer<QMessageBox> box_;
+  std::optional<Message> waiting_;
   QString last_;
   int shown_ = 0;
 };

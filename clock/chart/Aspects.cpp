@@ -85,13 +85,19 @@ void AspectTester::enable(const AspectOrbs& orbs, int customAngle,
   }
 }
 
-AspectPass FindTransitAspects(const Settings& s, const std::array<double, 15>& pos) {
+namespace {
+bool isAngle(int point) { return point == kAscendant || point == kMidheaven; }
+}  // namespace
+
+AspectPass FindTransitAspects(const Settings& s, const std::array<double, 15>& pos,
+                              bool withAngles) {
   const AspectTester tester(allOrbs(s.TransitOrb), s.CustomAngle, s.UseAspects);
   AspectPass pass;
   for (int r = 1; r <= kPointCount; ++r) {
     for (int i = r + 1; i <= kPointCount; ++i) {
       AspectMatch match;
-      if (s.AspectFrom[r] && s.AspectTo[i]) {
+      const bool present = withAngles || (!isAngle(r) && !isAngle(i));
+      if (present && s.AspectFrom[r] && s.AspectTo[i]) {
         pass.anyPairUsed = true;
         match = tester.test(pos[r], pos[i]);
       }
@@ -103,10 +109,11 @@ AspectPass FindTransitAspects(const Settings& s, const std::array<double, 15>& p
   return pass;
 }
 
-AspectPass FindNatalAspects(const Settings& s, const std::array<double, 15>& pos) {
+AspectPass FindNatalAspects(const Settings& s, const std::array<double, 15>& pos, bool withAngles) {
   const AspectTester tester(allOrbs(s.NatalOrb), s.CustomAngle, s.UseAspects);
   AspectPass pass;
   for (int r = 1; r <= kPointCount; ++r) {
+    if (!withAngles && isAngle(r)) continue;
     for (int i = 1; i <= kPointCount; ++i) {
       if (!s.AspectFrom[r] || !s.AspectTo[i]) continue;
       pass.anyPairUsed = true;
@@ -115,6 +122,13 @@ AspectPass FindNatalAspects(const Settings& s, const std::array<double, 15>& pos
     }
   }
   return pass;
+}
+
+bool NatalChartSet(const Settings& s) {
+  for (int p = 1; p <= kPointCount; ++p) {
+    if (s.NatalPos[p] != 0.0) return true;
+  }
+  return false;
 }
 
 QString AspectWord(unsigned char code) {

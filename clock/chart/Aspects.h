@@ -71,11 +71,17 @@ struct AspectPass {
 
 // Transit to transit: pairs (r, i), r = 1..14, i = r + 1..14, each used when AspectFrom[r] and
 // AspectTo[i] are set, with the transit orb. The pair string gets a character for every pair,
-// used or not, and stops at 90, so it covers (1, 2) .. (12, 14) and never (13, 14).
-AspectPass FindTransitAspects(const Settings& settings, const std::array<double, 15>& pos);
+// used or not, and stops at 90, so it covers (1, 2) .. (12, 14) and never (13, 14). Without
+// angles (a house code that computes no cusps) the Ascendant and Midheaven take no part.
+AspectPass FindTransitAspects(const Settings& settings, const std::array<double, 15>& pos,
+                              bool withAngles = true);
 // Transit to natal: every transiting point r = 1..14 (AspectFrom) with every natal point
 // i = 1..14 (AspectTo), with the natal orb.
-AspectPass FindNatalAspects(const Settings& settings, const std::array<double, 15>& pos);
+AspectPass FindNatalAspects(const Settings& settings, const std::array<double, 15>& pos,
+                            bool withAngles = true);
+
+// Whether a natal chart has been entered: all fourteen positions at 0 degrees is no chart.
+bool NatalChartSet(const Settings& settings);
 
 // The word of a point glyph code or aspect character, with its trailing blank; a character
 // without a word comes back unchanged.

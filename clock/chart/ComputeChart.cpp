@@ -176,11 +176,18 @@ void PublishChart(const Settings& s, Chart& chart, bool previousVoid, const QDat
                   ChartPublisher& publisher) {
   publisher.showTrayIcon(TrayIconNumber(chart.CuspPos[1], previousVoid, s.VOCIcon));
   publisher.showPositions(PositionTable(chart));
-  AspectPass transits = FindTransitAspects(s, chart.TruePos);
+  AspectPass transits = FindTransitAspects(s, chart.TruePos, chart.HasCusps);
   chart.PairString = std::move(transits.pairString);
   publishList(AspectList::TransitToTransit, transits, s.LogTT, s.TextMode, now, publisher);
-  publishList(AspectList::TransitToNatal, FindNatalAspects(s, chart.TruePos), s.LogTN, s.TextMode,
-              now, publisher);
+  if (NatalChartSet(s)) {
+    publishList(AspectList::TransitToNatal, FindNatalAspects(s, chart.TruePos, chart.HasCusps),
+                s.LogTN, s.TextMode, now, publisher);
+  } else if (!s.LogTN) {
+    // All fourteen natal positions at 0 would list phantom aspects to 0 Aries every minute.
+    publisher.clearAspects(AspectList::TransitToNatal);
+    publisher.setAspectFont(AspectList::TransitToNatal, true);
+    publisher.addAspectLine(AspectList::TransitToNatal, QString::fromLatin1(kNoNatalChart));
+  }
 }
 
 ChartComputer::ChartComputer(ClockState& state, ChartPublisher* publisher, TimeSource now)

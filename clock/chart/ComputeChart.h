@@ -63,10 +63,14 @@ Chart ComputeChart(const Settings& settings, const TheoryTable& theory, QDate lo
 // The positions table, rows 1..12: point symbol, position text, house number, cusp text.
 PositionRows PositionTable(const Chart& chart);
 
+// What the transit-to-natal list says while no natal chart is set.
+inline constexpr char kNoNatalChart[] =
+    "No natal chart is set: enter one on the Natal page of Settings...";
+
 // Hands a freshly computed chart to the windows, in this order: the tray icon (showing the void
 // state of the chart before it, previousVoid), the positions table, the transit-to-transit list,
-// then the transit-to-natal list (replaced, or one line added in log mode). Fills the chart's
-// pair string.
+// then the transit-to-natal list (replaced, or one line added in log mode; without a natal chart
+// a line saying so). Fills the chart's pair string.
 void PublishChart(const Settings& settings, Chart& chart, bool previousVoid, const QDateTime& now,
                   ChartPublisher& publisher);
 

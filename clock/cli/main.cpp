@@ -1,22 +1,25 @@
 // heliodial-chart [--at "YYYY-MM-DD HH:MM"] [--json] [--wheel FILE.png|FILE.svg] [--size PIXELS]
 #include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
 #include <QJsonDocument>
+#include <QRegularExpression>
+#include <QTimeZone>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "chart/ComputeChart.h"
 #include "cli/ChartReport.h"
+#include "cli/Output.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
-
-#ifdef HELIODIAL_WITH_WHEEL
-#include <QGuiApplication>
-
 #include "wheel/WheelImage.h"
-#endif
 
 namespace {
 
@@ -29,15 +32,22 @@ const char* const kUsage =
     "[--size PIXELS]";
 
 struct Options {
-  std::optional<QDateTime> at;
+  std::optional<QDate> atDate;  // a local date and time of day, as given
+  QTime atTime;
   bool json = false;
-  QString wheel;
+  std::string wheel;   // the file name's own bytes, whatever the locale's encoding
+  QString wheelShown;  // the same name for messages
   int size = kDefaultWheelSize;
 };
 
 [[noreturn]] void usageError(const QString& message) {
   std::fprintf(stderr, "heliodial-chart: %s\n", message.toLocal8Bit().constData());
   std::exit(2);
+}
+
+[[noreturn]] void failure(const std::string& message) {
+  std::fprintf(stderr, "heliodial-chart: %s\n", message.c_str());
+  std::exit(1);
 }
 
 Options parseArguments(int argc, char** argv) {
@@ -54,19 +64,27 @@ Options parseArguments(int argc, char** argv) {
     } else if (arg == QLatin1String("--json")) {
       options.json = true;
     } else if (arg == QLatin1String("--at")) {
+      // A date and a time of day, kept apart: whether that moment exists on the local clock
+      // depends on the zone the settings name, which is known only once they are read.
       const QString text = value();
-      const QDateTime at = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm"));
-      if (!at.isValid()) {
+      static const QRegularExpression form(
+          QStringLiteral("^(\\d{4}-\\d{2}-\\d{2}) (\\d{2}:\\d{2})$"));
+      const QRegularExpressionMatch match = form.match(text);
+      const QDate date = QDate::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd"));
+      const QTime time = QTime::fromString(match.captured(2), QStringLiteral("HH:mm"));
+      if (!match.hasMatch() || !date.isValid() || !time.isValid()) {
         usageError(QStringLiteral("--at wants a local time as \"YYYY-MM-DD HH:MM\", not \"%1\"")
                        .arg(text));
       }
-      options.at = at;
+      options.atDate = date;
+      options.atTime = time;
     } else if (arg == QLatin1String("--wheel")) {
-      options.wheel = value();
-      const QString suffix = options.wheel.section(QLatin1Char('.'), -1).toLower();
-      if (suffix != QLatin1String("png") && suffix != QLatin1String("svg")) {
-        usageError(
-            QStringLiteral("--wheel writes .png or .svg files, not \"%1\"").arg(options.wheel));
+      if (i + 1 >= argc) usageError(arg + QStringLiteral(" needs a value (") + kUsage + ")");
+      options.wheel = argv[++i];
+      options.wheelShown = QFile::decodeName(argv[i]);
+      if (!PictureFormatOf(options.wheelShown)) {
+        usageError(QStringLiteral("--wheel writes .png or .svg files, not \"%1\"")
+                       .arg(options.wheelShown));
       }
     } else if (arg == QLatin1String("--size")) {
       const QString text = value();
@@ -86,7 +104,6 @@ Options parseArguments(int argc, char** argv) {
 }
 
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool needsFonts) {
-#ifdef HELIODIAL_WITH_WHEEL
   if (needsFonts) {
     // Drawing needs a GUI application; without a display the offscreen platform serves.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
@@ -95,55 +112,84 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool n
     }
     return std::make_unique<QGuiApplication>(argc, argv);
   }
-#else
-  (void)needsFonts;
-#endif
   return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+// With the computer's own zone the local clock skips an hour in spring: a time in that gap names
+// no moment, and the user is told so rather than that the format is wrong.
+void requireExistingLocalTime(const IniDocument& file, QDate date, QTime time) {
+  if (file.ReadBool("Place", "ManualZone", false)) return;  // a fixed zone has no gaps
+  const QDateTime local(date, time);
+  if (local.isValid() && local.time() == time) return;
+  usageError(QStringLiteral("--at %1 %2 does not exist in this computer's time zone (%3): the "
+                            "clocks skip that time for daylight saving")
+                 .arg(date.toString(Qt::ISODate), time.toString(QStringLiteral("HH:mm")),
+                      QString::fromUtf8(QTimeZone::systemTimeZoneId())));
+}
+
+void writeOut(const QByteArray& bytes) {
+  const std::string reason = WriteStandardOutput(
+      std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  if (!reason.empty()) failure("cannot write the report to standard output: " + reason);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A closed pipe is reported like any failed write, not by a signal that ends the program.
+  std::signal(SIGPIPE, SIG_IGN);
   const Options options = parseArguments(argc, argv);
-  auto app = makeApplication(argc, argv, !options.wheel.isEmpty());
-#ifndef HELIODIAL_WITH_WHEEL
-  if (!options.wheel.isEmpty()) usageError(QStringLiteral("this build cannot draw the wheel"));
-#endif
+  auto app = makeApplication(argc, argv, !options.wheel.empty());
 
   try {
-    QDateTime local = options.at.value_or(QDateTime::currentDateTime());
-    local.setTime(QTime(local.time().hour(), local.time().minute()));  // the present minute
+    const IniFile settingsFile;
+    const IniDocument file = settingsFile.Read();
+    QDate date = options.atDate.value_or(QDate::currentDate());
+    QTime time = options.atTime;
+    if (options.atDate) {
+      requireExistingLocalTime(file, date, time);
+    } else {
+      const QDateTime now = QDateTime::currentDateTime();
+      date = now.date();
+      time = QTime(now.time().hour(), now.time().minute());  // the present minute
+    }
 
     Settings settings;
-    LoadSettings(IniFile(), settings, options.size);
-    Chart chart = ComputeChart(settings, InitialTheoryTable(), local.date(), local.time());
-    // A single chart reads best with the lists in words and no running log.
-    const AspectPass transits = FindTransitAspects(settings, chart.TruePos);
-    const AspectPass natal = FindNatalAspects(settings, chart.TruePos);
+    SettingsNotices notices;
+    LoadSettings(file, settings, options.size, SystemStandardBiasMinutes(), &notices);
+    for (const std::string& notice : notices)
+      std::fprintf(stderr, "heliodial-chart: %s\n", notice.c_str());
+
+    Chart chart = ComputeChart(settings, InitialTheoryTable(), date, time);
+    const AspectPass transits = FindTransitAspects(settings, chart.TruePos, chart.HasCusps);
+    const AspectPass natal = FindNatalAspects(settings, chart.TruePos, chart.HasCusps);
     chart.PairString = transits.pairString;
-    const ChartWithAspects report{settings, chart, transits, natal};
+    const ReportPlace place{std::filesystem::exists(settingsFile.Path()),
+                            QString::fromStdString(settingsFile.Path().string())};
+    const ChartWithAspects report{settings, chart, transits, natal, place};
 
     if (options.json) {
-      const QByteArray json =
-          QJsonDocument(jsonReport(report, local)).toJson(QJsonDocument::Indented);
-      std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
+      writeOut(QJsonDocument(jsonReport(report)).toJson(QJsonDocument::Indented));
     } else {
-      std::fputs(textReport(report, local).toUtf8().constData(), stdout);
+      writeOut(textReport(report).toUtf8());
     }
 
-#ifdef HELIODIAL_WITH_WHEEL
-    if (!options.wheel.isEmpty()) {
+    if (!options.wheel.empty()) {
       // The wheel as the clock window shows the chart of this minute.
-      QString error;
-      if (!WriteWheelImage(settings, ViewForWheel(chart), options.wheel, options.size, &error)) {
-        std::fprintf(stderr, "heliodial-chart: %s\n", error.toLocal8Bit().constData());
-        return 1;
-      }
+      QString cause;
+      const QByteArray picture =
+          WheelPictureBytes(settings, ViewForWheel(chart), *PictureFormatOf(options.wheelShown),
+                            options.size, &cause);
+      if (picture.isEmpty()) failure("cannot draw the wheel: " + cause.toStdString());
+      const std::string reason = WriteFileReplacing(
+          options.wheel,
+          std::string_view(picture.constData(), static_cast<std::size_t>(picture.size())));
+      if (!reason.empty()) failure("cannot write the wheel to " + options.wheel + ": " + reason);
     }
-#endif
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "heliodial-chart: %s\n", e.what());
-    return 1;
+    failure(e.what());
   }
+  const std::string reason = CloseStandardOutput();
+  if (!reason.empty()) failure("cannot write the report to standard output: " + reason);
   return 0;
 }

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <system_error>
-#include <cstdio>
 #include <utility>
 
 #ifdef __FAST_MATH__
@@ -188,8 +188,7 @@ std::string FormatNatalReal(double value) {
   return out;
 }
 
-double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes,
-                      SettingsNotices* notices) {
+double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes, SettingsNotices* notices) {
   // The system's standard bias, shifted an hour by hand for summer, unless a manual zone is
   // given, which counts east or west with the place's longitude.
   double bias = standardBiasMinutes;
@@ -297,8 +296,8 @@ void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int stan
   s.VOCColor = file.ReadInteger("VOC", "Color", 16777215);
 }
 
-void LoadSettings(const IniFile& file, Settings& settings, int wheelWidth,
-                  int standardBiasMinutes, SettingsNotices* notices) {
+void LoadSettings(const IniFile& file, Settings& settings, int wheelWidth, int standardBiasMinutes,
+                  SettingsNotices* notices) {
   // One snapshot, so a hand edit saved during the load cannot mix two versions of the file.
   LoadSettings(file.Read(), settings, wheelWidth, standardBiasMinutes, notices);
 }

@@ -64,6 +64,7 @@ WheelView ViewForWheel(const Chart& chart) {
   view.CuspPos = chart.CuspPos;
   for (int i = 1; i <= 12; ++i) view.CuspPos[i] = turned(chart.CuspPos[i]);
   for (int i = 1; i <= kPointCount; ++i) view.Pos[i] = turned(chart.TruePos[i]);
+  view.HasCusps = chart.HasCusps;
   view.PlanetSign = chart.PlanetSign;
   view.PairString = chart.PairString;
   view.VOCActive = chart.VOCActive;
@@ -214,7 +215,7 @@ Colour DiscColour(const Settings& settings, const WheelView& view) {
 std::vector<CuspMark> CuspMarks(const Settings& settings, const WheelView& view,
                                 const WheelSizes& sizes) {
   std::vector<CuspMark> marks;
-  if (settings.Cusps == CuspMode::None) return marks;
+  if (settings.Cusps == CuspMode::None || !view.HasCusps) return marks;
   const bool equal = settings.HouseCode == HouseSystem::Equal;
   const int shift = SignShift(view.CuspPos[1]);
   for (int i = 1; i <= 12; ++i) {

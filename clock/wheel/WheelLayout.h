@@ -20,6 +20,7 @@ struct WheelView {
   // chart has them.
   std::array<double, kPointCount + 1> Pos{};
   std::array<double, kPointCount + 1> CuspPos{};
+  bool HasCusps = true;  // false: the house code computes no cusps, and none are drawn
   std::array<std::string, kPointCount + 1> PlanetSign;  // position texts, for the labels
   std::string PairString;                               // aspect characters by transit pair
   bool VOCActive = false;

@@ -10,6 +10,7 @@
 
 #include "Application.h"
 #include "Clock.h"
+#include "ErrorReport.h"
 #include "MinuteTimer.h"
 #include "settings/temp_config.h"
 
@@ -51,6 +52,11 @@ class ClockFixture : public ::testing::Test {
     emit windows.clock->Timer1->timeout();
   }
 
+  // Each test has its own error report, so that no box or waiting message outlives it.
+  void SetUp() override { report = std::make_unique<ErrorReport>(); }
+  void TearDown() override { report.reset(); }
+
+  std::unique_ptr<ErrorReport> report;
   TempConfig config;
   QDateTime now{QDate(2000, 1, 1), QTime(12, 0)};
   bool trayAvailable = true;

@@ -216,8 +216,8 @@ TEST_F(ClockWindowsTest, ExitSavesTheThreeWindowsAndANewStartRestoresThem) {
 }
 
 TEST_F(ClockWindowsTest, AnExitThatCannotWriteSaysSoOnceAndTheClockRunsOn) {
+  settings(kGreenwich);
   auto windows = run();
-  ErrorReport* report = ErrorReport::instance();
   const int before = report->shownCount();
   {
     const FileSizeLimit refuseWrites(1);
@@ -236,7 +236,6 @@ TEST_F(ClockWindowsTest, AnExitThatCannotWriteSaysSoOnceAndTheClockRunsOn) {
 
 TEST_F(ClockWindowsTest, APolarPlacidusChartIsReportedOnceNotEveryMinute) {
   settings("[Place]\nLatD=70\nNS=1\nEW=1\nManualZone=1\n[Setting]\nHouses=0\n");
-  ErrorReport* report = ErrorReport::instance();
   const int before = report->shownCount();
   auto windows = run();
   for (int minute = 0; minute < 10; ++minute) {
@@ -248,6 +247,37 @@ TEST_F(ClockWindowsTest, APolarPlacidusChartIsReportedOnceNotEveryMinute) {
   EXPECT_EQ(windows->clock->windowTitle(), QStringLiteral("Heliodial")) << "nothing drawn";
   if (report->boxOpen()) report->box()->close();
   QCoreApplication::processEvents();
+}
+
+TEST_F(ClockWindowsTest, WithoutSettingsTheFirstStartSaysForWhichPlaceTheChartIs) {
+  auto windows = run();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(report->boxOpen());
+  EXPECT_EQ(report->box()->icon(), QMessageBox::Information);
+  EXPECT_TRUE(report->box()->text().startsWith(
+      QStringLiteral("No place is set yet, so the chart is for latitude 0")))
+      << report->box()->text().toStdString();
+  EXPECT_TRUE(report->box()->text().contains(QStringLiteral("Settings...")));
+  // No natal chart either: the list says so instead of twelve phantom conjunctions.
+  EXPECT_EQ(Lines(windows->natal.get()),
+            QStringList{"No natal chart is set: enter one on the Natal page of Settings..."});
+}
+
+TEST_F(ClockWindowsTest, AMessageThatComesWhileABoxIsOpenFollowsItInsteadOfStacking) {
+  report->inform(QStringLiteral("first"));
+  report->show(QStringLiteral("second"));
+  report->show(QStringLiteral("third"));
+  EXPECT_EQ(report->box()->text(), QStringLiteral("first"));
+  report->box()->close();
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(report->boxOpen());
+  EXPECT_EQ(report->box()->text(), QStringLiteral("third")) << "the newest waiting message";
+  report->box()->close();
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(report->boxOpen());
+  EXPECT_EQ(report->shownCount(), 2);
 }
 
 TEST_F(ClockWindowsTest, TheGlyphTextToggleRelistsBothWindowsWithoutRedrawing) {
