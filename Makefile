@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-sanitize bench format clean accuracy
+.PHONY: all deps configure build run test test-sanitize bench format clean accuracy deb
 
 all: build
 
@@ -43,7 +43,7 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-deb
 
 # Accuracy tables for the README: ephemlib against an independent ephemeris (bench-only).
 accuracy: deps
@@ -51,3 +51,9 @@ accuracy: deps
 	cmake -S . -B build-tools -G Ninja -DHELIODIAL_TOOLS=ON $(CMAKE_FLAGS)
 	cmake --build build-tools -j $(JOBS)
 	@for t in build-tools/tools/tool_*; do echo "== $$t"; $$t; done
+
+# A Debian package for /usr, built apart from the development build: build-deb/heliodial_*.deb.
+deb: deps
+	cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr $(CMAKE_FLAGS)
+	cmake --build build-deb -j $(JOBS)
+	cd build-deb && cpack

@@ -449,14 +449,16 @@ void TfrmClock::ToolbarButton972Click() {
   }
 }
 
-// The help pages live in the windows' static library, whose resources the program must ask for.
-static bool LoadHelpPages() {
+// The help pages and the icon live in the windows' static library, whose resources the program
+// must ask for.
+static bool LoadResources() {
   Q_INIT_RESOURCE(help);
+  Q_INIT_RESOURCE(icons);
   return true;
 }
 
 ClockWindows::ClockWindows(ClockEnvironment environment)
-    : helpPages(LoadHelpPages()),
+    : resources(LoadResources()),
       clock(std::make_unique<TfrmClock>(std::move(environment))),
       positions(std::make_unique<TfrmPositions>()),
       about(std::make_unique<TfrmAbout>()),

@@ -171,7 +171,7 @@ struct ClockWindows {
   ClockWindows(const ClockWindows&) = delete;
   ClockWindows& operator=(const ClockWindows&) = delete;
 
-  bool helpPages;
+  bool resources;
   std::unique_ptr<TfrmClock> clock;
   std::unique_ptr<TfrmPositions> positions;
   std::unique_ptr<TfrmAbout> about;

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegularExpression>
+#include <QSvgRenderer>
 #include <cmath>
 
 #include "model/ChartTables.h"
@@ -82,31 +83,18 @@ class PaintedIcon : public QIconEngine {
   int number_;
 };
 
-class WheelIcon : public PaintedIcon {
+// The program's icon, the same picture the desktop shows for it.
+class ProgramIcon : public PaintedIcon {
  public:
-  WheelIcon() : PaintedIcon(0) {}
+  ProgramIcon() : PaintedIcon(0) {}
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+    static QSvgRenderer picture(QStringLiteral(":/icons/heliodial.svg"));
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    const qreal side = qMin(rect.width(), rect.height());
-    const QPointF centre = QRectF(rect).center();
-    const qreal outer = side * 0.46;
-    painter->setPen(QPen(QColor(0x1A, 0x23, 0x7E), qMax(1.0, side / 24)));
-    painter->setBrush(Qt::white);
-    painter->drawEllipse(centre, outer, outer);
-    painter->drawEllipse(centre, outer * 0.72, outer * 0.72);
-    for (int sign = 0; sign < kSignCount; ++sign) {
-      const qreal angle = sign * 30.0 * 3.14159265358979 / 180.0;
-      const QPointF direction(std::cos(angle), std::sin(angle));
-      painter->drawLine(centre + direction * outer * 0.72, centre + direction * outer);
-    }
-    painter->setPen(QPen(QColor(0xC6, 0x28, 0x28), qMax(1.0, side / 16)));
-    painter->drawLine(centre - QPointF(outer * 0.72, 0), centre + QPointF(outer * 0.72, 0));
-    painter->setPen(QPen(QColor(0x15, 0x65, 0xC0), qMax(1.0, side / 16)));
-    painter->drawLine(centre - QPointF(0, outer * 0.72), centre + QPointF(0, outer * 0.72));
+    picture.render(painter, QRectF(rect));
     painter->restore();
   }
-  QIconEngine* clone() const override { return new WheelIcon; }
+  QIconEngine* clone() const override { return new ProgramIcon; }
 };
 
 }  // namespace
@@ -118,4 +106,4 @@ QIcon TrayIconResource(const QString& name) {
   return QIcon(new PaintedIcon(match.captured(1).toInt()));
 }
 
-QIcon ApplicationIcon() { return QIcon(new WheelIcon); }
+QIcon ApplicationIcon() { return QIcon(new ProgramIcon); }

@@ -10,7 +10,7 @@
 // The icon of a resource name, or a null icon for a name that is not one of the thirteen.
 QIcon TrayIconResource(const QString& name);
 
-// The program's own icon: a small wheel.
+// The program's own icon: a small wheel, the picture the desktop shows for the program.
 QIcon ApplicationIcon();
 
 #endif
