@@ -131,7 +131,10 @@ void BM_ParseBlankLinesPeakMemory(benchmark::State& state) {
   state.counters["peak_MB"] = peakMB;
   state.counters["peak_per_text"] = peakMB / 50.0;
 }
-BENCHMARK(BM_ParseBlankLinesPeakMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_ParseBlankLinesPeakMemory)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 }  // namespace
 
