@@ -21,9 +21,11 @@
 
 class TempConfig {
  public:
-  TempConfig() {
-    char pattern[] = "/tmp/heliodial-settings-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+  // `base` is where the folder is made: /tmp, or a memory file system for tests that flush many
+  // writes and are not about the disk.
+  explicit TempConfig(const std::string& base = "/tmp") {
+    std::string pattern = base + "/heliodial-settings-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     dir_ = pattern;
     if (const char* old = std::getenv("XDG_CONFIG_HOME")) saved_ = old;
     ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
