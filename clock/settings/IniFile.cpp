@@ -208,13 +208,13 @@ class FileDescriptor {
 };
 
 // Reads the settings file into `bytes`. Returns false, with `bytes` empty, when there is no file
-// (a missing folder or a dangling link included). `mode` receives the file's permissions.
+// (a missing folder or a dangling link included). `info` receives the open file's status.
 // Throws IniReadError for a file that is there but unusable.
 //
 // The type and size are checked before opening: opening a named pipe would wait for a writer and
 // reading a device could go on forever. The check is repeated on the open descriptor, since the
 // name may have been pointed elsewhere in between, and the read itself stops past the limit.
-bool LoadFile(const fs::path& path, std::string& bytes, mode_t* mode = nullptr) {
+bool LoadFile(const fs::path& path, std::string& bytes, struct stat* info = nullptr) {
   bytes.clear();
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
@@ -230,7 +230,7 @@ bool LoadFile(const fs::path& path, std::string& bytes, mode_t* mode = nullptr) 
   }
   if (::fstat(fd.Get(), &st) != 0) throw IniReadError(path, SystemMessage(errno));
   if (std::string why = Unsuitable(st); !why.empty()) throw IniReadError(path, why);
-  if (mode != nullptr) *mode = st.st_mode & 07777;
+  if (info != nullptr) *info = st;
 
   // One byte more than expected, so a file that grew since fstat is noticed in the same call.
   std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
@@ -365,17 +365,28 @@ void SyncDirectory(const fs::path& dir) {
   ::close(fd);
 }
 
+// Makes sure the file as it is, and its name, are on disk. Cheap when they already are.
+void SyncExisting(const fs::path& target, const fs::path& dir, const fs::path& reported) {
+  FileDescriptor fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (fd.Get() < 0 || ::fsync(fd.Get()) != 0) throw IniWriteError(reported, SystemMessage(errno));
+  SyncDirectory(dir);
+}
+
 // Replaces `target` by a file holding `contents`: written with one call, flushed to disk, given
-// the old file's permissions, renamed over the old one.
-void ReplaceFile(const fs::path& target, const fs::path& dir, std::string_view contents,
-                 std::optional<mode_t> keepMode, const fs::path& reported) {
+// the old file's permissions, renamed over the old one. Returns the new file's device and inode.
+std::pair<std::uint64_t, std::uint64_t> ReplaceFile(const fs::path& target, const fs::path& dir,
+                                                    std::string_view contents,
+                                                    std::optional<mode_t> keepMode,
+                                                    const fs::path& reported) {
   fs::path temporary;
   FileDescriptor fd(CreateTemporary(dir, target.filename().string(), temporary));
   if (fd.Get() < 0) throw IniWriteError(reported, SystemMessage(errno));
   int error = 0;
+  struct stat st {};
   if (keepMode && ::fchmod(fd.Get(), *keepMode) != 0) error = errno;
   if (error == 0 && !WriteAll(fd.Get(), contents)) error = errno;
   if (error == 0 && ::fsync(fd.Get()) != 0) error = errno;
+  if (error == 0 && ::fstat(fd.Get(), &st) != 0) error = errno;
   if (!fd.Close() && error == 0) error = errno;
   if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) {
@@ -383,6 +394,7 @@ void ReplaceFile(const fs::path& target, const fs::path& dir, std::string_view c
     throw IniWriteError(reported, SystemMessage(error));
   }
   SyncDirectory(dir);
+  return {st.st_dev, st.st_ino};
 }
 
 }  // namespace
@@ -614,6 +626,10 @@ void IniDocument::Splice(std::size_t at, std::size_t erase, std::string_view ins
 }
 
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
+  Change(section, key, value);
+}
+
+bool IniDocument::Change(std::string_view section, std::string_view key, std::string_view value) {
   std::tie(section, key) = CheckNames(section, key);
   std::string clean(value);
   for (char& c : clean) {
@@ -629,8 +645,9 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     const std::size_t keep = !clean.empty() && (clean.front() == ' ' || clean.front() == '\t')
                                  ? text.find('=') + 1
                                  : ParseKeyLine(text)->valueStart;
+    if (text.substr(keep) == clean) return false;
     Splice(*line + keep, end - (*line + keep), clean);  // same key, so the index stands
-    return;
+    return true;
   }
 
   const std::string eol(LineEnding());
@@ -651,7 +668,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     const auto offset = static_cast<std::uint32_t>(after + lead.size());
     Splice(after, 0, lead + keyLine);
     AddToIndex(offset, KeyHash(section, key));
-    return;
+    return true;
   }
 
   // A new section goes at the end, after a blank line.
@@ -670,6 +687,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
   AddToIndex(headerOffset, HeaderHash(section));
   headers_.push_back(headerOffset);
   AddToIndex(static_cast<std::uint32_t>(headerOffset + headerLine.size()), KeyHash(section, key));
+  return true;
 }
 
 IniFile::IniFile() : path_(DefaultPath()) {}
@@ -724,22 +742,33 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
 
   const WriterLock lock(dir, name, path_);
   std::optional<mode_t> mode;
+  std::pair<std::uint64_t, std::uint64_t> identity;
   try {
-    mode_t bits = 0;
-    if (LoadFile(target, buffer_, &bits)) mode = bits;
+    struct stat st {};
+    if (LoadFile(target, buffer_, &st)) {
+      mode = st.st_mode & 07777;
+      identity = {st.st_dev, st.st_ino};
+    }
   } catch (const IniReadError& e) {
     // Rewriting a file we could not read would throw away the user's settings.
     throw IniWriteError(path_, e.Reason());
   }
   // Parsing is the costly part of a write to a large file; the dialog's OK writes a hundred keys
   // in a row, and the file is then still exactly what this object wrote last.
-  if (!written_ || buffer_ != written_->text_) written_ = IniDocument::Adopt(std::move(buffer_));
+  const bool ours = written_ && buffer_ == written_->text_;
+  if (!ours) written_ = IniDocument::Adopt(std::move(buffer_));
   try {
-    written_->Set(section, key, value);
+    if (!written_->Change(section, key, value) && mode) {
+      // The file already holds exactly this text, and most of the dialog's OK rewrites values as
+      // they were. A copy would cost two flushes to disk for nothing; the file we made and
+      // flushed ourselves needs none, any other is flushed as it is.
+      if (!ours || identity != writtenFile_) SyncExisting(target, dir, path_);
+      return;
+    }
     if (written_->text_.size() > kIniFileSizeLimit) {
       throw IniWriteError(path_, "the file would grow past " + Megabytes(kIniFileSizeLimit));
     }
-    ReplaceFile(target, dir, written_->text_, mode, path_);
+    writtenFile_ = ReplaceFile(target, dir, written_->text_, mode, path_);
   } catch (...) {
     written_.reset();  // it may hold the change the file did not get
     throw;

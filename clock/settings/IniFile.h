@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Raised when the settings file is there but cannot be read: it is not a regular file (a named
@@ -80,6 +81,8 @@ class IniDocument {
  private:
   friend class IniFile;
   static IniDocument Adopt(std::string text);
+  // Set, telling whether the text changed: a key rewritten with the value it has does not.
+  bool Change(std::string_view section, std::string_view key, std::string_view value);
 
   std::optional<std::uint32_t> FindHeader(std::string_view section) const;
   std::optional<std::uint32_t> FindKey(std::string_view section, std::string_view key) const;
@@ -126,6 +129,7 @@ class IniFile {
 
   // Each write is an immediate, complete replacement of the file (temporary file in the same
   // folder, flushed to disk, renamed over the old one), creating the folder and file as needed.
+  // A write that would not change a byte flushes the file as it is instead of copying it.
   // A symbolic link stays a link: its target is rewritten, or created when missing.
   //
   // Writers cooperate through an advisory lock on ".<name>.lock" beside the file, held from the
@@ -143,5 +147,7 @@ class IniFile {
   // The document as this object last wrote it. A write reads the file anyway, under the lock,
   // and reuses this parse only when the bytes on disk are still exactly its text.
   std::optional<IniDocument> written_;
+  // Device and inode of the file that write made and flushed.
+  std::pair<std::uint64_t, std::uint64_t> writtenFile_;
   std::string buffer_;
 };

@@ -409,6 +409,34 @@ TEST(IniFileWrite, ChangesMadeBetweenTwoWritesAreKept) {
   }
 }
 
+// Most of the dialog's OK writes values back as they were: a write that would not change a byte
+// leaves the file (the same inode) in place; any other difference replaces it.
+TEST(IniFileWrite, RewritingTheBytesAlreadyThereLeavesTheFileInPlace) {
+  struct Row {
+    std::string before;
+    std::string after;  // after writing Top=1
+  } rows[] = {
+      {"[Show]\nTop=1\n", "[Show]\nTop=1\n"},   {"[Show]\n Top = 1\n", "[Show]\n Top = 1\n"},
+      {"[Show]\nTop=1  \n", "[Show]\nTop=1\n"}, {"[Show]\nTop=01\n", "[Show]\nTop=1\n"},
+      {"[Show]\ntop=1", "[Show]\ntop=1"},
+  };
+  for (const Row& r : rows) {
+    TempConfig config;
+    config.Write(r.before);
+    const auto inode = [&] {
+      struct stat st {};
+      ::stat(config.IniPath().c_str(), &st);
+      return st.st_ino;
+    };
+    const ino_t first = inode();
+    IniFile file;
+    file.WriteInteger("Show", "Top", 1);
+    file.WriteInteger("Show", "Top", 1);  // a second time, now from this object's own copy
+    EXPECT_EQ(config.Contents(), r.after) << r.before;
+    EXPECT_EQ(inode() == first, r.before == r.after) << r.before;
+  }
+}
+
 // A private tmpfs of 64 KiB in a private mount namespace, filled up; needs the right to mount.
 TEST(IniFileWrite, AFullDiskRefusesTheWriteAndKeepsTheOldFile) {
   TempConfig config;
