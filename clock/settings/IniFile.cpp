@@ -763,6 +763,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
       // they were. A copy would cost two flushes to disk for nothing; the file we made and
       // flushed ourselves needs none, any other is flushed as it is.
       if (!ours || identity != writtenFile_) SyncExisting(target, dir, path_);
+      RemoveStaleTemporaries(dir, name);
       return;
     }
     if (written_->text_.size() > kIniFileSizeLimit) {
