@@ -1,14 +1,20 @@
 #include "settings/IniFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
-#include <set>
+#include <cstring>
+#include <limits>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -17,22 +23,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t\r\v\f";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::uint32_t kEmptySlot = std::numeric_limits<std::uint32_t>::max();
+// Offsets are 32-bit to keep the index small; the last value marks an empty slot.
+constexpr std::size_t kMaxText = kEmptySlot - 1;
 
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+// Every line of a file goes through here, so it is a plain loop rather than a search for any of
+// a set of characters, which costs a call per character.
 std::string_view Trim(std::string_view s) {
-  const std::size_t first = s.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = s.find_last_not_of(kBlanks);
-  return s.substr(first, last - first + 1);
+  std::size_t first = 0;
+  std::size_t last = s.size();
+  while (first < last && IsBlank(s[first])) ++first;
+  while (last > first && IsBlank(s[last - 1])) --last;
+  return s.substr(first, last - first);
 }
 
 char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = FoldCase(c);
-  return out;
-}
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -40,6 +48,59 @@ bool SameName(std::string_view a, std::string_view b) {
     if (FoldCase(a[i]) != FoldCase(b[i])) return false;
   }
   return true;
+}
+
+// FNV-1a over the case-folded name, then its length, so "ab"+"c" and "a"+"bc" differ.
+std::uint64_t HashName(std::uint64_t h, std::string_view name) {
+  constexpr std::uint64_t kPrime = 0x100000001b3ULL;
+  for (char c : name) {
+    h ^= static_cast<unsigned char>(FoldCase(c));
+    h *= kPrime;
+  }
+  h ^= name.size();
+  return h * kPrime;
+}
+
+constexpr std::uint64_t kHashBasis = 0xcbf29ce484222325ULL;
+
+// The finaliser spreads FNV's bits, so both the slot (low bits) and the tag (top byte) vary.
+std::uint64_t Mix(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdULL;
+  return h ^ (h >> 33);
+}
+
+std::uint64_t HeaderHash(std::string_view section) {
+  return Mix(HashName(kHashBasis, section) ^ 0x9e3779b97f4a7c15ULL);
+}
+
+std::uint64_t KeyHash(std::string_view section, std::string_view key) {
+  return Mix(HashName(HashName(kHashBasis, section), key));
+}
+
+std::uint8_t TagOf(std::uint64_t hash) { return static_cast<std::uint8_t>(hash >> 56); }
+
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+// End of the line that starts at `from`: the offset of its line ending or of the text's end.
+std::size_t LineEnd(std::string_view text, std::size_t from) {
+  if (from < text.size() && IsLineEnd(text[from])) return from;  // blank lines need no search
+  const char* begin = text.data() + from;
+  std::size_t length = text.size() - from;
+  if (const void* lf = std::memchr(begin, '\n', length)) {
+    length = static_cast<std::size_t>(static_cast<const char*>(lf) - begin);
+  }
+  if (const void* cr = std::memchr(begin, '\r', length)) {
+    length = static_cast<std::size_t>(static_cast<const char*>(cr) - begin);
+  }
+  return from + length;
+}
+
+// Offset of the next line after a line that ends at `end`.
+std::size_t NextLine(std::string_view text, std::size_t end) {
+  if (end >= text.size()) return text.size();
+  if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') return end + 2;
+  return end + 1;
 }
 
 // The name of a "[name]" line, or nothing for any other line.
@@ -69,6 +130,21 @@ std::optional<KeyLine> ParseKeyLine(std::string_view line) {
   return KeyLine{key, start};
 }
 
+// Throws std::invalid_argument for names a line cannot hold; returns them trimmed.
+std::pair<std::string_view, std::string_view> CheckNames(std::string_view section,
+                                                         std::string_view key) {
+  section = Trim(section);
+  key = Trim(key);
+  if (section.empty() || section.find_first_of("]\r\n") != std::string_view::npos) {
+    throw std::invalid_argument("settings section name cannot be stored: " + std::string(section));
+  }
+  if (key.empty() || key.find_first_of("=\r\n") != std::string_view::npos || key.front() == '[' ||
+      key.front() == ';' || key.front() == '#') {
+    throw std::invalid_argument("settings key name cannot be stored: " + std::string(key));
+  }
+  return {section, key};
+}
+
 bool IsHexDigit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
@@ -78,57 +154,208 @@ unsigned HexValue(char c) {
   return static_cast<unsigned>(FoldCase(c) - 'a' + 10);
 }
 
-// Result of reading a whole file: its bytes, or the errno that stopped the read.
-struct FileBytes {
-  std::string bytes;
-  int error = 0;
+std::string SystemMessage(int error) { return std::generic_category().message(error); }
+
+const char* KindOfFile(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "something else";
+}
+
+// "4 MB", "4.1 MB", "57 MB": rounded up, so a file just over the limit never shows as the limit.
+std::string Megabytes(std::uintmax_t bytes) {
+  const double mb = static_cast<double>(bytes) / (1024.0 * 1024.0);
+  const double shown = mb < 10 ? std::ceil(mb * 10) / 10 : std::ceil(mb);
+  char text[32];
+  std::snprintf(text, sizeof text, shown == std::floor(shown) ? "%.0f MB" : "%.1f MB", shown);
+  return text;
+}
+
+std::string TooLarge(std::uintmax_t bytes) {
+  return "it is " + Megabytes(bytes) + ", more than the " + Megabytes(kIniFileSizeLimit) +
+         " a settings file may have";
+}
+
+// Why a file of this kind and size cannot be the settings file, or "" when it can.
+std::string Unsuitable(const struct stat& st) {
+  if (!S_ISREG(st.st_mode)) {
+    return std::string("it is ") + KindOfFile(st.st_mode) + ", not a regular file";
+  }
+  if (static_cast<std::uintmax_t>(st.st_size) > kIniFileSizeLimit) return TooLarge(st.st_size);
+  return {};
+}
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return fd_; }
+  // Closes now, reporting whether the close succeeded (a delayed write error shows up here).
+  bool Close() {
+    const int fd = std::exchange(fd_, -1);
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
 };
 
-FileBytes ReadAll(const fs::path& path) {
-  FileBytes result;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    result.error = errno;
-    return result;
+// Reads the settings file into `bytes`. Returns false, with `bytes` empty, when there is no file
+// (a missing folder or a dangling link included). `info` receives the open file's status.
+// Throws IniReadError for a file that is there but unusable.
+//
+// The type and size are checked before opening: opening a named pipe would wait for a writer and
+// reading a device could go on forever. The check is repeated on the open descriptor, since the
+// name may have been pointed elsewhere in between, and the read itself stops past the limit.
+bool LoadFile(const fs::path& path, std::string& bytes, struct stat* info = nullptr) {
+  bytes.clear();
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    throw IniReadError(path, SystemMessage(errno));
   }
-  char buffer[8192];
+  if (std::string why = Unsuitable(st); !why.empty()) throw IniReadError(path, why);
+
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (fd.Get() < 0) {
+    if (errno == ENOENT) return false;
+    throw IniReadError(path, SystemMessage(errno));
+  }
+  if (::fstat(fd.Get(), &st) != 0) throw IniReadError(path, SystemMessage(errno));
+  if (std::string why = Unsuitable(st); !why.empty()) throw IniReadError(path, why);
+  if (info != nullptr) *info = st;
+
+  // One byte more than expected, so a file that grew since fstat is noticed in the same call.
+  std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
+  bytes.resize(capacity);
+  std::size_t done = 0;
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (done == capacity) {
+      if (capacity > kIniFileSizeLimit) {
+        bytes.clear();
+        struct stat now {};
+        const std::uintmax_t size =
+            ::fstat(fd.Get(), &now) == 0 ? static_cast<std::uintmax_t>(now.st_size) : done;
+        throw IniReadError(path, TooLarge(std::max<std::uintmax_t>(size, done)));
+      }
+      capacity = std::min(capacity * 2, kIniFileSizeLimit + 1);
+      bytes.resize(capacity);
+    }
+    const ssize_t n = ::read(fd.Get(), bytes.data() + done, capacity - done);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
-      result.error = errno;
-      break;
+      const int error = errno;
+      bytes.clear();
+      throw IniReadError(path, SystemMessage(error));
     }
-    result.bytes.append(buffer, static_cast<std::size_t>(n));
+    done += static_cast<std::size_t>(n);
   }
-  ::close(fd);
-  return result;
+  bytes.resize(done);
+  return true;
 }
 
-bool WriteAll(int fd, const std::string& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    done += static_cast<std::size_t>(n);
+    data.remove_prefix(static_cast<std::size_t>(n));
   }
   return true;
 }
 
-// A fresh temporary file beside the target, so the final rename stays on one file system.
-int CreateTemporary(const fs::path& dir, const std::string& base, fs::path& name) {
+// Where a write must go: the path itself, or the end of its chain of symbolic links, which may
+// not exist yet. Writing there keeps a linked settings file linked, and a dangling link gets its
+// target created instead of being replaced by a plain file.
+fs::path WriteTarget(const fs::path& path) {
+  fs::path target = path;
+  for (int hops = 0;; ++hops) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0) {
+      if (errno == ENOENT || errno == ENOTDIR) return target;  // the folder part fails later
+      throw IniWriteError(path, SystemMessage(errno));
+    }
+    if (!S_ISLNK(st.st_mode)) return target;
+    if (hops == 40) throw IniWriteError(path, SystemMessage(ELOOP));  // the kernel's own limit
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) throw IniWriteError(path, ec.message());
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+}
+
+// The advisory lock that serialises writers of one settings file: flock on ".<name>.lock" in
+// its folder, released when this ends (or when the process dies, however it dies). The lock file
+// itself stays; removing it would let two writers lock two different files.
+class WriterLock {
+ public:
+  WriterLock(const fs::path& dir, const std::string& name, const fs::path& reported)
+      : fd_(::open((dir / ("." + name + ".lock")).c_str(),
+                   O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600)) {
+    if (fd_.Get() < 0) {
+      throw IniWriteError(reported, "cannot open the lock file: " + SystemMessage(errno));
+    }
+    struct stat st {};
+    if (::fstat(fd_.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+      throw IniWriteError(reported, "the lock file is not a regular file");
+    }
+    while (::flock(fd_.Get(), LOCK_EX) != 0) {
+      if (errno != EINTR) throw IniWriteError(reported, "cannot lock: " + SystemMessage(errno));
+    }
+  }
+
+ private:
+  FileDescriptor fd_;
+};
+
+std::string TemporaryPrefix(const std::string& name) { return "." + name + ".tmp-"; }
+
+// A fresh temporary file beside the target, so the final rename stays on one file system. Its
+// name, ".<name>.tmp-<pid>-<n>", is what RemoveStaleTemporaries looks for.
+int CreateTemporary(const fs::path& dir, const std::string& name, fs::path& temporary) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = dir / ("." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
-                  std::to_string(counter.fetch_add(1)));
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    temporary = dir / (TemporaryPrefix(name) + std::to_string(::getpid()) + "-" +
+                       std::to_string(counter.fetch_add(1)));
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+bool IsTemporaryName(std::string_view entry, const std::string& prefix) {
+  if (entry.substr(0, prefix.size()) != prefix) return false;
+  entry.remove_prefix(prefix.size());
+  const std::size_t dash = entry.find('-');
+  auto digits = [](std::string_view s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  return dash != std::string_view::npos && digits(entry.substr(0, dash)) &&
+         digits(entry.substr(dash + 1));
+}
+
+// Removes the temporary files of writers that died before their rename. Only called under the
+// writer lock: every live writer holds that lock while its temporary file exists, so any such
+// file seen now belongs to a writer that is gone.
+void RemoveStaleTemporaries(const fs::path& dir, const std::string& name) {
+  DIR* listing = ::opendir(dir.c_str());
+  if (listing == nullptr) return;
+  const std::string prefix = TemporaryPrefix(name);
+  while (const dirent* entry = ::readdir(listing)) {
+    if (IsTemporaryName(entry->d_name, prefix)) ::unlinkat(::dirfd(listing), entry->d_name, 0);
+  }
+  ::closedir(listing);
 }
 
 void SyncDirectory(const fs::path& dir) {
@@ -138,10 +365,46 @@ void SyncDirectory(const fs::path& dir) {
   ::close(fd);
 }
 
+// Makes sure the file as it is, and its name, are on disk. Cheap when they already are.
+void SyncExisting(const fs::path& target, const fs::path& dir, const fs::path& reported) {
+  FileDescriptor fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (fd.Get() < 0 || ::fsync(fd.Get()) != 0) throw IniWriteError(reported, SystemMessage(errno));
+  SyncDirectory(dir);
+}
+
+// Replaces `target` by a file holding `contents`: written with one call, flushed to disk, given
+// the old file's permissions, renamed over the old one. Returns the new file's device and inode.
+std::pair<std::uint64_t, std::uint64_t> ReplaceFile(const fs::path& target, const fs::path& dir,
+                                                    std::string_view contents,
+                                                    std::optional<mode_t> keepMode,
+                                                    const fs::path& reported) {
+  fs::path temporary;
+  FileDescriptor fd(CreateTemporary(dir, target.filename().string(), temporary));
+  if (fd.Get() < 0) throw IniWriteError(reported, SystemMessage(errno));
+  int error = 0;
+  struct stat st {};
+  if (keepMode && ::fchmod(fd.Get(), *keepMode) != 0) error = errno;
+  if (error == 0 && !WriteAll(fd.Get(), contents)) error = errno;
+  if (error == 0 && ::fsync(fd.Get()) != 0) error = errno;
+  if (error == 0 && ::fstat(fd.Get(), &st) != 0) error = errno;
+  if (!fd.Close() && error == 0) error = errno;
+  if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temporary.c_str());
+    throw IniWriteError(reported, SystemMessage(error));
+  }
+  SyncDirectory(dir);
+  return {st.st_dev, st.st_ino};
+}
+
 }  // namespace
 
-IniWriteError::IniWriteError(const fs::path& path)
-    : std::runtime_error("Unable to write to " + path.string()) {}
+IniReadError::IniReadError(const fs::path& path, const std::string& reason)
+    : std::runtime_error("Cannot read settings from " + path.string() + ": " + reason),
+      reason_(reason) {}
+
+IniWriteError::IniWriteError(const fs::path& path, std::string reason)
+    : std::runtime_error("Unable to write to " + path.string()), reason_(std::move(reason)) {}
 
 std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
   std::size_t digits = 0;
@@ -177,60 +440,147 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
   return static_cast<std::int32_t>(value);
 }
 
-IniDocument IniDocument::Parse(std::string_view text) {
+IniDocument IniDocument::Parse(std::string_view text) { return Adopt(std::string(text)); }
+
+IniDocument IniDocument::Adopt(std::string text) {
+  if (text.size() > kMaxText) throw std::length_error("settings text of 4 GiB or more");
   IniDocument doc;
-  while (!text.empty()) {
-    const std::size_t nl = text.find('\n');
-    if (nl == std::string_view::npos) {
-      doc.lines_.push_back({std::string(text), ""});
-      break;
-    }
-    std::string_view line = text.substr(0, nl);
-    if (!line.empty() && line.back() == '\r') {
-      line.remove_suffix(1);
-      doc.lines_.push_back({std::string(line), "\r\n"});
-    } else {
-      doc.lines_.push_back({std::string(line), "\n"});
-    }
-    text.remove_prefix(nl + 1);
+  doc.text_ = std::move(text);
+  const std::string_view all = doc.text_;
+  if (all.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    doc.bodyStart_ = static_cast<std::uint32_t>(kByteOrderMark.size());
   }
-  doc.Reindex();
+  std::optional<std::string_view> section;  // the current section while it is searchable
+  for (std::size_t at = doc.bodyStart_; at < all.size();) {
+    const std::size_t end = LineEnd(all, at);
+    const std::string_view line = all.substr(at, end - at);
+    const auto offset = static_cast<std::uint32_t>(at);
+    if (const auto name = SectionName(line)) {
+      // Only the first section of a name is searched.
+      section.reset();
+      doc.ReserveOne();
+      const std::uint64_t hash = HeaderHash(*name);
+      const std::size_t slot = doc.ProbeHeader(hash, *name);
+      if (doc.slots_[slot] == kEmptySlot) {
+        doc.Fill(slot, offset, hash);
+        doc.headers_.push_back(offset);
+        section = name;
+      }
+    } else if (section) {
+      if (const auto parsed = ParseKeyLine(line)) {
+        doc.ReserveOne();
+        const std::uint64_t hash = KeyHash(*section, parsed->key);
+        const std::size_t slot = doc.ProbeKey(hash, *section, parsed->key);
+        if (doc.slots_[slot] == kEmptySlot) doc.Fill(slot, offset, hash);
+      }
+    }
+    at = NextLine(all, end);
+  }
   return doc;
 }
 
-void IniDocument::Reindex() {
-  index_.clear();
-  std::set<std::string> seenSections;
-  std::string section;
-  bool searchable = false;  // only the first section of a name is searched
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    const std::string_view text = lines_[i].text;
+std::string IniDocument::Serialize() const { return text_; }
+
+void IniDocument::ReserveOne() {
+  if ((used_ + 1) * 4 > slots_.size() * 3) Grow();  // at most three quarters full
+}
+
+void IniDocument::Fill(std::size_t slot, std::uint32_t line, std::uint64_t hash) {
+  slots_[slot] = line;
+  tags_[slot] = TagOf(hash);
+  ++used_;
+}
+
+void IniDocument::AddToIndex(std::uint32_t line, std::uint64_t hash) {
+  ReserveOne();
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = hash & mask;
+  while (slots_[slot] != kEmptySlot) slot = (slot + 1) & mask;
+  Fill(slot, line, hash);
+}
+
+// The table keeps no hashes, so growing reads each entry's names again from the text.
+void IniDocument::Grow() {
+  std::vector<std::uint32_t> oldSlots(slots_.empty() ? 16 : slots_.size() * 2, kEmptySlot);
+  oldSlots.swap(slots_);  // slots_ is now the larger, empty table
+  tags_.assign(slots_.size(), 0);
+  used_ = 0;
+  const std::string_view all = text_;
+  for (const std::uint32_t line : oldSlots) {
+    if (line == kEmptySlot) continue;
+    const std::string_view text = all.substr(line, LineEnd(all, line) - line);
     if (const auto name = SectionName(text)) {
-      section = Lower(*name);
-      searchable = seenSections.insert(section).second;
-      continue;
-    }
-    if (!searchable) continue;
-    if (const auto parsed = ParseKeyLine(text)) {
-      index_.try_emplace({section, Lower(parsed->key)}, i);
+      AddToIndex(line, HeaderHash(*name));
+    } else {
+      const std::uint32_t header = HeaderOf(line);
+      const auto section = SectionName(all.substr(header, LineEnd(all, header) - header));
+      AddToIndex(line, KeyHash(*section, ParseKeyLine(text)->key));
     }
   }
 }
 
-std::string IniDocument::Serialize() const {
-  std::string out;
-  for (const Line& line : lines_) {
-    out += line.text;
-    out += line.eol;
+// The slot of the header of `section`, or the empty slot where it would go. The table must not
+// be empty.
+std::size_t IniDocument::ProbeHeader(std::uint64_t hash, std::string_view section) const {
+  const std::size_t mask = slots_.size() - 1;
+  const std::uint8_t tag = TagOf(hash);
+  const std::string_view all = text_;
+  std::size_t slot = hash & mask;
+  for (; slots_[slot] != kEmptySlot; slot = (slot + 1) & mask) {
+    if (tags_[slot] != tag) continue;
+    const std::uint32_t line = slots_[slot];
+    const auto name = SectionName(all.substr(line, LineEnd(all, line) - line));
+    if (name && SameName(*name, section)) break;
   }
-  return out;
+  return slot;
+}
+
+// The slot of the first line of `key` in `section`, or the empty slot where it would go.
+std::size_t IniDocument::ProbeKey(std::uint64_t hash, std::string_view section,
+                                  std::string_view key) const {
+  const std::size_t mask = slots_.size() - 1;
+  const std::uint8_t tag = TagOf(hash);
+  const std::string_view all = text_;
+  std::size_t slot = hash & mask;
+  for (; slots_[slot] != kEmptySlot; slot = (slot + 1) & mask) {
+    if (tags_[slot] != tag) continue;
+    const std::uint32_t line = slots_[slot];
+    const auto parsed = ParseKeyLine(all.substr(line, LineEnd(all, line) - line));
+    if (!parsed || !SameName(parsed->key, key)) continue;  // a header, or another key
+    const std::uint32_t header = HeaderOf(line);
+    const auto name = SectionName(all.substr(header, LineEnd(all, header) - header));
+    if (SameName(*name, section)) break;
+  }
+  return slot;
+}
+
+std::optional<std::uint32_t> IniDocument::FindHeader(std::string_view section) const {
+  if (slots_.empty()) return std::nullopt;
+  const std::uint32_t line = slots_[ProbeHeader(HeaderHash(section), section)];
+  if (line == kEmptySlot) return std::nullopt;
+  return line;
+}
+
+std::optional<std::uint32_t> IniDocument::FindKey(std::string_view section,
+                                                  std::string_view key) const {
+  if (slots_.empty()) return std::nullopt;
+  const std::uint32_t line = slots_[ProbeKey(KeyHash(section, key), section, key)];
+  if (line == kEmptySlot) return std::nullopt;
+  return line;
+}
+
+// The header of an indexed key line. Keys are indexed only in searchable sections, whose headers
+// are all in headers_, so the nearest one before the line is its own.
+std::uint32_t IniDocument::HeaderOf(std::uint32_t keyLine) const {
+  return *(std::upper_bound(headers_.begin(), headers_.end(), keyLine) - 1);
 }
 
 std::optional<std::string> IniDocument::Find(std::string_view section, std::string_view key) const {
-  const auto found = index_.find({Lower(Trim(section)), Lower(Trim(key))});
-  if (found == index_.end()) return std::nullopt;
-  const std::string_view line = lines_[found->second].text;
-  std::string_view value = Trim(line.substr(ParseKeyLine(line)->valueStart));
+  const auto line = FindKey(Trim(section), Trim(key));
+  if (!line) return std::nullopt;
+  const std::string_view all = text_;
+  const std::string_view text = all.substr(*line, LineEnd(all, *line) - *line);
+  std::string_view value = Trim(text.substr(ParseKeyLine(text)->valueStart));
   if (value.size() > kIniValueLimit) value = value.substr(0, kIniValueLimit);
   return std::string(value);
 }
@@ -252,69 +602,92 @@ bool IniDocument::ReadBool(std::string_view section, std::string_view key, bool 
   return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
+// New lines take the ending the file already uses, so a hand-kept file stays in one style.
+std::string_view IniDocument::LineEnding() const {
+  const std::string_view all = text_;
+  const std::size_t end = LineEnd(all, bodyStart_);
+  if (end == all.size()) return "\n";
+  return all.substr(end, NextLine(all, end) - end);
+}
+
+// Replaces `erase` bytes at `at` by `insert`, moving the offsets of the lines after it. `at` is
+// inside a line or at the start of one that is to move.
+void IniDocument::Splice(std::size_t at, std::size_t erase, std::string_view insert) {
+  if (text_.size() - erase + insert.size() > kMaxText) {
+    throw std::length_error("settings text of 4 GiB or more");
+  }
+  text_.replace(at, erase, insert);
+  const auto delta = static_cast<std::uint32_t>(insert.size() - erase);  // modulo 2^32
+  auto move = [&](std::uint32_t& offset) {
+    if (offset != kEmptySlot && offset >= at) offset += delta;
+  };
+  std::for_each(slots_.begin(), slots_.end(), move);
+  std::for_each(headers_.begin(), headers_.end(), move);
+}
+
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-  section = Trim(section);
-  key = Trim(key);
-  if (section.empty() || section.find_first_of("]\r\n") != std::string_view::npos) {
-    throw std::invalid_argument("settings section name cannot be stored: " + std::string(section));
-  }
-  if (key.empty() || key.find_first_of("=\r\n") != std::string_view::npos || key.front() == '[' ||
-      key.front() == ';' || key.front() == '#') {
-    throw std::invalid_argument("settings key name cannot be stored: " + std::string(key));
-  }
+  Change(section, key, value);
+}
+
+bool IniDocument::Change(std::string_view section, std::string_view key, std::string_view value) {
+  std::tie(section, key) = CheckNames(section, key);
   std::string clean(value);
   for (char& c : clean) {
     if (c == '\r' || c == '\n') c = ' ';  // one value must stay one line
   }
+  const std::string_view all = text_;
 
-  std::string eol = "\n";
-  for (const Line& line : lines_) {
-    if (!line.eol.empty()) {
-      eol = line.eol;
-      break;
-    }
+  if (const auto line = FindKey(section, key)) {
+    const std::size_t end = LineEnd(all, *line);
+    const std::string_view text = all.substr(*line, end - *line);
+    // Keep the line's own spacing around "=", but not on top of a value that brings its own
+    // leading blank (the natal form does): rewriting must not grow the line.
+    const std::size_t keep = !clean.empty() && (clean.front() == ' ' || clean.front() == '\t')
+                                 ? text.find('=') + 1
+                                 : ParseKeyLine(text)->valueStart;
+    if (text.substr(keep) == clean) return false;
+    Splice(*line + keep, end - (*line + keep), clean);  // same key, so the index stands
+    return true;
   }
-  auto insertAt = [&](std::size_t pos, std::string text) {
-    if (pos > 0 && lines_[pos - 1].eol.empty()) lines_[pos - 1].eol = eol;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(pos), Line{std::move(text), eol});
-  };
 
-  std::optional<std::size_t> header;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    const auto name = SectionName(lines_[i].text);
-    if (name && SameName(*name, section)) {
-      header = i;
-      break;
+  const std::string eol(LineEnding());
+  const std::string keyLine = std::string(key) + "=" + clean + eol;
+  const bool endsOpen = all.size() > bodyStart_ && !IsLineEnd(all.back());
+  if (const auto header = FindHeader(section)) {
+    // A new key goes after the section's last key, before any blank lines and comments that
+    // end the section.
+    std::size_t after = NextLine(all, LineEnd(all, *header));
+    for (std::size_t at = after; at < all.size();) {
+      const std::size_t end = LineEnd(all, at);
+      const std::string_view text = all.substr(at, end - at);
+      if (SectionName(text)) break;
+      at = NextLine(all, end);
+      if (ParseKeyLine(text)) after = at;
     }
+    const std::string lead = after == all.size() && endsOpen ? eol : std::string();
+    const auto offset = static_cast<std::uint32_t>(after + lead.size());
+    Splice(after, 0, lead + keyLine);
+    AddToIndex(offset, KeyHash(section, key));
+    return true;
   }
-  if (!header) {
-    std::size_t end = lines_.size();
-    if (end > 0 && !Trim(lines_.back().text).empty()) insertAt(end++, "");
-    insertAt(end, "[" + std::string(section) + "]");
-    insertAt(end + 1, std::string(key) + "=" + clean);
-    Reindex();
-    return;
+
+  // A new section goes at the end, after a blank line.
+  std::string lead;
+  if (all.size() > bodyStart_) {
+    if (endsOpen) lead += eol;
+    std::size_t last = all.size() - (endsOpen ? 0 : 1);
+    if (!endsOpen && all.back() == '\n' && last > bodyStart_ && all[last - 1] == '\r') --last;
+    while (last > bodyStart_ && !IsLineEnd(all[last - 1])) --last;
+    const std::size_t lastEnd = LineEnd(all, last);
+    if (!Trim(all.substr(last, lastEnd - last)).empty()) lead += eol;
   }
-  std::size_t after = *header + 1;  // where a new key goes: after the section's last key
-  for (std::size_t i = *header + 1; i < lines_.size(); ++i) {
-    Line& line = lines_[i];
-    if (SectionName(line.text)) break;
-    const auto parsed = ParseKeyLine(line.text);
-    if (!parsed) continue;
-    if (SameName(parsed->key, key)) {
-      // Keep the line's own spacing around "=", but not on top of a value that brings its own
-      // leading blank (the natal form does): rewriting must not grow the line.
-      const std::size_t equals = line.text.find('=');
-      const std::size_t keep = !clean.empty() && (clean.front() == ' ' || clean.front() == '\t')
-                                   ? equals + 1
-                                   : parsed->valueStart;
-      line.text = line.text.substr(0, keep) + clean;
-      return;  // the line still holds the same key, so the index stands
-    }
-    after = i + 1;
-  }
-  insertAt(after, std::string(key) + "=" + clean);
-  Reindex();
+  const std::string headerLine = "[" + std::string(section) + "]" + eol;
+  const auto headerOffset = static_cast<std::uint32_t>(all.size() + lead.size());
+  Splice(all.size(), 0, lead + headerLine + keyLine);
+  AddToIndex(headerOffset, HeaderHash(section));
+  headers_.push_back(headerOffset);
+  AddToIndex(static_cast<std::uint32_t>(headerOffset + headerLine.size()), KeyHash(section, key));
+  return true;
 }
 
 IniFile::IniFile() : path_(DefaultPath()) {}
@@ -337,7 +710,11 @@ fs::path IniFile::DefaultPath() {
   return dir / "helidial.ini";
 }
 
-IniDocument IniFile::Read() const { return IniDocument::Parse(ReadAll(path_).bytes); }
+IniDocument IniFile::Read() const {
+  std::string bytes;
+  LoadFile(path_, bytes);
+  return IniDocument::Adopt(std::move(bytes));
+}
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view def) const {
@@ -353,45 +730,51 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool def)
   return Read().ReadBool(section, key, def);
 }
 
-IniDocument IniFile::ReadForUpdate() const {
-  FileBytes current = ReadAll(path_);
-  // Rewriting a file we could not read would throw away the user's settings.
-  if (current.error != 0 && current.error != ENOENT) throw IniWriteError(path_);
-  return IniDocument::Parse(current.bytes);
-}
-
-void IniFile::Replace(const std::string& contents) const {
-  std::error_code ec;
-  fs::path target = path_;
-  if (fs::is_symlink(target, ec)) {
-    // Keep a linked settings file linked: write where the link points.
-    const fs::path resolved = fs::canonical(target, ec);
-    if (!ec) target = resolved;
-  }
+void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  CheckNames(section, key);  // before anything on disk is touched
+  const fs::path target = WriteTarget(path_);
   fs::path dir = target.parent_path();
   if (dir.empty()) dir = ".";
+  std::error_code ec;
   fs::create_directories(dir, ec);
-  if (ec) throw IniWriteError(path_);
+  if (ec) throw IniWriteError(path_, ec.message());
+  const std::string name = target.filename().string();
 
-  fs::path temporary;
-  const int fd = CreateTemporary(dir, target.filename().string(), temporary);
-  if (fd < 0) throw IniWriteError(path_);
-  struct stat old {};
-  const bool hadFile = ::stat(target.c_str(), &old) == 0;
-  bool ok = WriteAll(fd, contents) && ::fsync(fd) == 0;
-  if (ok && hadFile) ::fchmod(fd, old.st_mode & 07777);  // keep the permissions the user chose
-  ok = (::close(fd) == 0) && ok;
-  if (!ok || ::rename(temporary.c_str(), target.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    throw IniWriteError(path_);
+  const WriterLock lock(dir, name, path_);
+  std::optional<mode_t> mode;
+  std::pair<std::uint64_t, std::uint64_t> identity;
+  try {
+    struct stat st {};
+    if (LoadFile(target, buffer_, &st)) {
+      mode = st.st_mode & 07777;
+      identity = {st.st_dev, st.st_ino};
+    }
+  } catch (const IniReadError& e) {
+    // Rewriting a file we could not read would throw away the user's settings.
+    throw IniWriteError(path_, e.Reason());
   }
-  SyncDirectory(dir);
-}
-
-void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  IniDocument doc = ReadForUpdate();
-  doc.Set(section, key, value);
-  Replace(doc.Serialize());
+  // Parsing is the costly part of a write to a large file; the dialog's OK writes a hundred keys
+  // in a row, and the file is then still exactly what this object wrote last.
+  const bool ours = written_ && buffer_ == written_->text_;
+  if (!ours) written_ = IniDocument::Adopt(std::move(buffer_));
+  try {
+    if (!written_->Change(section, key, value) && mode) {
+      // The file already holds exactly this text, and most of the dialog's OK rewrites values as
+      // they were. A copy would cost two flushes to disk for nothing; the file we made and
+      // flushed ourselves needs none, any other is flushed as it is.
+      if (!ours || identity != writtenFile_) SyncExisting(target, dir, path_);
+      RemoveStaleTemporaries(dir, name);
+      return;
+    }
+    if (written_->text_.size() > kIniFileSizeLimit) {
+      throw IniWriteError(path_, "the file would grow past " + Megabytes(kIniFileSizeLimit));
+    }
+    writtenFile_ = ReplaceFile(target, dir, written_->text_, mode, path_);
+  } catch (...) {
+    written_.reset();  // it may hold the change the file did not get
+    throw;
+  }
+  RemoveStaleTemporaries(dir, name);
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
