@@ -8,16 +8,19 @@ CMAKE_FLAGS ?=
 
 all: build
 
+# Each step prints one line; its full output goes to a log under the build folder, named and
+# shown in part when the step fails.
 deps:
-	@bash scripts/install-deps.sh
+	@bash scripts/install-deps.sh $(BUILD)/logs/install.log
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	@bash scripts/step.sh "Configuring" $(BUILD)/logs/configure.log \
+	  cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
 
 configure: deps $(BUILD)/build.ninja
 
 build: configure
-	cmake --build $(BUILD) -j $(JOBS)
+	@bash scripts/step.sh "Building" $(BUILD)/logs/build.log cmake --build $(BUILD) -j $(JOBS)
 
 # With a display the clock starts; without one the chart of the moment is printed and the wheel
 # is written to build/wheel.png.
@@ -26,14 +29,15 @@ run: build
 
 # The whole suite, headless: offscreen Qt and a private D-Bus session bus.
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen dbus-run-session -- ctest --output-on-failure -j $(JOBS)
+	@bash scripts/test.sh $(BUILD) $(JOBS)
 
 test-sanitize: deps
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DHELIODIAL_SANITIZE=ON $(CMAKE_FLAGS)
-	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  dbus-run-session -- ctest --output-on-failure -j $(JOBS)
+	@bash scripts/step.sh "Configuring the sanitizer build" $(ASAN_BUILD)/logs/configure.log \
+	  cmake -S . -B $(ASAN_BUILD) -G Ninja -DHELIODIAL_SANITIZE=ON $(CMAKE_FLAGS)
+	@bash scripts/step.sh "Building with the sanitizers" $(ASAN_BUILD)/logs/build.log \
+	  cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@bash scripts/test.sh $(ASAN_BUILD) $(JOBS) ASAN_OPTIONS=detect_leaks=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 bench: build
 	cmake --build $(BUILD) --target benchmarks

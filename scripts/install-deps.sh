@@ -1,31 +1,47 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Heliodial need.
-# Idempotent: when everything is present it only checks and returns.
+# Installs the Debian packages that building, running and testing Heliodial need. Idempotent:
+# when everything is present it only checks. Prints one line; the package manager's own output
+# goes to the log file given as the first argument (default build/logs/install.log).
 set -euo pipefail
 
+log="${1:-build/logs/install.log}"
 packages=(
   build-essential g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libqt6opengl6-dev
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-core fonts-dejavu-core
-  xvfb xauth dbus dbus-x11 at-spi2-core python3-pyatspi x11-apps netpbm
-  clang libclang-rt-dev
-  poppler-utils
+  xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi x11-apps netpbm
+  clang libclang-rt-dev llvm
+  poppler-utils appstream desktop-file-utils
 )
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+[ ${#missing[@]} -eq 0 ] && exit 0
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+command_line="apt-get install -y --no-install-recommends ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  # Without root, sudo must be there and able to ask (a terminal) or not need to ask.
+  if ! command -v sudo > /dev/null || { ! [ -t 0 ] && ! sudo -n true 2> /dev/null; }; then
+    echo "Set-up: ${#missing[@]} packages are missing and installing them needs root. Ask an" >&2
+    echo "administrator to run:" >&2
+    echo "  sudo apt-get update && sudo $command_line" >&2
+    exit 3
+  fi
+  sudo_cmd=(sudo)
 fi
 
-echo "Installing: ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+mkdir -p "$(dirname "$log")"
+echo "Installing ${#missing[@]} packages (log: $log)"
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if ! { "${sudo_cmd[@]}" apt-get update -q && "${sudo_cmd[@]}" apt-get install -y -q \
+         --no-install-recommends "${missing[@]}"; } > "$log" 2>&1; then
+  tail -n 15 "$log" >&2
+  echo "Set-up failed; the whole log is $log. An administrator can run:" >&2
+  echo "  sudo apt-get update && sudo $command_line" >&2
+  exit 3
+fi
