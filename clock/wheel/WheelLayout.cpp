@@ -179,6 +179,7 @@ QString PositionInWords(double longitude, const std::string& text) {
 QString WheelDescription(const Settings& settings, const Chart& chart) {
   QStringList parts;
   for (const int angle : {kAscendant, kMidheaven}) {
+    if (!chart.HasCusps) break;  // a house code without cusps has no angles either
     parts << QStringLiteral("%1 %2").arg(
         QLatin1String(kPoints[angle].key),
         PositionInWords(chart.TruePos[angle], chart.PlanetSign[angle]));

@@ -78,6 +78,7 @@ TEST_F(Pieces, TheWheelInWords) {
   chart.TruePos[14] = 279.6;
   chart.PlanetSign[14] = "09 \x9B 37  ";
   chart.VOCActive = true;
+  chart.HasCusps = true;
   EXPECT_EQ(WheelDescription(settings, chart).toStdString(),
             "Chart for 13:37: Ascendant 11 degrees 23 minutes Aries; Midheaven 9 degrees 37 "
             "minutes Capricorn; Sun 10 degrees 24 minutes Capricorn; Saturn 10 degrees 23 minutes "
