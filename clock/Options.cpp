@@ -200,7 +200,7 @@ TfrmOptions::TfrmOptions(ClockState& state, std::function<void(int)> showHelp, Q
   connectHandlers();
   // Measured once the style has polished every control.
   ensurePolished();
-  fitLists();
+  fitControls();
 }
 
 TfrmOptions::~TfrmOptions() = default;
@@ -393,7 +393,7 @@ void TfrmOptions::ShowNatalPositions(const NatalLongitudes& positions) {
   }
 }
 
-void TfrmOptions::fitLists() {
+void TfrmOptions::fitControls() {
   // Each list at least as wide as its longest row beside a scroll bar, so no name is cut.
   for (QListWidget* list : {ui_->lstPlanets, ui_->lstSAAspects, ui_->lstTransitFrom}) {
     list->setMinimumWidth(list->sizeHintForColumn(0) +
@@ -404,6 +404,11 @@ void TfrmOptions::fitLists() {
   for (int k = 1; k <= kPointCount; ++k) {
     const NatalRow& row = natal_[static_cast<std::size_t>(k)];
     row.sign->setFixedHeight(row.degrees->sizeHint().height());
+  }
+  // Captions that wrap count as two lines in the dialog's minimum size, which would otherwise take
+  // them as one and let a larger font squeeze the controls below them.
+  for (QLabel* caption : {ui_->lblSummer, ui_->lblTransitFrom, ui_->lblNatalText}) {
+    caption->setMinimumHeight(2 * caption->fontMetrics().lineSpacing());
   }
   // "Show Aspects To" in two columns of seven: a list exactly seven rows high that wraps.
   QListWidget* to = ui_->lstTransitTo;

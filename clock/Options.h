@@ -83,7 +83,8 @@ class TfrmOptions : public QDialog {
   void buildLists();
   void buildNatalPage();
   void buildLineAppearance();
-  void fitLists();
+  // Sizes that depend on the font: list widths, row heights, wrapped captions.
+  void fitControls();
   void connectHandlers();
   // Runs a colour picker preset to colour; returns the colour picked, or nothing when cancelled.
   std::optional<std::int32_t> pickColour(QColorDialog* picker, std::int32_t colour);

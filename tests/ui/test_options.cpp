@@ -135,6 +135,12 @@ TEST_F(OptionsDialog, ALargerDesktopFontGrowsTheDialogInsteadOfCuttingControls) 
       const QSize needed = d.layout()->totalMinimumSize();
       EXPECT_GE(d.width(), needed.width()) << pixels;
       EXPECT_GE(d.height(), needed.height()) << pixels;
+      // Nothing laid over anything else on the busiest page (both are the page's children).
+      Find<QTabWidget>(d, QStringLiteral("PageControl1"))->setCurrentIndex(1);
+      QCoreApplication::processEvents();
+      const QRect list = Find<QWidget>(d, QStringLiteral("lstTransitTo"))->geometry();
+      EXPECT_FALSE(list.intersects(Find<QWidget>(d, QStringLiteral("optText"))->geometry()))
+          << pixels;
       if (pixels == 0) {
         EXPECT_EQ(d.size(), QSize(471, 390));
       } else {
@@ -288,6 +294,27 @@ TEST_F(OptionsDialog, AFailedSaveSaysSoOnceAndChangesNothing) {
   EXPECT_FALSE(clock.Timer1->isActive()) << "not restarted";
   report->box()->close();
   QCoreApplication::processEvents();
+}
+
+TEST_F(OptionsDialog, AfterOkAnErrorShownBeforeIsShownAgainIfItPersists) {
+  // Placidus has no cusps at 70 degrees north: reported once, not every minute.
+  settings("[Place]\nLatD=70\nNS=1\nEW=1\nManualZone=1\n[Setting]\nHouses=0\n");
+  ErrorReport* report = ErrorReport::instance();
+  const int before = report->shownCount();
+  auto windows = run();
+  ASSERT_TRUE(report->boxOpen());
+  report->box()->close();
+  QCoreApplication::processEvents();
+  tick(*windows);
+  EXPECT_EQ(report->shownCount(), before + 1);
+  // The settings changed, even if not the ones at fault: the user hears of it again.
+  Open(*windows, [&](TfrmOptions& d) { Ok(d); });
+  EXPECT_EQ(report->shownCount(), before + 2);
+  ASSERT_TRUE(report->boxOpen());
+  EXPECT_TRUE(report->box()->text().contains(QStringLiteral("Placidus")));
+  report->box()->close();
+  QCoreApplication::processEvents();
+  windows->clock->Timer1->stop();
 }
 
 TEST_F(OptionsDialog, OkSavesReloadsAndDrawsWithoutLettingEventsRun) {
