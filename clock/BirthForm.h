@@ -64,8 +64,9 @@ class TfrmBirthData : public QDialog {
   void updateZoneNote();
   void compute();
 
-  const Settings& base_;
-  const TheoryTable& theory_;
+  // Copies: the settings the dialog passes are made for this form and do not outlive the call.
+  const Settings base_;
+  const TheoryTable theory_;
   NatalLongitudes positions_{};
 };
 
