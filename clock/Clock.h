@@ -20,6 +20,7 @@
 #include "position.h"
 
 class MinuteTimer;
+class TfrmOptions;
 class QAction;
 class QMenu;
 
@@ -121,6 +122,8 @@ class TfrmClock : public QMainWindow, public ChartPublisher {
   TfrmAbout* aboutWindow() const { return about_; }
   TfrmInfo* infoWindow() const { return info_; }
   const QString& HelpFile() const { return helpFile_; }
+  // The settings dialog while it is open, else null.
+  TfrmOptions* optionsDialog() const;
 
  signals:
   // After every live computation that succeeded, with the chart in the state.
@@ -161,6 +164,7 @@ class TfrmClock : public QMainWindow, public ChartPublisher {
   QPointer<TfrmAspectTT> transits_;
   QPointer<TfrmAspectTN> natal_;
   QPointer<HelpWindow> help_;
+  QPointer<TfrmOptions> options_;
 };
 
 // The windows of a running clock, created in the program's fixed order: clock, positions, about,

@@ -1,3 +1,595 @@
-#include "Clock.h"
+#include "Options.h"
 
-void TfrmClock::Options1Click() {}
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QColorDialog>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QShowEvent>
+#include <optional>
+
+#include "BirthForm.h"
+#include "Clock.h"
+#include "ErrorReport.h"
+#include "MinuteTimer.h"
+#include "settings/IniFile.h"
+#include "settings/Settings.h"
+#include "ui_Options.h"
+#include "wheel/GlyphFont.h"
+
+namespace {
+
+constexpr int kSettingsTopic = 10;
+constexpr int kOrbsTopic = 102;
+constexpr int kWidth = 471;
+constexpr int kHeight = 390;
+
+// The sixteen standard colours of the line colour selector, 0x00BBGGRR.
+struct NamedColour {
+  const char* name;
+  std::int32_t value;
+};
+constexpr std::array<NamedColour, 16> kStandardColours{{
+    {"Black", 0x000000},
+    {"Maroon", 0x000080},
+    {"Green", 0x008000},
+    {"Olive", 0x008080},
+    {"Navy", 0x800000},
+    {"Purple", 0x800080},
+    {"Teal", 0x808000},
+    {"Gray", 0x808080},
+    {"Silver", 0xC0C0C0},
+    {"Red", 0x0000FF},
+    {"Lime", 0x00FF00},
+    {"Yellow", 0x00FFFF},
+    {"Blue", 0xFF0000},
+    {"Fuchsia", 0xFF00FF},
+    {"Aqua", 0xFFFF00},
+    {"White", 0xFFFFFF},
+}};
+
+constexpr std::array<const char*, 5> kLineStyles{"[none]", "Solid", "Dot", "Dash", "Dot-dash"};
+
+QColor ToQColor(std::int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+std::int32_t FromQColor(const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; }
+
+QIcon Swatch(std::int32_t colour) {
+  QPixmap picture(20, 12);
+  picture.fill(ToQColor(colour));
+  QPainter painter(&picture);
+  painter.setPen(Qt::black);
+  painter.drawRect(picture.rect().adjusted(0, 0, -1, -1));
+  return QIcon(picture);
+}
+
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A choice group's buttons as indices 0..n-1; no button checked is index -1.
+QButtonGroup* MakeChoice(QObject* owner, std::initializer_list<QAbstractButton*> buttons) {
+  auto* group = new QButtonGroup(owner);
+  int id = 0;
+  for (QAbstractButton* button : buttons) group->addButton(button, id++);
+  return group;
+}
+
+void SetChoice(QButtonGroup* group, int index) {
+  if (QAbstractButton* button = group->button(index)) {
+    button->setChecked(true);
+    return;
+  }
+  // An exclusive group will not uncheck its last button.
+  group->setExclusive(false);
+  for (QAbstractButton* button : group->buttons()) button->setChecked(false);
+  group->setExclusive(true);
+}
+
+// Rows of a multi-selection list, each selected or not on its own.
+void FillRows(QListWidget* list, const QStringList& rows) {
+  list->clear();
+  for (const QString& row : rows) {
+    auto* item = new QListWidgetItem(row, list);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+    item->setCheckState(Qt::Unchecked);
+  }
+}
+
+// Row i shows flags[first + i].
+template <typename Flags>
+void SetRows(QListWidget* list, const Flags& flags, int first) {
+  for (int row = 0; row < list->count(); ++row) {
+    list->item(row)->setCheckState(flags[static_cast<std::size_t>(first + row)] ? Qt::Checked
+                                                                                : Qt::Unchecked);
+  }
+}
+
+template <typename Flags>
+void GetRows(const QListWidget* list, Flags& flags, int first) {
+  for (int row = 0; row < list->count(); ++row) {
+    flags[static_cast<std::size_t>(first + row)] = list->item(row)->checkState() == Qt::Checked;
+  }
+}
+
+QStringList PointNames(int last) {
+  QStringList names;
+  for (int p = 1; p <= last; ++p) names << Text(kPoints[static_cast<std::size_t>(p)].key);
+  return names;
+}
+
+QStringList AspectNames() {
+  QStringList names;
+  for (const AspectKind& kind : kAspectKinds) names << Text(kind.name);
+  return names;
+}
+
+QString SizeName(int position) {
+  if (position < 40) return QStringLiteral("Very Small");
+  if (position < 55) return QStringLiteral("Small");
+  if (position < 70) return QStringLiteral("Normal");
+  if (position < 85) return QStringLiteral("Large");
+  return QStringLiteral("Very Large");
+}
+
+struct ChoiceGroups {
+  QButtonGroup* ephem;
+  QButtonGroup* color;
+  QButtonGroup* house;
+  QButtonGroup* cusp;
+  QButtonGroup* zodiac;
+  QButtonGroup* ns;
+  QButtonGroup* ew;
+};
+
+ChoiceGroups Groups(const QObject* dialog) {
+  const auto find = [dialog](const char* name) {
+    return dialog->findChild<QButtonGroup*>(QString::fromLatin1(name));
+  };
+  return {find("optEphem"),  find("optColor"), find("optHouse"), find("optCusp"),
+          find("optZodiac"), find("grpNS"),    find("grpEW")};
+}
+
+}  // namespace
+
+const QString TfrmOptions::kImportFailure = QStringLiteral(
+    "Starbench 5 must be installed for this feature to work. Read the Help item about More "
+    "Astrology Calculations.");
+
+TfrmOptions::TfrmOptions(ClockState& state, std::function<void(int)> showHelp, QWidget* owner)
+    : QDialog(owner),
+      ui_(std::make_unique<Ui::TfrmOptions>()),
+      state_(state),
+      showHelp_(std::move(showHelp)) {
+  ui_->setupUi(this);
+  setFixedSize(kWidth, kHeight);
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+  // The choice groups bear the names of the groups they stand for; the pairs of hemisphere
+  // buttons share one group box and need a group each.
+  const auto name = [](QButtonGroup* group, const char* text) {
+    group->setObjectName(QString::fromLatin1(text));
+  };
+  name(MakeChoice(this, {ui_->optEphem_0, ui_->optEphem_1}), "optEphem");
+  name(MakeChoice(this, {ui_->optColor_0, ui_->optColor_1, ui_->optColor_2}), "optColor");
+  name(MakeChoice(this, {ui_->optHouse_0, ui_->optHouse_1, ui_->optHouse_2}), "optHouse");
+  name(MakeChoice(this, {ui_->optCusp_0, ui_->optCusp_1, ui_->optCusp_2}), "optCusp");
+  name(MakeChoice(this, {ui_->optZodiac_0, ui_->optZodiac_1}), "optZodiac");
+  name(MakeChoice(this, {ui_->optS, ui_->optN}), "grpNS");
+  name(MakeChoice(this, {ui_->optE, ui_->optW}), "grpEW");
+
+  ColorDialog = new QColorDialog(this);
+  ColorDialog->setObjectName(QStringLiteral("ColorDialog"));
+  ColorDialog->setWindowTitle(QStringLiteral("Planet colour"));
+  ColorDialog1 = new QColorDialog(this);
+  ColorDialog1->setObjectName(QStringLiteral("ColorDialog1"));
+  ColorDialog1->setWindowTitle(QStringLiteral("Void of course colour"));
+  // No alpha channel: the settings store solid colours only.
+  for (QColorDialog* picker : {ColorDialog, ColorDialog1}) {
+    picker->setOption(QColorDialog::ShowAlphaChannel, false);
+    picker->setAccessibleName(picker->windowTitle());
+  }
+
+  buildLists();
+  buildNatalPage();
+  buildLineAppearance();
+  connectHandlers();
+  // Measured once the style has polished every control.
+  ensurePolished();
+  fitControls();
+}
+
+TfrmOptions::~TfrmOptions() = default;
+
+void TfrmOptions::buildLists() {
+  FillRows(ui_->lstPlanets, PointNames(kShownPlanetCount));
+  FillRows(ui_->lstTransitFrom, PointNames(kPointCount));
+  FillRows(ui_->lstTransitTo, PointNames(kPointCount));
+  FillRows(ui_->lstAspectLines, PointNames(kPointCount));
+  FillRows(ui_->lstSAAspects, AspectNames());
+  ui_->lstTransitTo->setFlow(QListView::TopToBottom);
+  ui_->lstTransitTo->setWrapping(true);
+  // The long summer caption wraps beside its tick box; a click on it ticks the box, as a click
+  // on a tick box's own caption does.
+  ui_->lblSummer->installEventFilter(this);
+}
+
+bool TfrmOptions::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui_->lblSummer && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    ui_->optSummer->toggle();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TfrmOptions::buildNatalPage() {
+  const QFont glyphs = GlyphFont(11, QString(QChar(kSignSymbols[0])));
+  for (int k = 1; k <= kPointCount; ++k) {
+    NatalRow& row = natal_[static_cast<std::size_t>(k)];
+    row.degrees = findChild<QSpinBox*>(QStringLiteral("spM%1").arg(k));
+    row.sign = findChild<QComboBox*>(QStringLiteral("cbS%1").arg(k));
+    row.minutes = findChild<QSpinBox*>(QStringLiteral("spD%1").arg(k));
+    // Choose-only: a sign field that could be left empty would store its row 30 degrees below
+    // Aries.
+    row.sign->setEditable(false);
+    row.sign->setFont(glyphs);
+    for (int s = 0; s < kSignCount; ++s) {
+      row.sign->addItem(QString(QChar(kSignSymbols[static_cast<std::size_t>(s)])));
+      const QString name = Text(kSignNames[static_cast<std::size_t>(s)]);
+      row.sign->setItemData(s, name, Qt::ToolTipRole);
+      row.sign->setItemData(s, name, Qt::AccessibleTextRole);
+    }
+  }
+}
+
+void TfrmOptions::buildLineAppearance() {
+  ui_->cbAspectLine->addItems(AspectNames());
+  for (const char* style : kLineStyles) ui_->cbAspectLStyle->addItem(QString::fromLatin1(style));
+  for (const NamedColour& colour : kStandardColours) {
+    ui_->cbAspectLColor->addItem(Swatch(colour.value), QString::fromLatin1(colour.name),
+                                 colour.value);
+  }
+}
+
+void TfrmOptions::connectHandlers() {
+  connect(ui_->btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
+  connect(ui_->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(ui_->BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+  connect(ui_->tbPSize, &QSlider::valueChanged, this, [this] { tbPSizeChange(); });
+  connect(ui_->btnColor, &QPushButton::clicked, this, [this] { btnColorClick(); });
+  connect(ui_->btnVOCColor, &QPushButton::clicked, this, [this] { btnVOCColorClick(); });
+  // activated, not currentIndexChanged: only the user's choice acts, never the filling.
+  connect(ui_->cbAspectLine, &QComboBox::activated, this, [this] { cbAspectLineChange(); });
+  connect(ui_->cbAspectLStyle, &QComboBox::activated, this, [this] { cbAspectLStyleChange(); });
+  connect(ui_->cbAspectLColor, &QComboBox::activated, this, [this] { cbAspectLColorChange(); });
+  connect(ui_->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(ui_->btnBirthData, &QPushButton::clicked, this, [this] { btnBirthDataClick(); });
+
+  // The orbs have a help topic of their own: the "?" button, the group's context menu, and F1
+  // while the focus is in the group.
+  const auto orbsHelp = [this] {
+    if (showHelp_) showHelp_(kOrbsTopic);
+  };
+  connect(ui_->btnOrbsHelp, &QToolButton::clicked, this, orbsHelp);
+  auto* orbsAction = new QAction(QStringLiteral("Help on Orbs"), ui_->grpOrbs);
+  orbsAction->setObjectName(QStringLiteral("actOrbsHelp"));
+  connect(orbsAction, &QAction::triggered, this, orbsHelp);
+  ui_->grpOrbs->addAction(orbsAction);
+  auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+  connect(f1, &QShortcut::activated, this, [this, orbsHelp] {
+    QWidget* focus = focusWidget();
+    if (focus != nullptr && ui_->grpOrbs->isAncestorOf(focus)) {
+      orbsHelp();
+    } else {
+      BitBtn1Click();
+    }
+  });
+}
+
+void TfrmOptions::fill(const OptionsValues& v) {
+  const ChoiceGroups g = Groups(this);
+  // The track bar's handler runs once, when the dialog is shown, not while it is filled.
+  const QSignalBlocker quiet(ui_->tbPSize);
+  SetChoice(g.color, v.Glyphs);
+  SetChoice(g.house, v.Houses);
+  SetChoice(g.cusp, v.Cusps);
+  ui_->tbPSize->setValue(v.Size);
+  colour_ = v.Color;
+  ColorDialog->setCurrentColor(ToQColor(v.Color));
+  showColour(ui_->btnColor, v.Color);
+  vocColour_ = v.VOCColor;
+  ColorDialog1->setCurrentColor(ToQColor(v.VOCColor));
+  showColour(ui_->btnVOCColor, v.VOCColor);
+  ui_->optText->setChecked(v.Text);
+  ui_->optDupe->setChecked(v.Duplicates);
+  ui_->spnLatD->setValue(v.LatD);
+  ui_->spnLongD->setValue(v.LongD);
+  ui_->spnLatM->setValue(v.LatM);
+  ui_->spnLongM->setValue(v.LongM);
+  SetChoice(g.ephem, v.HelioCentric);
+  SetChoice(g.ns, v.North ? 1 : 0);
+  SetChoice(g.ew, v.West ? 1 : 0);
+  SetRows(ui_->lstPlanets, v.Show, 1);
+  SetRows(ui_->lstTransitTo, v.AspectTo, 1);
+  SetRows(ui_->lstTransitFrom, v.AspectFrom, 1);
+  SetRows(ui_->lstSAAspects, v.UseAspects, 0);
+  ui_->spOrbDeg->setValue(v.Degree);
+  ui_->spOrbMin->setValue(v.Minute);
+  ui_->spOrbDeg2->setValue(v.DegreeN);
+  ui_->spOrbMin2->setValue(v.MinuteN);
+  ui_->spnCustDeg->setValue(v.Aspect);
+  ui_->optSummer->setChecked(v.Summer);
+  ui_->optLogTN->setChecked(v.LogTN);
+  ui_->optLogTT->setChecked(v.LogTT);
+  ShowNatalPositions();
+  // The line appearance opens on the conjunction, as when the user picks it.
+  ui_->cbAspectLine->setCurrentIndex(0);
+  cbAspectLineChange();
+  ui_->optAspectLines->setChecked(v.AspectLines);
+  ui_->optAnnotate->setChecked(v.Annotate);
+  ui_->cbAnnMin->setChecked(v.AnnotateMin);
+  SetRows(ui_->lstAspectLines, v.DoLine, 1);
+  ui_->optVOCIcon->setChecked(v.Icon);
+  ui_->optVOCcolor->setChecked(v.DoColor);
+  ui_->optVOC30->setChecked(v.Do30);
+  SetChoice(g.zodiac, v.Zodiac);
+}
+
+OptionsValues TfrmOptions::values() const {
+  const ChoiceGroups g = Groups(this);
+  OptionsValues v;
+  v.LatD = ui_->spnLatD->value();
+  v.LatM = ui_->spnLatM->value();
+  v.North = ui_->optN->isChecked();
+  v.LongD = ui_->spnLongD->value();
+  v.LongM = ui_->spnLongM->value();
+  v.West = ui_->optW->isChecked();
+  v.Summer = ui_->optSummer->isChecked();
+  v.HelioCentric = g.ephem->checkedId();
+  v.Glyphs = g.color->checkedId();
+  v.Houses = g.house->checkedId();
+  v.Cusps = g.cusp->checkedId();
+  v.Zodiac = g.zodiac->checkedId();
+  GetRows(ui_->lstPlanets, v.Show, 1);
+  v.Size = ui_->tbPSize->value();
+  v.Color = colour_;
+  v.Annotate = ui_->optAnnotate->isChecked();
+  v.AnnotateMin = ui_->cbAnnMin->isChecked();
+  GetRows(ui_->lstSAAspects, v.UseAspects, 0);
+  v.Aspect = ui_->spnCustDeg->value();
+  GetRows(ui_->lstTransitFrom, v.AspectFrom, 1);
+  GetRows(ui_->lstTransitTo, v.AspectTo, 1);
+  v.Degree = ui_->spOrbDeg->value();
+  v.Minute = ui_->spOrbMin->value();
+  v.DegreeN = ui_->spOrbDeg2->value();
+  v.MinuteN = ui_->spOrbMin2->value();
+  v.Text = ui_->optText->isChecked();
+  v.Duplicates = ui_->optDupe->isChecked();
+  v.LogTT = ui_->optLogTT->isChecked();
+  v.LogTN = ui_->optLogTN->isChecked();
+  v.AspectLines = ui_->optAspectLines->isChecked();
+  GetRows(ui_->lstAspectLines, v.DoLine, 1);
+  v.Do30 = ui_->optVOC30->isChecked();
+  v.Icon = ui_->optVOCIcon->isChecked();
+  v.DoColor = ui_->optVOCcolor->isChecked();
+  v.VOCColor = vocColour_;
+  return v;
+}
+
+void TfrmOptions::ShowNatalPositions() { ShowNatalPositions(state_.settings.NatalPos); }
+
+void TfrmOptions::ShowNatalPositions(const NatalLongitudes& positions) {
+  for (int k = 1; k <= kPointCount; ++k) {
+    const NatalRow& row = natal_[static_cast<std::size_t>(k)];
+    const NatalFields f = NatalFieldsOf(positions[static_cast<std::size_t>(k)]);
+    row.sign->setCurrentIndex(f.sign);
+    row.minutes->setValue(f.minutes);
+    row.degrees->setValue(f.degrees);
+  }
+}
+
+void TfrmOptions::fitControls() {
+  // Each list at least as wide as its longest row beside a scroll bar, so no name is cut.
+  for (QListWidget* list : {ui_->lstPlanets, ui_->lstSAAspects, ui_->lstTransitFrom}) {
+    list->setMinimumWidth(list->sizeHintForColumn(0) +
+                          list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth());
+  }
+  // The symbol font is taller than the text font: the sign fields keep the height of the spin
+  // fields beside them, so that seven rows fit the page.
+  for (int k = 1; k <= kPointCount; ++k) {
+    const NatalRow& row = natal_[static_cast<std::size_t>(k)];
+    row.sign->setFixedHeight(row.degrees->sizeHint().height());
+  }
+  // Captions that wrap count as two lines in the dialog's minimum size, which would otherwise take
+  // them as one and let a larger font squeeze the controls below them.
+  for (QLabel* caption : {ui_->lblSummer, ui_->lblTransitFrom, ui_->lblNatalText}) {
+    caption->setMinimumHeight(2 * caption->fontMetrics().lineSpacing());
+  }
+  // "Show Aspects To" in two columns of seven: a list exactly seven rows high that wraps.
+  QListWidget* to = ui_->lstTransitTo;
+  const QSize cell(to->sizeHintForColumn(0) + 4, to->sizeHintForRow(0));
+  to->setGridSize(cell);
+  // Half a row to spare: the view wraps a row that would touch its bottom edge.
+  to->setFixedHeight(7 * cell.height() + cell.height() / 2 + 2 * to->frameWidth());
+  to->setMinimumWidth(2 * cell.width() + 2 * to->frameWidth());
+}
+
+void TfrmOptions::FormShow() {
+  // The dialog keeps its size unless a larger desktop font needs more room than that.
+  const QSize needed = layout()->totalMinimumSize();
+  if (needed.width() > width() || needed.height() > height()) {
+    setFixedSize(needed.expandedTo(size()));
+  }
+  // Centred on the screen, whatever the clock window's place.
+  if (const QScreen* where = screen()) {
+    move(where->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+  }
+  ui_->PageControl1->setCurrentIndex(0);
+  tbPSizeChange();
+}
+
+void TfrmOptions::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) RunReported([this] { FormShow(); });
+}
+
+void TfrmOptions::tbPSizeChange() {
+  const int position = ui_->tbPSize->value();
+  ui_->lblSize->setText(SizeName(position));
+  // Two more than the position, as the clock has always kept it until the next load.
+  state_.settings.Size = static_cast<std::uint16_t>(position + 2);
+  // Repainted here while the thumb is dragged; processing every pending event instead could run
+  // a minute tick in the middle of this handler.
+  ui_->lblSize->repaint();
+}
+
+std::optional<std::int32_t> TfrmOptions::pickColour(QColorDialog* picker, std::int32_t colour) {
+  picker->setCurrentColor(ToQColor(colour));
+  if (picker->exec() != QDialog::Accepted) {
+    picker->setCurrentColor(ToQColor(colour));  // a cancelled picker keeps its preset
+    return std::nullopt;
+  }
+  const QColor chosen =
+      picker->selectedColor().isValid() ? picker->selectedColor() : picker->currentColor();
+  return FromQColor(chosen);
+}
+
+void TfrmOptions::showColour(QAbstractButton* button, std::int32_t colour) {
+  button->setIcon(Swatch(colour));
+}
+
+void TfrmOptions::btnColorClick() {
+  Settings& s = state_.settings;
+  colour_ = s.Color;
+  if (const auto chosen = pickColour(ColorDialog, s.Color)) colour_ = s.Color = *chosen;
+  showColour(ui_->btnColor, colour_);
+}
+
+void TfrmOptions::btnVOCColorClick() {
+  Settings& s = state_.settings;
+  vocColour_ = s.VOCColor;
+  if (const auto chosen = pickColour(ColorDialog1, s.VOCColor)) vocColour_ = s.VOCColor = *chosen;
+  showColour(ui_->btnVOCColor, vocColour_);
+}
+
+void TfrmOptions::cbAspectLineChange() {
+  const int kind = ui_->cbAspectLine->currentIndex();
+  if (kind < 0 || kind >= kAspectKindCount) return;
+  const Settings& s = state_.settings;
+  const auto style = static_cast<int>(s.LineStyle[static_cast<std::size_t>(kind)]);
+  // A hand-written style or colour the selectors do not offer shows as no entry.
+  ui_->cbAspectLStyle->setCurrentIndex(style < ui_->cbAspectLStyle->count() ? style : -1);
+  ui_->cbAspectLColor->setCurrentIndex(
+      ui_->cbAspectLColor->findData(s.LineColor[static_cast<std::size_t>(kind)]));
+}
+
+void TfrmOptions::cbAspectLStyleChange() {
+  const int kind = ui_->cbAspectLine->currentIndex();
+  const int style = ui_->cbAspectLStyle->currentIndex();
+  if (kind < 0 || kind >= kAspectKindCount || style < 0) return;
+  state_.settings.LineStyle[static_cast<std::size_t>(kind)] = static_cast<AspectLineStyle>(style);
+}
+
+void TfrmOptions::cbAspectLColorChange() {
+  const int kind = ui_->cbAspectLine->currentIndex();
+  const int colour = ui_->cbAspectLColor->currentIndex();
+  if (kind < 0 || kind >= kAspectKindCount || colour < 0) return;
+  state_.settings.LineColor[static_cast<std::size_t>(kind)] =
+      ui_->cbAspectLColor->itemData(colour).toInt();
+}
+
+void TfrmOptions::btnOKClick() {
+  NatalLongitudes& natal = state_.settings.NatalPos;
+  for (int k = 1; k <= kPointCount; ++k) {
+    const NatalRow& row = natal_[static_cast<std::size_t>(k)];
+    // Every row has a sign unless a longitude could not be shown; that one stays as it was.
+    if (row.sign->currentIndex() < 0) continue;
+    natal[static_cast<std::size_t>(k)] =
+        NatalLongitudeOf({row.sign->currentIndex(), row.degrees->value(), row.minutes->value()});
+  }
+  accept();
+}
+
+void TfrmOptions::Button1Click() {
+  if (import_.Run(state_.settings.NatalPos)) {
+    ShowNatalPositions();
+    return;
+  }
+  // Positions stored before the failure stay in memory; the page keeps showing the old ones.
+  auto* box = new QMessageBox(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+                              kImportFailure, QMessageBox::Ok, this);
+  box->setObjectName(QStringLiteral("msgImportFailure"));
+  box->setAccessibleName(QStringLiteral("Natal import"));
+  box->setAccessibleDescription(kImportFailure);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  importMessage_ = box;
+  // Window-modal without a nested event loop: the dialog waits for the OK, the clock runs on.
+  box->open();
+}
+
+QMessageBox* TfrmOptions::importMessage() const { return importMessage_; }
+
+Settings TfrmOptions::baseForBirthChart() const {
+  // The chart is computed with the zodiac, house system and ephemeris the dialog shows, which
+  // are the ones in force once OK saves the positions.
+  const OptionsValues v = values();
+  Settings base = state_.settings;
+  constexpr std::array<HouseSystem, 3> kHouses{HouseSystem::Placidus, HouseSystem::Koch,
+                                               HouseSystem::Equal};
+  if (v.Houses >= 0) base.HouseCode = kHouses[static_cast<std::size_t>(v.Houses)];
+  if (v.Zodiac >= 0) base.SiderealZodiac = static_cast<std::int16_t>(v.Zodiac);
+  if (v.HelioCentric >= 0) base.HelioMode = v.HelioCentric;
+  return base;
+}
+
+void TfrmOptions::btnBirthDataClick() {
+  const OptionsValues v = values();
+  BirthPlace place{v.LatD, v.LatM, v.North, v.LongD, v.LongM, v.West};
+  TfrmBirthData form(place, baseForBirthChart(), state_.theory, this);
+  if (form.exec() == QDialog::Accepted) ShowNatalPositions(form.positions());
+}
+
+void TfrmOptions::BitBtn1Click() {
+  if (showHelp_) showHelp_(kSettingsTopic);
+}
+
+TfrmOptions* TfrmClock::optionsDialog() const { return options_; }
+
+void TfrmClock::Options1Click() {
+  // The notification area's menu reaches this while the dialog is open: show that one.
+  if (options_) {
+    options_->raise();
+    options_->activateWindow();
+    return;
+  }
+  IniFile file;
+  const IniDocument contents = file.Read();
+  // Owned by the clock window; freed however this ends, a failed save included.
+  std::unique_ptr<TfrmOptions> dialog = std::make_unique<TfrmOptions>(
+      state_,
+      [this](int topic) {
+        if (help_) help_->showTopic(topic);
+      },
+      this);
+  options_ = dialog.get();
+  dialog->fill(ReadOptionsValues(contents, state_.settings));
+  // Modal to the clock only, so that the help window it opens can be read and scrolled.
+  dialog->setWindowModality(Qt::WindowModal);
+  if (dialog->exec() != QDialog::Accepted) return;
+
+  // From here to the drawing nothing lets events run, so no minute tick can come in between.
+  SaveOptions(file, dialog->values(), state_.settings);
+  state_.LiveClock = true;
+  Timer1->start();
+  dialog.reset();
+  zoneBias_ = env_.standardBias();
+  LoadSettings(file, state_.settings, picWheel->height(), zoneBias_);
+  // The settings changed: an error shown before is worth showing again if it comes back.
+  if (ErrorReport* report = ErrorReport::instance()) report->clear();
+  ComputeAndDraw();
+}

@@ -1,0 +1,106 @@
+// The settings dialog "Set Clock": four pages (General, Aspects, Natal, Show) over the settings
+// file and the clock's settings in memory. What its controls hold is an OptionsValues; the clock's
+// Options1Click fills it from the file, runs it and saves what it holds on OK. A few controls act
+// on the settings in memory at once, before OK: both colours, the aspect line colours and styles,
+// the glyph size and the natal import.
+#ifndef HELIODIAL_OPTIONS_H
+#define HELIODIAL_OPTIONS_H
+
+#include <QDialog>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "NatalImport.h"
+#include "chart/ClockState.h"
+#include "chart/NatalChart.h"
+#include "settings/SettingsWriters.h"
+
+class QAbstractButton;
+class QColorDialog;
+class QComboBox;
+class QMessageBox;
+class QSpinBox;
+
+namespace Ui {
+class TfrmOptions;
+}
+
+class TfrmOptions : public QDialog {
+  Q_OBJECT
+ public:
+  // state: the clock's record, whose settings the controls that act at once change. showHelp
+  // opens a help topic (10 the settings, 102 the orbs).
+  TfrmOptions(ClockState& state, std::function<void(int)> showHelp, QWidget* owner);
+  ~TfrmOptions() override;
+
+  // Fills every control from values in the documented order, the natal page from memory, and
+  // the line appearance on "Conjunction". Nothing in memory changes.
+  void fill(const OptionsValues& values);
+  // What the controls hold now: what OK saves.
+  OptionsValues values() const;
+
+  // The natal page from the natal positions in memory, or from any fourteen longitudes.
+  void ShowNatalPositions();
+  void ShowNatalPositions(const NatalLongitudes& positions);
+
+  // Event handlers, by the names the program has always used.
+  void FormShow();
+  void tbPSizeChange();
+  void btnColorClick();
+  void btnVOCColorClick();
+  void cbAspectLineChange();
+  void cbAspectLStyleChange();
+  void cbAspectLColorChange();
+  void btnOKClick();
+  void Button1Click();
+  void btnBirthDataClick();
+  void BitBtn1Click();
+
+  // The natal import the "Load chart from Starbench" button runs; tests shorten its bound.
+  NatalImport& natalImport() { return import_; }
+  // The import's failure message while it is shown.
+  QMessageBox* importMessage() const;
+
+  // The two colour pickers: planet colour and void-of-course colour.
+  QColorDialog* ColorDialog = nullptr;
+  QColorDialog* ColorDialog1 = nullptr;
+
+  static const QString kImportFailure;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct NatalRow {
+    QSpinBox* degrees;
+    QComboBox* sign;
+    QSpinBox* minutes;
+  };
+  void buildLists();
+  void buildNatalPage();
+  void buildLineAppearance();
+  // Sizes that depend on the font: list widths, row heights, wrapped captions.
+  void fitControls();
+  void connectHandlers();
+  // Runs a colour picker preset to colour; returns the colour picked, or nothing when cancelled.
+  std::optional<std::int32_t> pickColour(QColorDialog* picker, std::int32_t colour);
+  // The colour as a swatch on its button.
+  void showColour(QAbstractButton* button, std::int32_t colour);
+  Settings baseForBirthChart() const;
+
+  std::unique_ptr<Ui::TfrmOptions> ui_;
+  ClockState& state_;
+  std::function<void(int)> showHelp_;
+  NatalImport import_;
+  std::array<NatalRow, kPointCount + 1> natal_{};  // rows 1..14
+  // What the two pickers hold: saved on OK, preset from memory at each click.
+  std::int32_t colour_ = 0;
+  std::int32_t vocColour_ = 16777215;
+  QPointer<QMessageBox> importMessage_;
+};
+
+#endif
