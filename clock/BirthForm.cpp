@@ -197,12 +197,8 @@ std::optional<BirthData> TfrmBirthData::birthData() const {
   BirthData birth;
   birth.date = dtBirthDate->date();
   birth.time = tmBirthTime->time();
-  birth.latD = spnLatD->value();
-  birth.latM = spnLatM->value();
-  birth.north = optN->isChecked();
-  birth.longD = spnLongD->value();
-  birth.longM = spnLongM->value();
-  birth.west = optW->isChecked();
+  birth.place = {spnLatD->value(),  spnLatM->value(),  optN->isChecked(),
+                 spnLongD->value(), spnLongM->value(), optW->isChecked()};
   int offset = cbOffset->currentData().toInt();
   if (optZoneName->isChecked()) {
     const QTimeZone zone(cbZone->currentText().trimmed().toUtf8());

@@ -16,16 +16,6 @@ class QRadioButton;
 class QSpinBox;
 class QTimeEdit;
 
-// The place as the settings dialog enters it.
-struct BirthPlace {
-  int latD = 0;
-  int latM = 0;
-  bool north = true;
-  int longD = 0;
-  int longM = 0;
-  bool west = false;
-};
-
 class TfrmBirthData : public QDialog {
   Q_OBJECT
  public:

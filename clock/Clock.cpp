@@ -30,6 +30,13 @@ constexpr int kVoidIconNumber = 13;
 // The files whose change means the system's time zone changed.
 const char* const kZoneFiles[] = {"/etc/localtime", "/etc/timezone"};
 
+// One of the clock's other windows, brought to the front.
+void ShowWindow(QWidget* window) {
+  if (window == nullptr) return;
+  window->show();
+  window->raise();
+}
+
 // With no settings file the chart is for 0 north, 0 east and the computer's zone; say so, and
 // where to set the place.
 std::string PlaceNotSetNotice(const IniFile& file) {
@@ -401,23 +408,11 @@ void TfrmClock::setOnTop(bool onTop) {
   mnuKeepOnTop->setChecked(onTop);
 }
 
-void TfrmClock::Positions1Click() {
-  if (!positions_) return;
-  positions_->show();
-  positions_->raise();
-}
+void TfrmClock::Positions1Click() { ShowWindow(positions_); }
 
-void TfrmClock::ShowTransits1Click() {
-  if (!natal_) return;
-  natal_->show();
-  natal_->raise();
-}
+void TfrmClock::ShowTransits1Click() { ShowWindow(natal_); }
 
-void TfrmClock::ShowTransitingAspects1Click() {
-  if (!transits_) return;
-  transits_->show();
-  transits_->raise();
-}
+void TfrmClock::ShowTransitingAspects1Click() { ShowWindow(transits_); }
 
 void TfrmClock::Hideclock1Click() { close(); }
 
@@ -430,17 +425,9 @@ void TfrmClock::mnuExitClick() {
   QCoreApplication::exit(0);
 }
 
-void TfrmClock::About2Click() {
-  if (!about_) return;
-  about_->show();
-  about_->raise();
-}
+void TfrmClock::About2Click() { ShowWindow(about_); }
 
-void TfrmClock::InfoClick() {
-  if (!info_) return;
-  info_->show();
-  info_->raise();
-}
+void TfrmClock::InfoClick() { ShowWindow(info_); }
 
 void TfrmClock::ToolbarButton972Click() {
   state_.settings.TextMode = !state_.settings.TextMode;

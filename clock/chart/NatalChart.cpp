@@ -90,10 +90,11 @@ LocalMoment ResolveLocalTime(const QTimeZone& zone, QDate date, QTime time) {
 NatalLongitudes BirthPositions(const Settings& base, const TheoryTable& theory,
                                const BirthData& birth) {
   Settings s = base;
-  s.LatDeg = birth.north ? birth.latD : -birth.latD;
-  s.LatMin = birth.north ? birth.latM : -birth.latM;
-  s.LongDeg = birth.west ? birth.longD : -birth.longD;
-  s.LongMin = birth.west ? birth.longM : -birth.longM;
+  const BirthPlace& p = birth.place;
+  s.LatDeg = p.north ? p.latD : -p.latD;
+  s.LatMin = p.north ? p.latM : -p.latM;
+  s.LongDeg = p.west ? p.longD : -p.longD;
+  s.LongMin = p.west ? p.longM : -p.longM;
   s.ZoneOffset = birth.zoneOffset;
   // Without cusps the chart has no Ascendant or Midheaven; Equal houses always have both.
   if (*ephem::HouseSystemName(s.HouseCode) == '\0') s.HouseCode = HouseSystem::Equal;

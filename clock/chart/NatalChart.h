@@ -57,17 +57,22 @@ struct LocalMoment {
 // time included.
 LocalMoment ResolveLocalTime(const QTimeZone& zone, QDate date, QTime time);
 
-// The birth data of a natal chart: local date and clock time, the place as the settings dialog
-// enters it, and the zone offset at that moment (hours, local time minus Universal Time).
-struct BirthData {
-  QDate date;
-  QTime time;
+// A place as the settings dialog enters it: degrees and minutes with their hemispheres.
+struct BirthPlace {
   int latD = 0;
   int latM = 0;
   bool north = true;
   int longD = 0;
   int longM = 0;
   bool west = false;
+};
+
+// The birth data of a natal chart: local date and clock time, the place, and the zone offset at
+// that moment (hours, local time minus Universal Time).
+struct BirthData {
+  QDate date;
+  QTime time;
+  BirthPlace place;
   double zoneOffset = 0;
 };
 

@@ -132,7 +132,7 @@ TEST_F(BirthChart, SameAsTheClocksChartWithThatZoneBySummerAndWinter) {
 }
 
 TEST_F(BirthChart, TakesTheZodiacAndHouseSystemOfItsBase) {
-  const BirthData birth{QDate(1990, 5, 1), QTime(6, 0), 40, 0, true, 74, 0, true, -4};
+  const BirthData birth{QDate(1990, 5, 1), QTime(6, 0), {40, 0, true, 74, 0, true}, -4};
   const NatalLongitudes tropical = BirthPositions(Load(""), theory, birth);
   const NatalLongitudes sidereal = BirthPositions(Load("[Setting]\nZodiac=1\n"), theory, birth);
   // The sidereal zodiac of 1990 lies some 24 degrees behind the tropical one.
@@ -146,7 +146,7 @@ TEST_F(BirthChart, TakesTheZodiacAndHouseSystemOfItsBase) {
   EXPECT_NEAR(none[kAscendant], tropical[kAscendant], 1e-9);
   // Placidus has no cusps at 80 degrees north.
   BirthData arctic = birth;
-  arctic.latD = 80;
+  arctic.place.latD = 80;
   EXPECT_THROW(BirthPositions(Load(""), theory, arctic), ChartError);
 }
 
