@@ -57,8 +57,10 @@ AspectMatch AspectTester::firstMatch(float d, unsigned candidates) const {
     candidates &= candidates - 1;
     if (std::fabs(d - kind.angle) <= kind.orb) {
       unsigned char text[11];
-      libraryImports().RealToDegree(static_cast<double>(d) - static_cast<double>(kind.angle), text);
+      const double deviation = static_cast<double>(d) - static_cast<double>(kind.angle);
+      libraryImports().RealToDegree(deviation, text);
       match.code = kind.code;
+      match.deviation = static_cast<float>(deviation);
       match.orbText.assign(reinterpret_cast<const char*>(text + 1), text[0]);
       break;
     }

@@ -19,6 +19,7 @@ using AspectSwitches = std::array<bool, kAspectKindCount>;
 struct AspectMatch {
   char code = ' ';      // the kind's character, blank when no aspect applies
   std::string orbText;  // RealToDegree of the deviation (library bytes); empty without a match
+  float deviation = 0;  // separation minus the kind's angle, degrees, as the orb text shows it
   bool found() const { return code != ' '; }
 };
 
