@@ -1,4 +1,5 @@
 // heliodial-chart [--at "YYYY-MM-DD HH:MM"] [--json] [--wheel FILE.png|FILE.svg] [--size PIXELS]
+//                 [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]]
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <cstdio>
@@ -8,6 +9,8 @@
 #include <optional>
 
 #include "chart/ComputeChart.h"
+#include "chart/DayScan.h"
+#include "chart/ScanExport.h"
 #include "cli/ChartReport.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
@@ -26,13 +29,18 @@ constexpr int kMaxWheelSize = 8192;
 
 const char* const kUsage =
     "usage: heliodial-chart [--at \"YYYY-MM-DD HH:MM\"] [--json] [--wheel FILE.png|FILE.svg] "
-    "[--size PIXELS]";
+    "[--size PIXELS] [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]]";
+
+enum class ScanFormat { Lines, Csv, ICalendar };
 
 struct Options {
   std::optional<QDateTime> at;
   bool json = false;
   QString wheel;
   int size = kDefaultWheelSize;
+  QDate scan;
+  std::optional<ScanOrb> orb;
+  ScanFormat scanFormat = ScanFormat::Lines;
 };
 
 [[noreturn]] void usageError(const QString& message) {
@@ -78,11 +86,67 @@ Options parseArguments(int argc, char** argv) {
                        .arg(kMaxWheelSize)
                        .arg(text));
       }
+    } else if (arg == QLatin1String("--scan")) {
+      const QString text = value();
+      options.scan = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+      if (!options.scan.isValid()) {
+        usageError(QStringLiteral("--scan wants a day as YYYY-MM-DD, not \"%1\"").arg(text));
+      }
+    } else if (arg == QLatin1String("--orb")) {
+      const QString text = value();
+      const QStringList parts = text.split(QLatin1Char(':'));
+      bool degreesOk = false, minutesOk = false;
+      const ScanOrb orb{parts.value(0).toInt(&degreesOk), parts.value(1).toInt(&minutesOk)};
+      if (parts.size() != 2 || !degreesOk || !minutesOk || orb.degrees < 0 ||
+          orb.degrees > kScanOrbMaxDegrees || orb.minutes < 0 || orb.minutes > kScanOrbMaxMinutes) {
+        usageError(QStringLiteral("--orb wants degrees 0..%1 and minutes 0..%2 as D:MM, not \"%3\"")
+                       .arg(kScanOrbMaxDegrees)
+                       .arg(kScanOrbMaxMinutes)
+                       .arg(text));
+      }
+      options.orb = orb;
+    } else if (arg == QLatin1String("--csv") || arg == QLatin1String("--ics")) {
+      const ScanFormat format =
+          arg == QLatin1String("--csv") ? ScanFormat::Csv : ScanFormat::ICalendar;
+      if (options.scanFormat != ScanFormat::Lines && options.scanFormat != format) {
+        usageError(QStringLiteral("choose one of --csv and --ics"));
+      }
+      options.scanFormat = format;
     } else {
       usageError(QStringLiteral("unknown argument \"%1\" (%2)").arg(arg, kUsage));
     }
   }
+  if (!options.scan.isValid() && (options.orb || options.scanFormat != ScanFormat::Lines)) {
+    usageError(QStringLiteral("--orb, --csv and --ics go with --scan (%1)").arg(kUsage));
+  }
+  if (options.scan.isValid() && (options.at || options.json || !options.wheel.isEmpty())) {
+    usageError(
+        QStringLiteral("--scan prints a report of its own: leave out --at, --json and --wheel"));
+  }
   return options;
+}
+
+// The day scan of the settings' place and aspects, written to standard output.
+void printScan(const Options& options) {
+  Settings settings;
+  LoadSettings(IniFile(), settings, options.size);
+  // Without --orb the transit orb, as the clock's scan dialog presets it.
+  const ScanOrb orb = options.orb.value_or(ScanOrbPreset(settings.TransitOrb));
+  DayScan scan(settings, InitialTheoryTable(), options.scan, orb);
+  scan.runAll();
+  QByteArray out;
+  switch (options.scanFormat) {
+    case ScanFormat::Lines:
+      out = ScanText(scan);
+      break;
+    case ScanFormat::Csv:
+      out = ScanCsv(scan);
+      break;
+    case ScanFormat::ICalendar:
+      out = ScanICalendar(scan, QDateTime::currentDateTimeUtc());
+      break;
+  }
+  std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
 }
 
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool needsFonts) {
@@ -111,6 +175,10 @@ int main(int argc, char** argv) {
 #endif
 
   try {
+    if (options.scan.isValid()) {
+      printScan(options);
+      return 0;
+    }
     QDateTime local = options.at.value_or(QDateTime::currentDateTime());
     local.setTime(QTime(local.time().hour(), local.time().minute()));  // the present minute
 
