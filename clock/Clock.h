@@ -22,6 +22,8 @@
 class MinuteTimer;
 class QAction;
 class QMenu;
+class TfrmScan;
+class TfrmScanReport;
 
 // The wheel image: fills the clock's client area and shows the last drawing.
 class TWheelImage : public QWidget {
@@ -117,6 +119,8 @@ class TfrmClock : public QMainWindow, public ChartPublisher {
   TfrmAbout* aboutWindow() const { return about_; }
   TfrmInfo* infoWindow() const { return info_; }
   const QString& HelpFile() const { return helpFile_; }
+  // The report of the last scan started, while its window is open.
+  TfrmScanReport* scanReport() const;
 
  signals:
   // After every live computation that succeeded, with the chart in the state.
@@ -157,6 +161,9 @@ class TfrmClock : public QMainWindow, public ChartPublisher {
   QPointer<TfrmAspectTT> transits_;
   QPointer<TfrmAspectTN> natal_;
   QPointer<HelpWindow> help_;
+  // One scan at a time: its dialog while open, then its report.
+  QPointer<TfrmScan> scanDialog_;
+  QPointer<TfrmScanReport> scanReport_;
 };
 
 // The windows of a running clock, created in the program's fixed order: clock, positions, about,
