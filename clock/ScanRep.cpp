@@ -10,10 +10,10 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
+#include <optional>
 
 #include "ErrorReport.h"
 #include "ScanPrint.h"
-#include "chart/ScanExport.h"
 #include "wheel/GlyphFont.h"
 
 namespace {
@@ -24,17 +24,18 @@ QFont ReportFont(bool textMode) {
   return font;
 }
 
+// What "Save as..." offers; no file format means the printout as PDF.
 struct FormatChoice {
-  ReportFormat format;
+  std::optional<ScanFileFormat> format;
   const char* filter;
   const char* suffix;
 };
 
 constexpr FormatChoice kFormats[] = {
-    {ReportFormat::Pdf, "PDF (*.pdf)", "pdf"},
-    {ReportFormat::Text, "Plain text (*.txt)", "txt"},
-    {ReportFormat::Csv, "CSV, one row per aspect and minute (*.csv)", "csv"},
-    {ReportFormat::ICalendar, "iCalendar, one event per aspect (*.ics)", "ics"},
+    {std::nullopt, "PDF (*.pdf)", "pdf"},
+    {ScanFileFormat::Text, "Plain text (*.txt)", "txt"},
+    {ScanFileFormat::Csv, "CSV, one row per aspect and minute (*.csv)", "csv"},
+    {ScanFileFormat::ICalendar, "iCalendar, one event per aspect (*.ics)", "ics"},
 };
 
 QString unableToWrite(const QString& path) { return QStringLiteral("Unable to write to ") + path; }
@@ -164,31 +165,21 @@ bool TfrmScanReport::printTo(QPrinter& target) const {
   return PrintReportLines(target, scan_.lines(), memoScan->font());
 }
 
-bool TfrmScanReport::saveAs(const QString& path, ReportFormat format, QString* error) const {
-  if (format == ReportFormat::Pdf) {
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    setReportMargins(pdf);
-    if (printer_) pdf.setPageLayout(printer_->pageLayout());
-    pdf.setOutputFileName(path);
-    pdf.setDocName(windowTitle());
-    pdf.setCreator(QStringLiteral("Heliodial"));
-    if (printTo(pdf)) return true;
-    if (error) *error = unableToWrite(path);
-    return false;
-  }
-  QByteArray data;
-  switch (format) {
-    case ReportFormat::Text:
-      data = ScanText(scan_);
-      break;
-    case ReportFormat::Csv:
-      data = ScanCsv(scan_);
-      break;
-    default:
-      data = ScanICalendar(scan_, QDateTime::currentDateTimeUtc());
-      break;
-  }
+bool TfrmScanReport::savePdf(const QString& path, QString* error) const {
+  QPrinter pdf(QPrinter::HighResolution);
+  pdf.setOutputFormat(QPrinter::PdfFormat);
+  setReportMargins(pdf);
+  if (printer_) pdf.setPageLayout(printer_->pageLayout());
+  pdf.setOutputFileName(path);
+  pdf.setDocName(windowTitle());
+  pdf.setCreator(QStringLiteral("Heliodial"));
+  if (printTo(pdf)) return true;
+  if (error) *error = unableToWrite(path);
+  return false;
+}
+
+bool TfrmScanReport::saveAs(const QString& path, ScanFileFormat format, QString* error) const {
+  const QByteArray data = ScanFile(scan_, format, QDateTime::currentDateTimeUtc());
   QSaveFile file(path);
   if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit()) {
     return true;
@@ -238,7 +229,8 @@ void TfrmScanReport::SaveAs1Click() {
   }
   path += suffix;
   QString error;
-  if (!saveAs(path, choice->format, &error)) QMessageBox::warning(this, windowTitle(), error);
+  const bool saved = choice->format ? saveAs(path, *choice->format, &error) : savePdf(path, &error);
+  if (!saved) QMessageBox::warning(this, windowTitle(), error);
 }
 
 void TfrmScanReport::N1Click() { close(); }

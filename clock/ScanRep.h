@@ -9,15 +9,13 @@
 #include <memory>
 
 #include "chart/DayScan.h"
+#include "chart/ScanExport.h"
 
 class QAction;
 class QMenu;
 class QPageSetupDialog;
 class QPlainTextEdit;
 class QPrinter;
-
-// What "Save as..." writes.
-enum class ReportFormat { Pdf, Text, Csv, ICalendar };
 
 class TfrmScanReport : public QMainWindow {
   Q_OBJECT
@@ -38,8 +36,10 @@ class TfrmScanReport : public QMainWindow {
 
   // Prints the report's lines, in its font, on printer; false when it cannot be printed on.
   bool printTo(QPrinter& printer) const;
-  // Writes the report to path; on failure false and the reason in error.
-  bool saveAs(const QString& path, ReportFormat format, QString* error) const;
+  // Write the report to path, as a printout or as a file of the format; on failure false and the
+  // reason in error.
+  bool savePdf(const QString& path, QString* error) const;
+  bool saveAs(const QString& path, ScanFileFormat format, QString* error) const;
 
   void Print1Click();
   void PrinterSetup1Click();

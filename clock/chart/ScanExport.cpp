@@ -53,6 +53,18 @@ QString placeText(const Settings& s) {
 
 }  // namespace
 
+QByteArray ScanFile(const DayScan& scan, ScanFileFormat format, const QDateTime& stamp) {
+  switch (format) {
+    case ScanFileFormat::Csv:
+      return ScanCsv(scan);
+    case ScanFileFormat::ICalendar:
+      return ScanICalendar(scan, stamp);
+    case ScanFileFormat::Text:
+      break;
+  }
+  return ScanText(scan);
+}
+
 QByteArray ScanText(const DayScan& scan) {
   QByteArray out;
   for (const QString& line : scan.lines()) {

@@ -8,6 +8,12 @@
 
 #include "chart/DayScan.h"
 
+// The file types a scan is written as without a printer.
+enum class ScanFileFormat { Text, Csv, ICalendar };
+
+// The scan in one of them; stamp is the iCalendar DTSTAMP.
+QByteArray ScanFile(const DayScan& scan, ScanFileFormat format, const QDateTime& stamp);
+
 // The report lines, each ended by a line feed, in UTF-8.
 QByteArray ScanText(const DayScan& scan);
 

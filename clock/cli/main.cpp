@@ -31,8 +31,6 @@ const char* const kUsage =
     "usage: heliodial-chart [--at \"YYYY-MM-DD HH:MM\"] [--json] [--wheel FILE.png|FILE.svg] "
     "[--size PIXELS] [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]]";
 
-enum class ScanFormat { Lines, Csv, ICalendar };
-
 struct Options {
   std::optional<QDateTime> at;
   bool json = false;
@@ -40,7 +38,7 @@ struct Options {
   int size = kDefaultWheelSize;
   QDate scan;
   std::optional<ScanOrb> orb;
-  ScanFormat scanFormat = ScanFormat::Lines;
+  ScanFileFormat scanFormat = ScanFileFormat::Text;
 };
 
 [[noreturn]] void usageError(const QString& message) {
@@ -106,9 +104,9 @@ Options parseArguments(int argc, char** argv) {
       }
       options.orb = orb;
     } else if (arg == QLatin1String("--csv") || arg == QLatin1String("--ics")) {
-      const ScanFormat format =
-          arg == QLatin1String("--csv") ? ScanFormat::Csv : ScanFormat::ICalendar;
-      if (options.scanFormat != ScanFormat::Lines && options.scanFormat != format) {
+      const ScanFileFormat format =
+          arg == QLatin1String("--csv") ? ScanFileFormat::Csv : ScanFileFormat::ICalendar;
+      if (options.scanFormat != ScanFileFormat::Text && options.scanFormat != format) {
         usageError(QStringLiteral("choose one of --csv and --ics"));
       }
       options.scanFormat = format;
@@ -116,7 +114,7 @@ Options parseArguments(int argc, char** argv) {
       usageError(QStringLiteral("unknown argument \"%1\" (%2)").arg(arg, kUsage));
     }
   }
-  if (!options.scan.isValid() && (options.orb || options.scanFormat != ScanFormat::Lines)) {
+  if (!options.scan.isValid() && (options.orb || options.scanFormat != ScanFileFormat::Text)) {
     usageError(QStringLiteral("--orb, --csv and --ics go with --scan (%1)").arg(kUsage));
   }
   if (options.scan.isValid() && (options.at || options.json || !options.wheel.isEmpty())) {
@@ -134,18 +132,7 @@ void printScan(const Options& options) {
   const ScanOrb orb = options.orb.value_or(ScanOrbPreset(settings.TransitOrb));
   DayScan scan(settings, InitialTheoryTable(), options.scan, orb);
   scan.runAll();
-  QByteArray out;
-  switch (options.scanFormat) {
-    case ScanFormat::Lines:
-      out = ScanText(scan);
-      break;
-    case ScanFormat::Csv:
-      out = ScanCsv(scan);
-      break;
-    case ScanFormat::ICalendar:
-      out = ScanICalendar(scan, QDateTime::currentDateTimeUtc());
-      break;
-  }
+  const QByteArray out = ScanFile(scan, options.scanFormat, QDateTime::currentDateTimeUtc());
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
 }
 

@@ -349,10 +349,10 @@ TEST_F(ScanWindowsTest, SaveAsWritesEachFormat) {
   QTemporaryDir dir;
   const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
   QString error;
-  ASSERT_TRUE(report->saveAs(path("r.txt"), ReportFormat::Text, &error)) << error.toStdString();
-  ASSERT_TRUE(report->saveAs(path("r.csv"), ReportFormat::Csv, &error)) << error.toStdString();
-  ASSERT_TRUE(report->saveAs(path("r.ics"), ReportFormat::ICalendar, &error));
-  ASSERT_TRUE(report->saveAs(path("r.pdf"), ReportFormat::Pdf, &error)) << error.toStdString();
+  ASSERT_TRUE(report->saveAs(path("r.txt"), ScanFileFormat::Text, &error)) << error.toStdString();
+  ASSERT_TRUE(report->saveAs(path("r.csv"), ScanFileFormat::Csv, &error)) << error.toStdString();
+  ASSERT_TRUE(report->saveAs(path("r.ics"), ScanFileFormat::ICalendar, &error));
+  ASSERT_TRUE(report->savePdf(path("r.pdf"), &error)) << error.toStdString();
   const auto read = [&](const char* name) {
     QFile file(path(name));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
@@ -367,7 +367,7 @@ TEST_F(ScanWindowsTest, SaveAsWritesEachFormat) {
   EXPECT_EQ(PdfLines(path("r.pdf")), MemoLines(*report));
 
   const QString nowhere = path("no-such-folder/r.txt");
-  EXPECT_FALSE(report->saveAs(nowhere, ReportFormat::Text, &error));
+  EXPECT_FALSE(report->saveAs(nowhere, ScanFileFormat::Text, &error));
   EXPECT_EQ(error, QStringLiteral("Unable to write to ") + nowhere);
 }
 
