@@ -91,5 +91,10 @@ QString AspectLine(const FoundAspect& aspect, bool textMode);
 // A log line: the date (short format) + "::" + the time "hh:mm" + ": ", then for every aspect
 // the key + ":" + the orb text + "):". Empty when nothing was found.
 QString AspectLogLine(const std::vector<FoundAspect>& found, bool textMode, const QDateTime& when);
+// Its parts, for a caller that writes many lines of one day and has the keys already: the date
+// text, the start of a line, and one aspect's part.
+QString AspectLogDate(QDate date);
+QString AspectLogStart(const QString& dateText, QTime time);
+QString AspectLogItem(const QString& key, const FoundAspect& aspect);
 
 #endif

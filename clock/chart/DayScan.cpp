@@ -42,6 +42,7 @@ DayScan::DayScan(const Settings& settings, const TheoryTable& theory, QDate day,
       theory_(theory),
       day_(day),
       orb_(orb),
+      dateText_(AspectLogDate(day)),
       tester_(allOrbs(orb), settings.CustomAngle, settings.UseAspects) {
   if (!day_.isValid()) stopped_ = true;  // nothing to scan
 }
@@ -72,7 +73,7 @@ bool DayScan::scanMinute() {
     throw;
   }
   const std::array<double, kPointCount + 1>& pos = chart.TruePos;
-  std::vector<FoundAspect> reported;
+  QString line;
   for (int r = 1; r < kPointCount; ++r) {
     if (!settings_.AspectFrom[r]) continue;
     for (int i = r + 1; i <= kPointCount; ++i) {
@@ -84,12 +85,13 @@ bool DayScan::scanMinute() {
       // In text mode the key is in words, so the check compares what the report shows.
       QString key = AspectKey(aspect, settings_.TextMode);
       if (settings_.Duplicates && seenKeys_.contains(key)) continue;
+      if (line.isEmpty()) line = AspectLogStart(dateText_, when.time());
+      line += AspectLogItem(key, aspect);
       seenKeys_.insert(std::move(key));
-      entries_.push_back({minute_, aspect});
-      reported.push_back(std::move(aspect));
+      entries_.push_back({minute_, std::move(aspect)});
     }
   }
-  if (!reported.empty()) lines_.append(AspectLogLine(reported, settings_.TextMode, when));
+  if (!line.isEmpty()) lines_.append(std::move(line));
   ++minute_;
   if (minute_ >= kMinutes) closeAllRuns();
   return !finished();

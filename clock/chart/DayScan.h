@@ -107,6 +107,7 @@ class DayScan {
   TheoryTable theory_;
   QDate day_;
   ScanOrb orb_;
+  QString dateText_;  // the day in the short date format, as every line starts
   AspectTester tester_;
   int minute_ = 0;
   bool stopped_ = false;
