@@ -38,6 +38,9 @@ constexpr FormatChoice kFormats[] = {
     {ScanFileFormat::ICalendar, "iCalendar, one event per aspect (*.ics)", "ics"},
 };
 
+// The name a saved or printed report is offered under.
+QString fileStem(QDate day) { return QStringLiteral("aspects-") + day.toString(Qt::ISODate); }
+
 QString unableToWrite(const QString& path) { return QStringLiteral("Unable to write to ") + path; }
 
 // Until Printer Setup says otherwise, paper margins a hand can hold the sheet by; a printer's own
@@ -157,6 +160,8 @@ QPrinter& TfrmScanReport::printer() {
   if (!printer_) {
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     setReportMargins(*printer_);
+    // The print dialog offers this name when the report goes to a file.
+    printer_->setDocName(fileStem(scan_.day()));
   }
   return *printer_;
 }
@@ -211,10 +216,9 @@ void TfrmScanReport::SaveAs1Click() {
   QStringList filters;
   for (const FormatChoice& choice : kFormats) filters << QString::fromLatin1(choice.filter);
   QString filter = filters.first();
-  QString path = QFileDialog::getSaveFileName(
-      this, QStringLiteral("Save as"),
-      QStringLiteral("aspects-%1.pdf").arg(scan_.day().toString(Qt::ISODate)),
-      filters.join(QStringLiteral(";;")), &filter);
+  QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save as"),
+                                              fileStem(scan_.day()) + QStringLiteral(".pdf"),
+                                              filters.join(QStringLiteral(";;")), &filter);
   if (path.isEmpty()) return;
   const FormatChoice* choice = &kFormats[0];
   for (const FormatChoice& c : kFormats) {
