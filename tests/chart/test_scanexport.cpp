@@ -29,12 +29,6 @@ DayScan greenwichScan(double zoneOffset = 0, ScanOrb orb = {1, 1}, bool textMode
 
 const QDateTime kStamp(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC);
 
-TEST(ScanExport, TextIsTheReportLinesOneALine) {
-  const DayScan scan = greenwichScan();
-  const QByteArray text = ScanText(scan);
-  EXPECT_EQ(QString::fromUtf8(text), scan.lines().join(QLatin1Char('\n')) + QLatin1Char('\n'));
-}
-
 TEST(ScanExport, CsvFieldsAreQuotedWhereRfc4180SaysSo) {
   struct Row {
     const char* text;

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -369,17 +368,6 @@ TEST_F(ScanWindowsTest, SaveAsWritesEachFormat) {
   const QString nowhere = path("no-such-folder/r.txt");
   EXPECT_FALSE(report->saveAs(nowhere, ScanFileFormat::Text, &error));
   EXPECT_EQ(error, QStringLiteral("Unable to write to ") + nowhere);
-}
-
-TEST_F(ScanWindowsTest, PrinterSetupShowsThePageSetupDialog) {
-  settings(kMoonOnly);
-  auto windows = run();
-  TfrmScanReport* report = scan(*windows->clock);
-  finish(report);
-  report->PrinterSetup1->trigger();
-  ASSERT_NE(report->psDialog, nullptr);
-  EXPECT_TRUE(report->psDialog->isVisible());
-  report->psDialog->reject();
 }
 
 TEST_F(ScanWindowsTest, TheCompanionPrintsTheReportsLinesForTheSameDayAndSettings) {
