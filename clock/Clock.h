@@ -23,6 +23,8 @@ class MinuteTimer;
 class TfrmOptions;
 class QAction;
 class QMenu;
+class TfrmScan;
+class TfrmScanReport;
 
 // The wheel image: fills the clock's client area and shows the last drawing.
 class TWheelImage : public QWidget {
@@ -124,6 +126,8 @@ class TfrmClock : public QMainWindow, public ChartPublisher {
   const QString& HelpFile() const { return helpFile_; }
   // The settings dialog while it is open, else null.
   TfrmOptions* optionsDialog() const;
+  // The report of the last scan started, while its window is open.
+  TfrmScanReport* scanReport() const;
 
  signals:
   // After every live computation that succeeded, with the chart in the state.
@@ -165,6 +169,9 @@ class TfrmClock : public QMainWindow, public ChartPublisher {
   QPointer<TfrmAspectTN> natal_;
   QPointer<HelpWindow> help_;
   QPointer<TfrmOptions> options_;
+  // One scan at a time: its dialog while open, then its report.
+  QPointer<TfrmScan> scanDialog_;
+  QPointer<TfrmScanReport> scanReport_;
 };
 
 // The windows of a running clock, created in the program's fixed order: clock, positions, about,

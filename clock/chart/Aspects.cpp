@@ -57,8 +57,10 @@ AspectMatch AspectTester::firstMatch(float d, unsigned candidates) const {
     candidates &= candidates - 1;
     if (std::fabs(d - kind.angle) <= kind.orb) {
       unsigned char text[11];
-      libraryImports().RealToDegree(static_cast<double>(d) - static_cast<double>(kind.angle), text);
+      const double deviation = static_cast<double>(d) - static_cast<double>(kind.angle);
+      libraryImports().RealToDegree(deviation, text);
       match.code = kind.code;
+      match.deviation = static_cast<float>(deviation);
       match.orbText.assign(reinterpret_cast<const char*>(text + 1), text[0]);
       break;
     }
@@ -147,24 +149,33 @@ void AspectWords(QString& from, QString& aspect, QString& to) {
 }
 
 QString AspectKey(const FoundAspect& a, bool textMode) {
-  const unsigned char from = kPoints[a.from].glyph;
+  // The points straight from the table by index: the day scan asks for thousands of keys.
   const auto code = static_cast<unsigned char>(a.code);
-  const unsigned char to = kPoints[a.to].glyph;
-  if (textMode) return AspectWord(from) + AspectWord(code) + AspectWord(to);
-  return glyphSymbol(from) + glyphSymbol(code) + glyphSymbol(to);
+  if (textMode) {
+    return QString::fromLatin1(kPoints[a.from].word) + AspectWord(code) +
+           QString::fromLatin1(kPoints[a.to].word);
+  }
+  return pointSymbol(a.from) + glyphSymbol(code) + pointSymbol(a.to);
 }
 
 QString AspectLine(const FoundAspect& a, bool textMode) {
   return AspectKey(a, textMode) + QStringLiteral("   ") + libraryText(a.orbText);
 }
 
+QString AspectLogDate(QDate date) { return QLocale().toString(date, QLocale::ShortFormat); }
+
+QString AspectLogStart(const QString& dateText, QTime time) {
+  return dateText + QStringLiteral("::") + time.toString(QStringLiteral("hh:mm")) +
+         QStringLiteral(": ");
+}
+
+QString AspectLogItem(const QString& key, const FoundAspect& a) {
+  return key + QLatin1Char(':') + libraryText(a.orbText) + QStringLiteral("):");
+}
+
 QString AspectLogLine(const std::vector<FoundAspect>& found, bool textMode, const QDateTime& when) {
   if (found.empty()) return {};
-  QString line = QLocale().toString(when.date(), QLocale::ShortFormat) + QStringLiteral("::") +
-                 when.time().toString(QStringLiteral("hh:mm")) + QStringLiteral(": ");
-  for (const FoundAspect& a : found) {
-    line +=
-        AspectKey(a, textMode) + QLatin1Char(':') + libraryText(a.orbText) + QStringLiteral("):");
-  }
+  QString line = AspectLogStart(AspectLogDate(when.date()), when.time());
+  for (const FoundAspect& a : found) line += AspectLogItem(AspectKey(a, textMode), a);
   return line;
 }

@@ -19,6 +19,7 @@ using AspectSwitches = std::array<bool, kAspectKindCount>;
 struct AspectMatch {
   char code = ' ';      // the kind's character, blank when no aspect applies
   std::string orbText;  // RealToDegree of the deviation (library bytes); empty without a match
+  float deviation = 0;  // separation minus the kind's angle, degrees, as the orb text shows it
   bool found() const { return code != ' '; }
 };
 
@@ -96,5 +97,10 @@ QString AspectLine(const FoundAspect& aspect, bool textMode);
 // A log line: the date (short format) + "::" + the time "hh:mm" + ": ", then for every aspect
 // the key + ":" + the orb text + "):". Empty when nothing was found.
 QString AspectLogLine(const std::vector<FoundAspect>& found, bool textMode, const QDateTime& when);
+// Its parts, for a caller that writes many lines of one day and has the keys already: the date
+// text, the start of a line, and one aspect's part.
+QString AspectLogDate(QDate date);
+QString AspectLogStart(const QString& dateText, QTime time);
+QString AspectLogItem(const QString& key, const FoundAspect& aspect);
 
 #endif

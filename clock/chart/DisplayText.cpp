@@ -20,15 +20,18 @@ QChar cp1252(unsigned char byte) {
   return QChar(static_cast<char16_t>(byte));
 }
 
+QString text(std::u16string_view symbol) {
+  return QString(reinterpret_cast<const QChar*>(symbol.data()),
+                 static_cast<qsizetype>(symbol.size()));
+}
+
 }  // namespace
 
 unsigned char pointGlyphCode(int point) { return kPoints[point].glyph; }
 
+QString pointSymbol(int point) { return text(kPoints[point].symbol); }
+
 QString glyphSymbol(unsigned char code) {
-  const auto text = [](std::u16string_view symbol) {
-    return QString(reinterpret_cast<const QChar*>(symbol.data()),
-                   static_cast<qsizetype>(symbol.size()));
-  };
   if (code >= kFirstSignGlyph && code < kFirstSignGlyph + kSignCount) {
     return QString(QChar(kSignSymbols[code - kFirstSignGlyph]));
   }

@@ -7,6 +7,8 @@
 
 // Glyph code of a chart point: 128 + index, except the Midheaven (14), which is 150.
 unsigned char pointGlyphCode(int point);
+// The symbol of chart point 1..14, as glyphSymbol gives it for the point's glyph code.
+QString pointSymbol(int point);
 
 // The symbol a glyph-font code stands for: points (129..141, 150), signs (152..163) and the aspect
 // characters ("=", "V", "<", "*", "Q", "S", "T", ">", "B", "I", "%", "c"). Other codes give an

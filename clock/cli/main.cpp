@@ -1,4 +1,5 @@
 // heliodial-chart [--at "YYYY-MM-DD HH:MM"] [--json] [--wheel FILE.png|FILE.svg] [--size PIXELS]
+//                 [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]]
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
@@ -15,6 +16,8 @@
 #include <string>
 
 #include "chart/ComputeChart.h"
+#include "chart/DayScan.h"
+#include "chart/ScanExport.h"
 #include "cli/ChartReport.h"
 #include "cli/Output.h"
 #include "settings/IniFile.h"
@@ -29,7 +32,7 @@ constexpr int kMaxWheelSize = 8192;
 
 const char* const kUsage =
     "usage: heliodial-chart [--at \"YYYY-MM-DD HH:MM\"] [--json] [--wheel FILE.png|FILE.svg] "
-    "[--size PIXELS]";
+    "[--size PIXELS] [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]]";
 
 struct Options {
   std::optional<QDate> atDate;  // a local date and time of day, as given
@@ -38,6 +41,9 @@ struct Options {
   std::string wheel;   // the file name's own bytes, whatever the locale's encoding
   QString wheelShown;  // the same name for messages
   int size = kDefaultWheelSize;
+  QDate scan;
+  std::optional<ScanOrb> orb;
+  ScanFileFormat scanFormat = ScanFileFormat::Text;
 };
 
 [[noreturn]] void usageError(const QString& message) {
@@ -96,9 +102,42 @@ Options parseArguments(int argc, char** argv) {
                        .arg(kMaxWheelSize)
                        .arg(text));
       }
+    } else if (arg == QLatin1String("--scan")) {
+      const QString text = value();
+      options.scan = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+      if (!options.scan.isValid()) {
+        usageError(QStringLiteral("--scan wants a day as YYYY-MM-DD, not \"%1\"").arg(text));
+      }
+    } else if (arg == QLatin1String("--orb")) {
+      const QString text = value();
+      const QStringList parts = text.split(QLatin1Char(':'));
+      bool degreesOk = false, minutesOk = false;
+      const ScanOrb orb{parts.value(0).toInt(&degreesOk), parts.value(1).toInt(&minutesOk)};
+      if (parts.size() != 2 || !degreesOk || !minutesOk || orb.degrees < 0 ||
+          orb.degrees > kScanOrbMaxDegrees || orb.minutes < 0 || orb.minutes > kScanOrbMaxMinutes) {
+        usageError(QStringLiteral("--orb wants degrees 0..%1 and minutes 0..%2 as D:MM, not \"%3\"")
+                       .arg(kScanOrbMaxDegrees)
+                       .arg(kScanOrbMaxMinutes)
+                       .arg(text));
+      }
+      options.orb = orb;
+    } else if (arg == QLatin1String("--csv") || arg == QLatin1String("--ics")) {
+      const ScanFileFormat format =
+          arg == QLatin1String("--csv") ? ScanFileFormat::Csv : ScanFileFormat::ICalendar;
+      if (options.scanFormat != ScanFileFormat::Text && options.scanFormat != format) {
+        usageError(QStringLiteral("choose one of --csv and --ics"));
+      }
+      options.scanFormat = format;
     } else {
       usageError(QStringLiteral("unknown argument \"%1\" (%2)").arg(arg, kUsage));
     }
+  }
+  if (!options.scan.isValid() && (options.orb || options.scanFormat != ScanFileFormat::Text)) {
+    usageError(QStringLiteral("--orb, --csv and --ics go with --scan (%1)").arg(kUsage));
+  }
+  if (options.scan.isValid() && (options.atDate || options.json || !options.wheel.empty())) {
+    usageError(
+        QStringLiteral("--scan prints a report of its own: leave out --at, --json and --wheel"));
   }
   return options;
 }
@@ -133,6 +172,76 @@ void writeOut(const QByteArray& bytes) {
   if (!reason.empty()) failure("cannot write the report to standard output: " + reason);
 }
 
+// The settings, with what had to be changed said on standard error; where the file is, and
+// whether it exists.
+struct LoadedSettings {
+  Settings settings;
+  IniDocument file;
+  ReportPlace place;
+};
+
+LoadedSettings loadSettings(int wheelWidth) {
+  const IniFile settingsFile;
+  LoadedSettings loaded;
+  loaded.file = settingsFile.Read();
+  SettingsNotices notices;
+  LoadSettings(loaded.file, loaded.settings, wheelWidth, SystemStandardBiasMinutes(), &notices);
+  for (const std::string& notice : notices) {
+    std::fprintf(stderr, "heliodial-chart: %s\n", notice.c_str());
+  }
+  loaded.place = {std::filesystem::exists(settingsFile.Path()),
+                  QString::fromStdString(settingsFile.Path().string())};
+  return loaded;
+}
+
+// The chart of a moment as a table or JSON, and its wheel as a picture when asked.
+void printChart(const Options& options) {
+  const LoadedSettings loaded = loadSettings(options.size);
+  const Settings& settings = loaded.settings;
+  QDate date = options.atDate.value_or(QDate::currentDate());
+  QTime time = options.atTime;
+  if (options.atDate) {
+    requireExistingLocalTime(loaded.file, date, time);
+  } else {
+    const QDateTime now = QDateTime::currentDateTime();
+    date = now.date();
+    time = QTime(now.time().hour(), now.time().minute());  // the present minute
+  }
+
+  Chart chart = ComputeChart(settings, InitialTheoryTable(), date, time);
+  const AspectPass transits = FindTransitAspects(settings, chart.TruePos, chart.HasCusps);
+  const AspectPass natal = FindNatalAspects(settings, chart.TruePos, chart.HasCusps);
+  chart.PairString = transits.pairString;
+  const ChartWithAspects report{settings, chart, transits, natal, loaded.place};
+  if (options.json) {
+    writeOut(QJsonDocument(jsonReport(report)).toJson(QJsonDocument::Indented));
+  } else {
+    writeOut(textReport(report).toUtf8());
+  }
+
+  if (!options.wheel.empty()) {
+    // The wheel as the clock window shows the chart of this minute.
+    QString cause;
+    const QByteArray picture = WheelPictureBytes(
+        settings, ViewForWheel(chart), *PictureFormatOf(options.wheelShown), options.size, &cause);
+    if (picture.isEmpty()) failure("cannot draw the wheel: " + cause.toStdString());
+    const std::string reason = WriteFileReplacing(
+        options.wheel,
+        std::string_view(picture.constData(), static_cast<std::size_t>(picture.size())));
+    if (!reason.empty()) failure("cannot write the wheel to " + options.wheel + ": " + reason);
+  }
+}
+
+// The day scan of the settings' place and aspects: the report's lines, CSV or iCalendar.
+void printScan(const Options& options) {
+  const LoadedSettings loaded = loadSettings(options.size);
+  // Without --orb the transit orb, as the clock's scan dialog presets it.
+  const ScanOrb orb = options.orb.value_or(ScanOrbPreset(loaded.settings.TransitOrb));
+  DayScan scan(loaded.settings, InitialTheoryTable(), options.scan, orb);
+  scan.runAll();
+  writeOut(ScanFile(scan, options.scanFormat, QDateTime::currentDateTimeUtc()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,51 +249,11 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   const Options options = parseArguments(argc, argv);
   auto app = makeApplication(argc, argv, !options.wheel.empty());
-
   try {
-    const IniFile settingsFile;
-    const IniDocument file = settingsFile.Read();
-    QDate date = options.atDate.value_or(QDate::currentDate());
-    QTime time = options.atTime;
-    if (options.atDate) {
-      requireExistingLocalTime(file, date, time);
+    if (options.scan.isValid()) {
+      printScan(options);
     } else {
-      const QDateTime now = QDateTime::currentDateTime();
-      date = now.date();
-      time = QTime(now.time().hour(), now.time().minute());  // the present minute
-    }
-
-    Settings settings;
-    SettingsNotices notices;
-    LoadSettings(file, settings, options.size, SystemStandardBiasMinutes(), &notices);
-    for (const std::string& notice : notices)
-      std::fprintf(stderr, "heliodial-chart: %s\n", notice.c_str());
-
-    Chart chart = ComputeChart(settings, InitialTheoryTable(), date, time);
-    const AspectPass transits = FindTransitAspects(settings, chart.TruePos, chart.HasCusps);
-    const AspectPass natal = FindNatalAspects(settings, chart.TruePos, chart.HasCusps);
-    chart.PairString = transits.pairString;
-    const ReportPlace place{std::filesystem::exists(settingsFile.Path()),
-                            QString::fromStdString(settingsFile.Path().string())};
-    const ChartWithAspects report{settings, chart, transits, natal, place};
-
-    if (options.json) {
-      writeOut(QJsonDocument(jsonReport(report)).toJson(QJsonDocument::Indented));
-    } else {
-      writeOut(textReport(report).toUtf8());
-    }
-
-    if (!options.wheel.empty()) {
-      // The wheel as the clock window shows the chart of this minute.
-      QString cause;
-      const QByteArray picture =
-          WheelPictureBytes(settings, ViewForWheel(chart), *PictureFormatOf(options.wheelShown),
-                            options.size, &cause);
-      if (picture.isEmpty()) failure("cannot draw the wheel: " + cause.toStdString());
-      const std::string reason = WriteFileReplacing(
-          options.wheel,
-          std::string_view(picture.constData(), static_cast<std::size_t>(picture.size())));
-      if (!reason.empty()) failure("cannot write the wheel to " + options.wheel + ": " + reason);
+      printChart(options);
     }
   } catch (const std::exception& e) {
     failure(e.what());

@@ -1,0 +1,240 @@
+#include "ScanRep.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QLocale>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
+#include <optional>
+
+#include "ErrorReport.h"
+#include "ScanPrint.h"
+#include "wheel/GlyphFont.h"
+
+namespace {
+
+QFont ReportFont(bool textMode) {
+  QFont font = textMode ? QFont(QStringLiteral("Arial")) : GlyphFont(1, QString());
+  font.setPixelSize(TfrmScanReport::kFontPixels);
+  return font;
+}
+
+// What "Save as..." offers; no file format means the printout as PDF.
+struct FormatChoice {
+  std::optional<ScanFileFormat> format;
+  const char* filter;
+  const char* suffix;
+};
+
+constexpr FormatChoice kFormats[] = {
+    {std::nullopt, "PDF (*.pdf)", "pdf"},
+    {ScanFileFormat::Text, "Plain text (*.txt)", "txt"},
+    {ScanFileFormat::Csv, "CSV, one row per aspect and minute (*.csv)", "csv"},
+    {ScanFileFormat::ICalendar, "iCalendar, one event per aspect (*.ics)", "ics"},
+};
+
+// The name a saved or printed report is offered under.
+QString fileStem(QDate day) { return QStringLiteral("aspects-") + day.toString(Qt::ISODate); }
+
+QString unableToWrite(const QString& path) { return QStringLiteral("Unable to write to ") + path; }
+
+// Until Printer Setup says otherwise, paper margins a hand can hold the sheet by; a printer's own
+// minimum is often a few millimetres.
+constexpr qreal kMarginMillimetres = 15;
+
+void setReportMargins(QPrinter& printer) {
+  const qreal m = kMarginMillimetres;
+  printer.setPageMargins(QMarginsF(m, m, m, m), QPageLayout::Millimeter);
+}
+
+}  // namespace
+
+TfrmScanReport::TfrmScanReport(const Settings& settings, const TheoryTable& theory, QDate day,
+                               ScanOrb orb)
+    : scan_(settings, theory, day, orb) {
+  setObjectName(QStringLiteral("TfrmScanReport"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(QStringLiteral("Scanning...."));
+  resize(640, 420);
+
+  memoScan = new QPlainTextEdit(this);
+  memoScan->setObjectName(QStringLiteral("memoScan"));
+  memoScan->setAccessibleName(QStringLiteral("Scan report"));
+  memoScan->setReadOnly(true);
+  memoScan->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memoScan->setFont(ReportFont(false));
+  setCentralWidget(memoScan);
+
+  Transits1 = menuBar()->addMenu(QStringLiteral("Transits"));
+  Transits1->setObjectName(QStringLiteral("Transits1"));
+  const auto add = [this](const char* name, const char* caption,
+                          void (TfrmScanReport::*handler)()) {
+    QAction* action = Transits1->addAction(QString::fromLatin1(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this,
+            [this, handler] { RunReported([this, handler] { (this->*handler)(); }); });
+    return action;
+  };
+  Print1 = add("Print1", "Print", &TfrmScanReport::Print1Click);
+  PrinterSetup1 = add("PrinterSetup1", "Printer Setup", &TfrmScanReport::PrinterSetup1Click);
+  SaveAs1 = add("SaveAs1", "Save as...", &TfrmScanReport::SaveAs1Click);
+  Transits1->addSeparator();
+  N1 = add("N1", "Close", &TfrmScanReport::N1Click);
+  Print1->setShortcut(QKeySequence::Print);
+  SaveAs1->setShortcut(QKeySequence::SaveAs);
+  N1->setShortcut(QKeySequence::Close);
+  // A half-filled report is neither printed nor saved.
+  Print1->setEnabled(false);
+  SaveAs1->setEnabled(false);
+
+  sliceTimer_.setSingleShot(true);
+  sliceTimer_.setInterval(0);
+  connect(&sliceTimer_, &QTimer::timeout, this, [this] { RunReported([this] { runSlice(); }); });
+}
+
+TfrmScanReport::~TfrmScanReport() = default;
+
+void TfrmScanReport::start() {
+  if (started_) return;
+  started_ = true;
+  if (scan_.testsPairs()) memoScan->setFont(ReportFont(scan_.textMode()));
+  if (scan_.finished()) {
+    finish();
+  } else {
+    sliceTimer_.start();
+  }
+}
+
+void TfrmScanReport::runSlice() {
+  try {
+    scan_.runFor(kSlice, sliceMinutes_);
+  } catch (...) {
+    // The chart of a minute could not be computed: keep what was found and say why.
+    showNewLines();
+    finish();
+    throw;
+  }
+  showNewLines();
+  if (scan_.finished()) {
+    finish();
+  } else {
+    sliceTimer_.start();
+  }
+}
+
+void TfrmScanReport::showNewLines() {
+  const QStringList& lines = scan_.lines();
+  if (shownLines_ >= lines.size()) return;
+  // One append for the whole slice: the text box lays out once.
+  memoScan->appendPlainText(lines.mid(shownLines_).join(QLatin1Char('\n')));
+  shownLines_ = lines.size();
+}
+
+void TfrmScanReport::finish() {
+  const QString date = QLocale().toString(scan_.day(), QLocale::ShortFormat);
+  QString caption = QStringLiteral("Transiting Aspects for ") + date;
+  if (scan_.minutesDone() < DayScan::kMinutes) {
+    caption +=
+        QStringLiteral(" (stopped at %1)")
+            .arg(scan_.localTime(scan_.minutesDone()).time().toString(QStringLiteral("hh:mm")));
+  }
+  setWindowTitle(caption);
+  Print1->setEnabled(true);
+  SaveAs1->setEnabled(true);
+  emit scanFinished();
+}
+
+void TfrmScanReport::closeEvent(QCloseEvent* event) {
+  // The window is freed by its close: the scan ends here and no slice comes after.
+  sliceTimer_.stop();
+  scan_.stop();
+  QMainWindow::closeEvent(event);
+}
+
+QPrinter& TfrmScanReport::printer() {
+  if (!printer_) {
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    setReportMargins(*printer_);
+    // The print dialog offers this name when the report goes to a file.
+    printer_->setDocName(fileStem(scan_.day()));
+  }
+  return *printer_;
+}
+
+bool TfrmScanReport::printTo(QPrinter& target) const {
+  return PrintReportLines(target, scan_.lines(), memoScan->font());
+}
+
+bool TfrmScanReport::savePdf(const QString& path, QString* error) const {
+  QPrinter pdf(QPrinter::HighResolution);
+  pdf.setOutputFormat(QPrinter::PdfFormat);
+  setReportMargins(pdf);
+  if (printer_) pdf.setPageLayout(printer_->pageLayout());
+  pdf.setOutputFileName(path);
+  pdf.setDocName(windowTitle());
+  pdf.setCreator(QStringLiteral("Heliodial"));
+  if (printTo(pdf)) return true;
+  if (error) *error = unableToWrite(path);
+  return false;
+}
+
+bool TfrmScanReport::saveAs(const QString& path, ScanFileFormat format, QString* error) const {
+  const QByteArray data = ScanFile(scan_, format, QDateTime::currentDateTimeUtc());
+  QSaveFile file(path);
+  if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit()) {
+    return true;
+  }
+  if (error) *error = unableToWrite(path);
+  return false;
+}
+
+void TfrmScanReport::Print1Click() {
+  // The platform's print dialog chooses the printer (or a file); the page setup carries over.
+  auto* dialog = new QPrintDialog(&printer(), this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QDialog::accepted, this, [this] {
+    if (!printTo(printer())) {
+      QMessageBox::warning(
+          this, windowTitle(),
+          QStringLiteral("The report could not be printed on %1.").arg(printer().printerName()));
+    }
+  });
+  dialog->open();
+}
+
+void TfrmScanReport::PrinterSetup1Click() {
+  if (psDialog == nullptr) psDialog = new QPageSetupDialog(&printer(), this);
+  psDialog->open();
+}
+
+void TfrmScanReport::SaveAs1Click() {
+  QStringList filters;
+  for (const FormatChoice& choice : kFormats) filters << QString::fromLatin1(choice.filter);
+  QString filter = filters.first();
+  QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save as"),
+                                              fileStem(scan_.day()) + QStringLiteral(".pdf"),
+                                              filters.join(QStringLiteral(";;")), &filter);
+  if (path.isEmpty()) return;
+  const FormatChoice* choice = &kFormats[0];
+  for (const FormatChoice& c : kFormats) {
+    if (filter == QLatin1String(c.filter)) choice = &c;
+  }
+  // The name gets the chosen type's ending, in place of another type's (the offered name ends in
+  // .pdf whatever type is chosen).
+  const QString suffix = QLatin1Char('.') + QLatin1String(choice->suffix);
+  for (const FormatChoice& c : kFormats) {
+    const QString other = QLatin1Char('.') + QLatin1String(c.suffix);
+    if (path.endsWith(other, Qt::CaseInsensitive)) path.chop(other.size());
+  }
+  path += suffix;
+  QString error;
+  const bool saved = choice->format ? saveAs(path, *choice->format, &error) : savePdf(path, &error);
+  if (!saved) QMessageBox::warning(this, windowTitle(), error);
+}
+
+void TfrmScanReport::N1Click() { close(); }

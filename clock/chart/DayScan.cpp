@@ -1,0 +1,155 @@
+#include "chart/DayScan.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cmath>
+
+#include "chart/ComputeChart.h"
+
+namespace {
+
+AspectOrbs allOrbs(const ScanOrb& orb) {
+  AspectOrbs orbs;
+  orbs.fill(static_cast<float>(orb.value()));
+  return orbs;
+}
+
+std::size_t runIndex(int from, int to) {
+  return static_cast<std::size_t>(from * (kPointCount + 1) + to);
+}
+
+}  // namespace
+
+ScanOrb ScanOrbPreset(double transitOrb) {
+  if (!std::isfinite(transitOrb)) return {};
+  double degrees = std::trunc(transitOrb);
+  double minutes = std::round((transitOrb - degrees) * 60);
+  if (minutes >= 60) {
+    degrees += 1;
+    minutes = 0;
+  }
+  // The spin edits hold each part within its range.
+  return {static_cast<int>(std::clamp(degrees, 0.0, double{kScanOrbMaxDegrees})),
+          static_cast<int>(std::clamp(minutes, 0.0, double{kScanOrbMaxMinutes}))};
+}
+
+QString ScanOrbText(const ScanOrb& orb) {
+  return QStringLiteral("%1\u00B0%2'").arg(orb.degrees).arg(orb.minutes, 2, 10, QLatin1Char('0'));
+}
+
+DayScan::DayScan(const Settings& settings, const TheoryTable& theory, QDate day, ScanOrb orb)
+    : settings_(settings),
+      theory_(theory),
+      day_(day),
+      orb_(orb),
+      dateText_(AspectLogDate(day)),
+      tester_(allOrbs(orb), settings.CustomAngle, settings.UseAspects) {
+  if (!day_.isValid()) stopped_ = true;  // nothing to scan
+}
+
+bool DayScan::testsPairs() const {
+  for (int r = 1; r < kPointCount; ++r) {
+    for (int i = r + 1; i <= kPointCount; ++i) {
+      if (settings_.AspectFrom[r] && settings_.AspectTo[i]) return true;
+    }
+  }
+  return false;
+}
+
+QDateTime DayScan::localTime(int minute) const {
+  // The scan's times are local to the settings' zone, not the machine's: kept as UTC so that the
+  // machine's daylight-saving gaps cannot move them.
+  return QDateTime(day_, QTime(0, 0).addSecs(60 * minute), Qt::UTC);
+}
+
+bool DayScan::scanMinute() {
+  if (finished()) return false;
+  const QDateTime when = localTime(minute_);
+  Chart chart;
+  try {
+    chart = ComputeChart(settings_, theory_, day_, when.time());
+  } catch (...) {
+    stop();
+    throw;
+  }
+  const std::array<double, kPointCount + 1>& pos = chart.TruePos;
+  // Without house cusps there are no angles: they would stand at 0 Aries all day.
+  const int last = chart.HasCusps ? kPointCount : kBodyCount;
+  QString line;
+  for (int r = 1; r < last; ++r) {
+    if (!settings_.AspectFrom[r]) continue;
+    for (int i = r + 1; i <= last; ++i) {
+      if (!settings_.AspectTo[i]) continue;
+      AspectMatch match = tester_.test(pos[r], pos[i]);
+      follow(r, i, match);
+      if (!match.found()) continue;
+      FoundAspect aspect{r, match.code, i, std::move(match.orbText)};
+      // In text mode the key is in words, so the check compares what the report shows.
+      QString key = AspectKey(aspect, settings_.TextMode);
+      if (settings_.Duplicates && seenKeys_.contains(key)) continue;
+      if (line.isEmpty()) line = AspectLogStart(dateText_, when.time());
+      line += AspectLogItem(key, aspect);
+      seenKeys_.insert(std::move(key));
+      entries_.push_back({minute_, std::move(aspect)});
+    }
+  }
+  if (!line.isEmpty()) lines_.append(std::move(line));
+  ++minute_;
+  if (minute_ >= kMinutes) closeAllRuns();
+  return !finished();
+}
+
+bool DayScan::runFor(std::chrono::microseconds budget, int maxMinutes) {
+  QElapsedTimer clock;
+  clock.start();
+  for (int n = 0; n < maxMinutes && !finished(); ++n) {
+    scanMinute();
+    if (clock.nsecsElapsed() >= std::chrono::nanoseconds(budget).count()) break;
+  }
+  return !finished();
+}
+
+void DayScan::runAll() {
+  while (scanMinute()) {
+  }
+}
+
+void DayScan::stop() {
+  if (stopped_ || minute_ >= kMinutes) return;
+  stopped_ = true;
+  closeAllRuns();
+}
+
+void DayScan::follow(int from, int to, const AspectMatch& match) {
+  OpenRun& run = runs_[runIndex(from, to)];
+  if (run.event.code != ' ' && run.event.code != match.code) closeRun(run);
+  if (!match.found()) return;
+  const float distance = std::fabs(match.deviation);
+  if (run.event.code == ' ') {
+    run.event = {from, match.code, to, minute_, minute_, minute_, match.orbText};
+    run.closestDeviation = distance;
+    return;
+  }
+  run.event.last = minute_;
+  if (distance < run.closestDeviation) {  // the earliest of equally close minutes stays
+    run.closestDeviation = distance;
+    run.event.closest = minute_;
+    run.event.closestOrbText = match.orbText;
+  }
+}
+
+void DayScan::closeRun(OpenRun& run) {
+  events_.push_back(std::move(run.event));
+  run = {};
+}
+
+void DayScan::closeAllRuns() {
+  for (OpenRun& run : runs_) {
+    if (run.event.code != ' ') closeRun(run);
+  }
+  std::stable_sort(events_.begin(), events_.end(), [](const ScanEvent& a, const ScanEvent& b) {
+    if (a.first != b.first) return a.first < b.first;
+    if (a.from != b.from) return a.from < b.from;
+    return a.to < b.to;
+  });
+}

@@ -1,0 +1,123 @@
+// heliodial-chart --scan as a script runs it: the real program on a real settings file.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <fstream>
+
+#include "chart/export_check.h"
+
+namespace {
+
+struct Outcome {
+  int status;
+  QByteArray out, err;
+};
+
+// Greenwich on Universal Time, words, the orb 2°30' in the settings.
+const char* const kSettings =
+    "[Place]\nLatD=51\nLatM=28\nNS=1\nEW=1\nManualZone=1\nZoneH=0\nZoneM=0\n[Show]\nText=1\n"
+    "[Custom]\nDegree=2\nMinute=30\n";
+
+class ScanCompanion : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(home.isValid());
+    std::ofstream(home.filePath("helidial.ini").toStdString()) << kSettings;
+  }
+  Outcome run(const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", home.path());
+    env.insert("LC_ALL", "en_GB.UTF-8");
+    process.setProcessEnvironment(env);
+    process.start(HELIODIAL_CHART_EXE, args);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+  }
+  QTemporaryDir home;
+};
+
+TEST_F(ScanCompanion, LinesOfTheDayWithTheSettingsOrbUnlessOneIsGiven) {
+  const Outcome byDefault = run({"--scan", "2000-01-01"});
+  ASSERT_EQ(byDefault.status, 0) << byDefault.err.toStdString();
+  const QList<QByteArray> lines = byDefault.out.split('\n');
+  EXPECT_EQ(lines.size(), 1440 + 1) << "a line for every minute, each ended";
+  EXPECT_TRUE(
+      lines.first().contains("::00:00: Sun trine Saturn :+00\xC2\xB0"
+                             "32):"))
+      << lines.first().toStdString();
+  EXPECT_EQ(run({"--scan", "2000-01-01", "--orb", "2:30"}).out, byDefault.out)
+      << "the settings' 2°30' by default";
+  const Outcome narrow = run({"--scan", "2000-01-01", "--orb", "0:10"});
+  EXPECT_LT(narrow.out.size(), byDefault.out.size() / 2);
+}
+
+TEST_F(ScanCompanion, CsvParsesWithAHeaderRow) {
+  const Outcome r = run({"--scan", "2000-01-01", "--csv"});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  std::string problem;
+  const std::vector<QStringList> records = ParseCsv(r.out, &problem);
+  ASSERT_EQ(problem, "");
+  ASSERT_GT(records.size(), 1440u);
+  EXPECT_EQ(records[0], (QStringList{"date", "time", "from", "aspect", "to", "orb"}));
+  for (const QStringList& record : records) ASSERT_EQ(record.size(), 6);
+  EXPECT_EQ(records[1].mid(0, 5), (QStringList{"2000-01-01", "00:00", "Sun", "trine", "Saturn"}));
+}
+
+TEST_F(ScanCompanion, ICalendarIsValidWithTheFourPropertiesInEveryEvent) {
+  const Outcome r = run({"--scan", "2000-01-01", "--orb", "1:00", "--ics"});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  std::string problem;
+  const std::vector<ICalComponent> components = ParseICalendar(r.out, &problem);
+  ASSERT_EQ(problem, "");
+  int events = 0;
+  for (const ICalComponent& c : components) {
+    if (c.name != "VEVENT") continue;
+    ++events;
+    EXPECT_EQ(CheckEvent(c), "") << c.values.at("UID");
+  }
+  EXPECT_GT(events, 10);
+}
+
+TEST_F(ScanCompanion, BadValuesGiveOneLineAndStatusTwo) {
+  const QStringList bad[] = {
+      {"--scan"},
+      {"--scan", "2000-02-30"},
+      {"--scan", "tomorrow"},
+      {"--scan", "2000-01-01", "--orb", "31:00"},
+      {"--scan", "2000-01-01", "--orb", "1:60"},
+      {"--scan", "2000-01-01", "--orb", "-1:00"},
+      {"--scan", "2000-01-01", "--orb", "1.5"},
+      {"--scan", "2000-01-01", "--orb", "1:00:00"},
+      {"--scan", "2000-01-01", "--csv", "--ics"},
+      {"--scan", "2000-01-01", "--json"},
+      {"--scan", "2000-01-01", "--at", "2000-01-01 12:00"},
+      {"--orb", "1:00"},
+      {"--csv"},
+  };
+  for (const QStringList& args : bad) {
+    const Outcome r = run(args);
+    EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
+    EXPECT_TRUE(r.out.isEmpty()) << args.join(' ').toStdString();
+    EXPECT_EQ(r.err.count('\n'), 1) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+  }
+  const Outcome help = run({"--help"});
+  EXPECT_TRUE(help.out.contains("[--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]]"))
+      << help.out.toStdString();
+}
+
+TEST_F(ScanCompanion, FarDaysAndPolarPlacesEndCleanly) {
+  // Days far from the theory's epoch still scan; a house system without cusps says why.
+  for (const char* day : {"0001-01-01", "9999-12-31"}) {
+    const Outcome r = run({"--scan", day, "--orb", "0:05"});
+    EXPECT_EQ(r.status, 0) << day << ": " << r.err.toStdString();
+  }
+  std::ofstream(home.filePath("helidial.ini").toStdString())
+      << "[Place]\nLatD=70\nNS=1\nEW=1\nManualZone=1\n[Setting]\nHouses=0\n";
+  const Outcome polar = run({"--scan", "2000-01-01"});
+  EXPECT_EQ(polar.status, 1);
+  EXPECT_TRUE(polar.err.contains("Equal houses")) << polar.err.toStdString();
+}
+
+}  // namespace
