@@ -122,6 +122,18 @@ TEST_F(ChartCompanion, BadArgumentsGiveOneLineAndStatusTwo) {
   }
 }
 
+TEST_F(ChartCompanion, HelpListsEveryOptionAndVersionSaysWhich) {
+  const Outcome help = run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* option : {"--at", "--json", "--wheel", "--size", "--scan", "--orb", "--csv",
+                             "--ics", "--help", "--version"}) {
+    EXPECT_TRUE(help.out.contains(option)) << option;
+  }
+  const Outcome version = run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "heliodial-chart 3.2.0\n");
+}
+
 TEST_F(ChartCompanion, ATimeInTheSpringGapExistsOnlyForAFixedZone) {
   // 02:30 on 31 March 2024 is skipped by the clocks of Berlin; a manual zone has no such gap.
   settings("[Place]\nLatD=52\nNS=1\nLongD=13\nEW=0\nManualZone=1\nZoneH=1\n");
