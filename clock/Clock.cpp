@@ -401,7 +401,9 @@ void TfrmClock::mnuExitClick() {
   SaveGeometry(file, {pos().y(), pos().x(), height(), width()},
                natal_ ? natal_->savedGeometry() : state_.settings.ATNGeometry,
                transits_ ? transits_->savedGeometry() : state_.settings.ATTGeometry);
-  QCoreApplication::quit();
+  // Not quit(): that first asks the windows to close, and without a notification area the clock
+  // window answers a close by minimising, which cancels the quit.
+  QCoreApplication::exit(0);
 }
 
 void TfrmClock::About2Click() {
