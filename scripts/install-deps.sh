@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-core fonts-dejavu-core
   xvfb xauth dbus dbus-x11
+  # gdbus and Python with Gio: the real clients of the automation tests
+  libglib2.0-bin python3-gi
   clang libclang-rt-dev
   poppler-utils
 )

@@ -1,5 +1,5 @@
 // The automation object of a running clock, read as other programs read it: through
-// QDBusInterface, gdbus and dbus-send, on a bus of this test's own.
+// QDBusInterface, gdbus, dbus-send and the README's Python example, on a bus of this test's own.
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
@@ -448,6 +448,31 @@ TEST_F(ClockOnTheBus, ACallDuringAComputationReadsTheWholePreviousChart) {
   EXPECT_TRUE(during.out.contains(moon))
       << "the previous Moon " << moon.toStdString() << " in " << during.out.toStdString();
   EXPECT_NE(state.chart.TruePos[2], before.TruePos[2]) << "the new chart is in place afterwards";
+}
+
+TEST_F(ClockOnTheBus, TheReadmesPythonExampleRunsAgainstTheClock) {
+  settings(kGreenwich);
+  auto windows = serve();
+  QFile readme(QStringLiteral(HELIODIAL_SOURCE_DIR "/README.md"));
+  ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(readme.readAll());
+  const qsizetype section = text.indexOf(QStringLiteral("## Automation over D-Bus"));
+  ASSERT_GE(section, 0);
+  const qsizetype start = text.indexOf(QStringLiteral("```python\n"), section);
+  ASSERT_GE(start, 0);
+  const qsizetype end = text.indexOf(QStringLiteral("\n```"), start);
+  const QString example = text.mid(start + 10, end - start - 10);
+
+  const ClientRun run = RunServing(QStringLiteral("/usr/bin/python3"),
+                                   {QStringLiteral("-c"), example}, bus->clientEnvironment());
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 15) << run.out.toStdString();
+  const double sun = windows->clock->state().chart.TruePos[1];
+  EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Sun"))) << lines[0].toStdString();
+  EXPECT_TRUE(lines[0].contains(QString::number(sun, 'f', 3))) << lines[0].toStdString();
+  EXPECT_TRUE(lines[0].contains(QStringLiteral("Capricorn"))) << lines[0].toStdString();
+  EXPECT_EQ(lines[14], QStringLiteral("Moon void of course: False"));
 }
 
 }  // namespace
