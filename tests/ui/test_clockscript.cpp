@@ -297,14 +297,10 @@ TEST_F(ClockOnTheBus, RealClientsGetTheSameAnswersAndErrors) {
     const char* argument;
     int index;  // -1: refused
   } rows[] = {
-      {"<1>", 1},           {"<'2'>", 2},
-      {"<' 2 '>", 2},       {"<uint64 65537>", 1},
+      {"<1>", 1},           {"<'2'>", 2},     {"<uint64 65537>", 1},
       {"<<int16 14>>", 14},  // a variant inside the variant
-      {"<13.0>", 13},       {"<0>", 0},
-      {"<'abc'>", -1},      {"<15>", -1},
-      {"<-1>", -1},         {"<[1, 2]>", -1},
-      {"<(1, 'a')>", -1},   {"<{'a': <1>}>", -1},
-      {"<@ay []>", -1},     {"<objectpath '/'>", -1},
+      {"<0>", 0},           {"<'abc'>", -1},  {"<15>", -1},
+      {"<-1>", -1},         {"<[1, 2]>", -1}, {"<(1, 'a')>", -1},
       {"<2>", 2},
   };
   for (const auto& row : rows) {
