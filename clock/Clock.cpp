@@ -421,7 +421,8 @@ void TfrmClock::mnuExitClick() {
   SaveGeometry(file, {pos().y(), pos().x(), height(), width()},
                natal_ ? natal_->savedGeometry() : state_.settings.ATNGeometry,
                transits_ ? transits_->savedGeometry() : state_.settings.ATTGeometry);
-  // exit, not quit: quit asks every window to close first, and the clock refuses to close.
+  // Not quit(): that first asks the windows to close, and without a notification area the clock
+  // window answers a close by minimising, which cancels the quit.
   QCoreApplication::exit(0);
 }
 

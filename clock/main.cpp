@@ -4,12 +4,18 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QDBusConnection>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <string_view>
+#include <vector>
 
 #include "Application.h"
 #include "Clock.h"
+#include "ClockScript.h"
+#include "Registration.h"
 
 namespace {
 
@@ -55,14 +61,75 @@ void exitAfterFirstPaint(TfrmClock& clock) {
   });
 }
 
+void Say(const std::string& text) { std::fprintf(stderr, "heliodial: %s\n", text.c_str()); }
+
+// "REGSERVER" and "UNREGSERVER": the activation file alone, with no window and no display.
+int RunRegistrationSwitch(StartAction action) {
+  try {
+    if (action == StartAction::Register) {
+      WriteActivationFile(ProgramPath());
+    } else {
+      RemoveActivationFile();
+    }
+  } catch (const RegistrationError& e) {
+    Say(e.what());
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  const StartAction action = ParseStartSwitches(arguments);
+  if (action == StartAction::Register || action == StartAction::Unregister) {
+    return RunRegistrationSwitch(action);
+  }
+
   HeliodialApplication app(argc, argv);
+  // Registered on every start, so that the file follows the program when it moves.
+  try {
+    WriteActivationFile(ProgramPath());
+  } catch (const RegistrationError& e) {
+    Say(std::string(e.what()) + " (other programs cannot start the clock when it is not running)");
+  }
+
+  // One clock per session, decided before any window exists: the bus name is the lock.
+  ClockScript script;
+  QString why;
+  switch (script.serveOn(QDBusConnection::sessionBus(), &why)) {
+    case ClockScript::BusStart::Serving:
+      break;
+    case ClockScript::BusStart::NameTaken:
+      // Started for a client, the running clock serves it; started by a person, it shows itself.
+      if (action == StartAction::RunForClient) return 0;
+      if (!AskRunningClockToShow(QDBusConnection::sessionBus(), &why)) {
+        Say("a clock already runs in this session but did not come forward: " + why.toStdString());
+        return 1;
+      }
+      return 0;
+    case ClockScript::BusStart::Unavailable:
+      // Said once the clock is running, on standard error: a box at every start would nag those
+      // who never script the clock.
+      QTimer::singleShot(0, &app, [why] {
+        Say("no D-Bus session bus (" + why.toStdString() +
+            "): the clock runs, but other programs cannot read its positions.");
+      });
+      break;
+  }
+
   // Whether a notification area holds the icon decides how closing behaves; it is asked before
   // any window exists, and followed afterwards.
   ClockEnvironment environment;
   ClockWindows windows(std::move(environment));
+  script.attachClock(*windows.clock);
+  if (action == StartAction::RunForClient) {
+    script.endWithLastClient();
+    // Not quit(): that asks the windows to close, and the clock window only hides.
+    QObject::connect(&script, &ClockScript::lastClientGone, &app,
+                     [] { QCoreApplication::exit(0); });
+  }
   followTerminationSignals(*windows.clock);
   exitAfterFirstPaint(*windows.clock);
   windows.clock->show();

@@ -12,6 +12,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-core fonts-dejavu-core
   xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi x11-apps netpbm
+  # gdbus and Python with Gio: the real clients of the automation tests
+  libglib2.0-bin python3-gi
   clang libclang-rt-dev llvm
   poppler-utils appstream desktop-file-utils
 )

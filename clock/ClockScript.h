@@ -1,0 +1,132 @@
+// The clock's automation object on the session bus (resources/dbus/Heliodial.ClockScript.xml is
+// its contract): GetPlanet, Show, the chart as read-only properties, and signals after each chart
+// of the present minute. Every read copies from the clock's state at the time of the call, where
+// the computation puts each chart whole, so a call never sees half of one.
+#ifndef HELIODIAL_CLOCKSCRIPT_H
+#define HELIODIAL_CLOCKSCRIPT_H
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusVariant>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <array>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "chart/ClockState.h"
+
+class QDBusServiceWatcher;
+class TfrmClock;
+
+// The chart point a GetPlanet argument names: the argument is converted to an integer as an
+// automation runtime converts a variant (integers of any width; doubles and decimal text rounded
+// to nearest, halves to even; integer text of any length; true is -1, false 0; a variant inside
+// the variant is opened), and the low 16 bits of that integer, read as a signed 16-bit number, are
+// the index. error is empty when the index is a chart point 0..14, else it says what was wrong and
+// what is wanted.
+struct PointIndex {
+  int index = 0;
+  QString error;
+};
+PointIndex PointIndexOf(const QVariant& argument);
+
+// Sign 1 (Aries) .. 12 (Pisces) of an ecliptic longitude.
+int SignOf(double longitude);
+
+// What the bus shows of a chart, and what changed between two of them.
+struct ChartSnapshot {
+  std::array<double, kPointCount + 1> longitudes{};
+  std::array<double, 13> cusps{};
+  int houseSystem = 0;
+  bool hasCusps = false;
+  bool voidOfCourse = false;
+  QString chartTime;  // empty before the first chart
+};
+ChartSnapshot SnapshotOf(const ClockState& state);
+
+struct ChartEvents {
+  QStringList changedProperties;
+  std::optional<bool> voidOfCourse;            // the new state, when it changed
+  std::vector<std::pair<int, int>> ingresses;  // (point 1..14, sign 1..12)
+};
+// The first chart changes every property but makes no ingress and no void change: there is no
+// sign or state to leave. The angles make ingresses only between two charts with cusps.
+ChartEvents EventsBetween(const std::optional<ChartSnapshot>& before, const ChartSnapshot& after);
+
+class ClockScript : public QObject, protected QDBusContext {
+  Q_OBJECT
+  Q_PROPERTY(QList<double> Longitudes READ longitudes)
+  Q_PROPERTY(QList<double> Cusps READ cusps)
+  Q_PROPERTY(int HouseSystem READ houseSystem)
+  Q_PROPERTY(bool VoidOfCourse READ voidOfCourse)
+  Q_PROPERTY(QString ChartTime READ chartTime)
+
+ public:
+  explicit ClockScript(QObject* parent = nullptr);
+  ~ClockScript() override;
+
+  enum class BusStart {
+    Serving,      // the object is on the bus under the well-known name
+    NameTaken,    // another clock owns the name
+    Unavailable,  // no session bus, or it refused us
+  };
+  // Puts the object on the connection and claims the bus name; why says what failed.
+  BusStart serveOn(const QDBusConnection& connection, QString* why = nullptr);
+
+  // Serves the clock's state, publishes its charts and lets Show() bring its window up.
+  void attachClock(TfrmClock& clock);
+  // The state every call reads; none answers that there is no chart yet.
+  void setState(const ClockState* state);
+
+  // Started by the bus for a client: end (lastClientGone) once every caller has left the bus.
+  // Show() ends this mode, since then a person wants the clock.
+  void endWithLastClient();
+  bool endsWithLastClient() const { return watcher_ != nullptr; }
+  int clientCount() const { return static_cast<int>(clients_.size()); }
+
+  QList<double> longitudes() const;
+  QList<double> cusps() const;
+  int houseSystem() const;
+  bool voidOfCourse() const;
+  QString chartTime() const;
+
+ public slots:
+  QDBusVariant GetPlanet(const QDBusVariant& index);
+  void Show();
+  // After a chart of the present minute: announce what changed, then ChartUpdated.
+  void publishChart();
+
+ signals:
+  void ChartUpdated();
+  void VoidOfCourseChanged(bool active);
+  void SignIngress(int point, int sign);
+  void showRequested();
+  void lastClientGone();
+
+ private:
+  // The chart as the bus shows it, copied from the state at the time of the call.
+  ChartSnapshot current() const;
+  // Counts the caller as a client. Only method calls can: QtDBus serves property reads without
+  // saying who asked.
+  void noteCaller();
+  void forgetClient(const QString& name);
+  void announce(const ChartSnapshot& snapshot, const QStringList& properties);
+
+  const ClockState* state_ = nullptr;
+  std::optional<QDBusConnection> connection_;
+  std::optional<ChartSnapshot> published_;
+  // Callers' unique names while the clock serves only its clients.
+  QDBusServiceWatcher* watcher_ = nullptr;
+  QSet<QString> clients_;
+};
+
+// Asks the clock that owns the bus name to show its window; why says what failed.
+bool AskRunningClockToShow(const QDBusConnection& connection, QString* why = nullptr);
+
+#endif

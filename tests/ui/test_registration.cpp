@@ -1,0 +1,400 @@
+// How the program starts: the switches, the activation file, activation by a client's call and the
+// end after its last client, one clock per session, and a clock without a session bus. The real
+// program runs here as a user or the bus runs it.
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusServiceWatcher>
+#include <QDir>
+#include <QFile>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "ClockScript.h"
+#include "Registration.h"
+#include "clock_fixture.h"
+#include "private_bus.h"
+
+namespace {
+
+const QString kProgram = QStringLiteral(HELIODIAL_EXE);
+const QString kBusName = QStringLiteral("Heliodial.ClockScript");
+
+std::string Contents(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+// Sets an environment variable for one test and puts back what was there.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (saved_) {
+      ::setenv(name_, saved_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+struct SwitchRow {
+  std::vector<std::string_view> arguments;
+  StartAction expected;
+};
+
+TEST(StartSwitches, CaseInsensitiveWithSlashOrDashAndOnlyOurs) {
+  const SwitchRow rows[] = {
+      {{}, StartAction::Run},
+      {{"-Automation"}, StartAction::RunForClient},
+      {{"/EMBEDDING"}, StartAction::RunForClient},
+      {{"-embedding"}, StartAction::RunForClient},
+      {{"-RegServer"}, StartAction::Register},
+      {{"/regserver"}, StartAction::Register},
+      {{"-REGSERVER"}, StartAction::Register},
+      {{"/UnRegServer"}, StartAction::Unregister},
+      {{"-unregserver"}, StartAction::Unregister},
+      // Removing wins over writing, either way round; both over a start for a client.
+      {{"-RegServer", "-UnregServer"}, StartAction::Unregister},
+      {{"-UnregServer", "-RegServer"}, StartAction::Unregister},
+      {{"-Automation", "-RegServer"}, StartAction::Register},
+      // Not switches of ours.
+      {{"--RegServer"}, StartAction::Run},
+      {{"RegServer"}, StartAction::Run},
+      {{"-RegServerX"}, StartAction::Run},
+      {{"\\RegServer"}, StartAction::Run},
+      {{"-platform", "offscreen"}, StartAction::Run},
+      {{"-"}, StartAction::Run},
+      {{""}, StartAction::Run},
+  };
+  for (const SwitchRow& row : rows) {
+    std::string shown;
+    for (const std::string_view a : row.arguments) shown += std::string(a) + ' ';
+    EXPECT_EQ(ParseStartSwitches(row.arguments), row.expected) << "[" << shown << "]";
+  }
+}
+
+TEST(ActivationFile, ExecQuotesWhatTheBusWouldSplit) {
+  const struct {
+    const char* path;
+    const char* exec;
+  } rows[] = {
+      {"/usr/bin/heliodial", "/usr/bin/heliodial"},
+      {"/opt/my clocks/heliodial", "'/opt/my clocks/heliodial'"},
+      // Shell quoting, then the file's escapes: the backslash is written doubled.
+      {"/opt/it's/heliodial", "'/opt/it'\\\\''s/heliodial'"},
+      {"/opt/a\"b/$HOME/heliodial", "'/opt/a\"b/$HOME/heliodial'"},
+      {"/opt/a\\b/heliodial", "'/opt/a\\\\b/heliodial'"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ActivationFileText(row.path),
+              std::string("[D-BUS Service]\nName=Heliodial.ClockScript"
+                          "\nExec=") +
+                  row.exec + " -Automation\n")
+        << row.path;
+  }
+  EXPECT_THROW(ActivationFileText("/opt/two\nlines/heliodial"), RegistrationError);
+  EXPECT_THROW(ActivationFileText(""), RegistrationError);
+}
+
+TEST(ActivationFile, WrittenWholeReplacedAndRemovedInTheUsersDataFolder) {
+  const QTemporaryDir data;
+  const ScopedEnv xdg("XDG_DATA_HOME", data.path().toStdString());
+  const std::filesystem::path file =
+      data.path().toStdString() + "/dbus-1/services/Heliodial.ClockScript.service";
+  EXPECT_EQ(ActivationFile(), file);
+
+  WriteActivationFile("/usr/bin/heliodial");
+  EXPECT_EQ(Contents(file), ActivationFileText("/usr/bin/heliodial"));
+  struct stat info {};
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644u) << "the bus daemon reads it";
+  WriteActivationFile("/opt/heliodial");
+  EXPECT_EQ(Contents(file), ActivationFileText("/opt/heliodial")) << "replaced, not appended";
+  EXPECT_EQ(QDir(QString::fromStdString(file.parent_path().string()))
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("Heliodial.ClockScript.service")})
+      << "no temporary file left behind";
+
+  RemoveActivationFile();
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_NO_THROW(RemoveActivationFile()) << "nothing to remove is no error";
+}
+
+TEST(ActivationFile, FallsBackToHomeAndSaysWhyAWriteFails) {
+  const QTemporaryDir home;
+  const ScopedEnv homeVariable("HOME", home.path().toStdString());
+  for (const char* ignored : {"", "relative/data"}) {
+    const ScopedEnv xdg("XDG_DATA_HOME", ignored);
+    EXPECT_EQ(ActivationDirectory(),
+              std::filesystem::path(home.path().toStdString()) / ".local/share/dbus-1/services")
+        << "XDG_DATA_HOME=\"" << ignored << "\"";
+  }
+  // A file where the folder should be: even root cannot write there.
+  const ScopedEnv xdg("XDG_DATA_HOME", home.path().toStdString());
+  std::ofstream(home.path().toStdString() + "/dbus-1") << "in the way";
+  try {
+    WriteActivationFile("/usr/bin/heliodial");
+    ADD_FAILURE() << "no error";
+  } catch (const RegistrationError& e) {
+    EXPECT_NE(std::string(e.what()).find(home.path().toStdString() + "/dbus-1"), std::string::npos)
+        << e.what();
+  }
+}
+
+// The program with a private data folder and nothing of a desktop: a platform that does not exist
+// and a bus that is not there, so that touching either would end it with an error. The test
+// itself runs an application, whose event loop waits for the program.
+class RealProgram : public ClockFixture {
+ protected:
+  QProcessEnvironment bare() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+               QStringLiteral("unix:path=") + data.filePath(QStringLiteral("no-bus")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    return env;
+  }
+  std::filesystem::path file() const {
+    return data.path().toStdString() + "/dbus-1/services/Heliodial.ClockScript.service";
+  }
+  QTemporaryDir data;
+};
+
+TEST_F(RealProgram, RegServerWritesAndUnregServerRemovesWithoutAWindow) {
+  const struct {
+    const char* write;
+    const char* remove;
+  } spellings[] = {{"-RegServer", "-UnregServer"}, {"/regserver", "/UNREGSERVER"}};
+  for (const auto& s : spellings) {
+    const ClientRun reg = RunServing(kProgram, {QString::fromLatin1(s.write)}, bare());
+    ASSERT_TRUE(reg.finished);
+    EXPECT_EQ(reg.status, 0) << s.write << ": " << reg.err.toStdString();
+    EXPECT_EQ(reg.err, QString()) << s.write;
+    EXPECT_EQ(Contents(file()), ActivationFileText(std::filesystem::canonical(HELIODIAL_EXE)));
+
+    const ClientRun unreg = RunServing(kProgram, {QString::fromLatin1(s.remove)}, bare());
+    ASSERT_TRUE(unreg.finished);
+    EXPECT_EQ(unreg.status, 0) << s.remove << ": " << unreg.err.toStdString();
+    EXPECT_FALSE(std::filesystem::exists(file())) << s.remove;
+  }
+  const ClientRun again = RunServing(kProgram, {QStringLiteral("-UnregServer")}, bare());
+  EXPECT_EQ(again.status, 0) << "nothing to remove";
+}
+
+TEST_F(RealProgram, ARefusedRegistrationEndsWithStatusOneAndSaysWhere) {
+  std::ofstream(data.filePath(QStringLiteral("dbus-1")).toStdString()) << "in the way";
+  const ClientRun run = RunServing(kProgram, {QStringLiteral("-RegServer")}, bare());
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.err.contains(data.filePath(QStringLiteral("dbus-1")))) << run.err.toStdString();
+}
+
+TEST_F(RealProgram, WithoutASessionBusTheClockRunsAndSaysSoOnce) {
+  QProcessEnvironment env = bare();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config.Dir().string()));
+  QProcess clock;
+  clock.setProcessEnvironment(env);
+  clock.setReadChannel(QProcess::StandardError);
+  clock.start(kProgram, {});
+  // The notice comes from the running event loop, so the clock is up when it is read.
+  QString err;
+  while (!err.contains(QStringLiteral("D-Bus")) && clock.waitForReadyRead(kPatience)) {
+    err += QString::fromUtf8(clock.readAllStandardError());
+  }
+  ASSERT_TRUE(err.contains(QStringLiteral("no D-Bus session bus"))) << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("other programs cannot read"))) << err.toStdString();
+  EXPECT_EQ(clock.state(), QProcess::Running);
+  EXPECT_TRUE(std::filesystem::exists(file())) << "registered on every start";
+  ::kill(static_cast<pid_t>(clock.processId()), SIGTERM);  // a session end
+  ASSERT_TRUE(clock.waitForFinished(kPatience));
+  EXPECT_EQ(clock.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(clock.exitCode(), 0);
+  err += QString::fromUtf8(clock.readAllStandardError());
+  EXPECT_EQ(err.count(QStringLiteral("no D-Bus session bus")), 1) << err.toStdString();
+}
+
+// Waits for a process that is not ours to end.
+bool Ends(pid_t pid) {
+  const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  if (fd < 0) return errno == ESRCH;
+  pollfd wait{fd, POLLIN, 0};
+  const bool ended = ::poll(&wait, 1, kPatience) == 1;
+  ::close(fd);
+  return ended;
+}
+
+using Activation = RealProgram;
+
+TEST_F(Activation, AClientsCallStartsTheClockWhichEndsWhenTheClientHasGone) {
+  // The bus runs the program through the activation file, here from a path it must unquote.
+  const QTemporaryDir programs;
+  const QString folder = programs.filePath(QStringLiteral("it's a clock"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QString link = folder + QStringLiteral("/heliodial");
+  ASSERT_TRUE(QFile::link(kProgram, link));
+  const QString services = data.filePath(QStringLiteral("dbus-1/services"));
+  ASSERT_TRUE(QDir().mkpath(services));
+  std::ofstream(services.toStdString() + "/Heliodial.ClockScript.service")
+      << ActivationFileText(link.toStdString());
+  settings(kGreenwich);
+
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config.Dir().string()));
+  PrivateBus bus(services, env);
+  QDBusConnection observer = bus.connection(QStringLiteral("observer"));
+  QDBusServiceWatcher watcher(kBusName, observer, QDBusServiceWatcher::WatchForUnregistration);
+  QSignalSpy gone(&watcher, &QDBusServiceWatcher::serviceUnregistered);
+  ASSERT_FALSE(observer.interface()->isServiceRegistered(kBusName).value());
+
+  QDBusMessage call = QDBusMessage::createMethodCall(kBusName, QStringLiteral("/ClockScript"),
+                                                     kBusName, QStringLiteral("GetPlanet"));
+  call << QVariant::fromValue(QDBusVariant(QVariant(1)));
+  // No copy of the client's connection outlives the call: leaving the bus closes it.
+  const QDBusMessage reply =
+      bus.connection(QStringLiteral("client")).call(call, QDBus::Block, kPatience);
+  ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+  const double sun = qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().toDouble();
+  EXPECT_GE(sun, 0.0);
+  EXPECT_LT(sun, 360.0);
+  const QDBusReply<uint> pid = observer.interface()->servicePid(kBusName);
+  ASSERT_TRUE(pid.isValid());
+  EXPECT_EQ(Contents(services.toStdString() + "/Heliodial.ClockScript.service"),
+            ActivationFileText(std::filesystem::canonical(HELIODIAL_EXE)))
+      << "the started clock registered itself";
+
+  QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+  EXPECT_TRUE(gone.count() > 0 || gone.wait(kPatience)) << "the name is still owned";
+  const bool ended = Ends(static_cast<pid_t>(pid.value()));
+  EXPECT_TRUE(ended) << "the clock still runs after its client left";
+  if (!ended) ::kill(static_cast<pid_t>(pid.value()), SIGKILL);
+}
+
+// A clock of this process on a private bus, and the real program started beside it.
+class SecondStart : public ClockFixture {
+ protected:
+  static void SetUpTestSuite() {
+    ClockFixture::SetUpTestSuite();
+    bus = new PrivateBus();
+  }
+  static void TearDownTestSuite() {
+    delete bus;
+    bus = nullptr;
+  }
+  QProcessEnvironment environment() const {
+    QProcessEnvironment env = bus->clientEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    return env;
+  }
+  static PrivateBus* bus;
+  QTemporaryDir data;
+};
+PrivateBus* SecondStart::bus = nullptr;
+
+TEST_F(SecondStart, ShowsTheRunningClockAndEndsWhileTheSwitchesStillWork) {
+  ClockScript script;
+  ASSERT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),
+            ClockScript::BusStart::Serving);
+  auto windows = run();
+  script.attachClock(*windows->clock);
+  windows->clock->close();
+  ASSERT_FALSE(windows->clock->isVisible());
+
+  // Started for a client while a clock runs: the running one serves it, and stays hidden.
+  const ClientRun forClient = RunServing(kProgram, {QStringLiteral("-Embedding")}, environment());
+  ASSERT_TRUE(forClient.finished);
+  EXPECT_EQ(forClient.status, 0) << forClient.err.toStdString();
+  EXPECT_FALSE(windows->clock->isVisible());
+
+  const ClientRun second = RunServing(kProgram, {}, environment());
+  ASSERT_TRUE(second.finished);
+  EXPECT_EQ(second.status, 0) << second.err.toStdString();
+  EXPECT_TRUE(windows->clock->isVisible()) << "the running clock came forward";
+
+  const ClientRun reg = RunServing(kProgram, {QStringLiteral("-RegServer")}, environment());
+  EXPECT_EQ(reg.status, 0) << reg.err.toStdString();
+  EXPECT_TRUE(std::filesystem::exists(data.path().toStdString() +
+                                      "/dbus-1/services/Heliodial.ClockScript.service"));
+  const ClientRun unreg = RunServing(kProgram, {QStringLiteral("-UnregServer")}, environment());
+  EXPECT_EQ(unreg.status, 0) << unreg.err.toStdString();
+  EXPECT_FALSE(std::filesystem::exists(data.path().toStdString() +
+                                       "/dbus-1/services/Heliodial.ClockScript.service"));
+}
+
+TEST_F(SecondStart, AShowEndsServingOnlyClientsAndTheLastClientGoingEndsTheRest) {
+  ClockScript script;
+  ASSERT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),
+            ClockScript::BusStart::Serving);
+  auto windows = run();
+  script.attachClock(*windows->clock);
+  script.endWithLastClient();
+  QSignalSpy lastGone(&script, &ClockScript::lastClientGone);
+
+  // Two clients; the clock ends only when both have left.
+  for (const char* name : {"first", "second"}) {
+    QDBusConnection client = bus->connection(QString::fromLatin1(name));
+    OffThread([client] {
+      QDBusInterface iface(QStringLiteral("Heliodial.ClockScript"), QStringLiteral("/ClockScript"),
+                           QStringLiteral("Heliodial.ClockScript"), client);
+      iface.setTimeout(kPatience);
+      iface.call(QStringLiteral("GetPlanet"), QVariant::fromValue(QDBusVariant(QVariant(2))));
+    });
+  }
+  ASSERT_EQ(script.clientCount(), 2);
+  QDBusConnection observer = bus->connection(QStringLiteral("observer"));
+  QDBusServiceWatcher firstWatch(bus->connection(QStringLiteral("first")).baseService(), observer,
+                                 QDBusServiceWatcher::WatchForUnregistration);
+  QSignalSpy firstGone(&firstWatch, &QDBusServiceWatcher::serviceUnregistered);
+  observer.interface()->isServiceRegistered(kBusName);  // the watch is in place at the bus
+  QDBusConnection::disconnectFromBus(QStringLiteral("first"));
+  ASSERT_TRUE(firstGone.count() > 0 || firstGone.wait(kPatience));
+  // The bus told the clock of the first client's leaving before it passes this call on.
+  OffThread([second = bus->connection(QStringLiteral("second"))] {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("Heliodial.ClockScript"), QStringLiteral("/ClockScript"),
+        QStringLiteral("Heliodial.ClockScript"), QStringLiteral("GetPlanet"));
+    call << QVariant::fromValue(QDBusVariant(QVariant(1)));
+    QDBusConnection(second).call(call, QDBus::Block, kPatience);
+  });
+  EXPECT_EQ(script.clientCount(), 1);
+  EXPECT_EQ(lastGone.count(), 0) << "one client is still there";
+  QDBusConnection::disconnectFromBus(QStringLiteral("second"));
+  EXPECT_TRUE(lastGone.count() > 0 || lastGone.wait(kPatience));
+
+  // A person's start (Show) keeps the clock when its clients leave.
+  ClockScript again;
+  ASSERT_EQ(again.serveOn(bus->connection(QStringLiteral("server2"))),
+            ClockScript::BusStart::NameTaken)
+      << "one clock per session";
+  script.endWithLastClient();
+  const ClientRun personsStart = RunServing(kProgram, {}, environment());
+  EXPECT_EQ(personsStart.status, 0) << personsStart.err.toStdString();
+  EXPECT_FALSE(script.endsWithLastClient());
+}
+
+}  // namespace
