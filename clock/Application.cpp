@@ -13,7 +13,9 @@ HeliodialApplication::HeliodialApplication(int& argc, char** argv)
   setQuitOnLastWindowClosed(false);
 }
 
-HeliodialApplication::~HeliodialApplication() = default;
+// The report goes first: a message box still open must be destroyed while the application is
+// whole, not among its children after it has been taken down.
+HeliodialApplication::~HeliodialApplication() { delete report_; }
 
 bool HeliodialApplication::notify(QObject* receiver, QEvent* event) {
   try {

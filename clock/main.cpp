@@ -3,8 +3,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QFile>
+#include <QCommandLineParser>
 #include <QDBusConnection>
+#include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
@@ -63,6 +64,41 @@ void exitAfterFirstPaint(TfrmClock& clock) {
 
 void Say(const std::string& text) { std::fprintf(stderr, "heliodial: %s\n", text.c_str()); }
 
+// --help and --version answer without a display; every other argument is a start switch or one
+// of Qt's own options (-platform, -style), which the application object takes.
+bool AnswerInformationOptions(int argc, char** argv) {
+  QCoreApplication core(argc, argv);
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("Heliodial, an astrological clock: the horoscope wheel of the present minute "
+                     "for your place, from the notification area."));
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("List the options and switches."));
+  const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Print the version."));
+  parser.addOption(help);
+  parser.addOption(version);
+  parser.parse(core.arguments());  // anything else is not ours to judge
+  if (parser.isSet(version)) {
+    std::printf("heliodial %s\n", HELIODIAL_VERSION);
+    return true;
+  }
+  if (!parser.isSet(help)) return false;
+  std::printf(
+      "usage: heliodial [-Automation | -Embedding | -RegServer | -UnregServer]\n\n%s\n"
+      "Switches (any case, led by - or /):\n"
+      "  (none)        Run the clock.\n"
+      "  -Automation   Run for a program that asked over D-Bus; end when its last client goes.\n"
+      "  -Embedding    The same.\n"
+      "  -RegServer    Write the D-Bus activation file, and end.\n"
+      "  -UnregServer  Remove it, and end.\n\n"
+      "The settings are kept in ${XDG_CONFIG_HOME:-~/.config}/helidial.ini.\n",
+      parser.helpText()
+          .mid(parser.helpText().indexOf(QStringLiteral("Options:")))
+          .toLocal8Bit()
+          .constData());
+  return true;
+}
+
 // "REGSERVER" and "UNREGSERVER": the activation file alone, with no window and no display.
 int RunRegistrationSwitch(StartAction action) {
   try {
@@ -81,6 +117,13 @@ int RunRegistrationSwitch(StartAction action) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h" || arg == "--version") {
+      if (AnswerInformationOptions(argc, argv)) return 0;
+      break;
+    }
+  }
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
   const StartAction action = ParseStartSwitches(arguments);
   if (action == StartAction::Register || action == StartAction::Unregister) {

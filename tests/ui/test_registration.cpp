@@ -203,6 +203,20 @@ TEST_F(RealProgram, RegServerWritesAndUnregServerRemovesWithoutAWindow) {
   EXPECT_EQ(again.status, 0) << "nothing to remove";
 }
 
+TEST_F(RealProgram, VersionAndHelpNeedNoDisplay) {
+  const ClientRun version = RunServing(kProgram, {QStringLiteral("--version")}, bare());
+  ASSERT_TRUE(version.finished);
+  EXPECT_EQ(version.status, 0) << version.err.toStdString();
+  EXPECT_EQ(version.out, QStringLiteral("heliodial 3.2.0\n"));
+  const ClientRun help = RunServing(kProgram, {QStringLiteral("--help")}, bare());
+  ASSERT_TRUE(help.finished);
+  EXPECT_EQ(help.status, 0);
+  for (const char* option :
+       {"--help", "--version", "-Automation", "-Embedding", "-RegServer", "-UnregServer"}) {
+    EXPECT_TRUE(help.out.contains(QString::fromLatin1(option))) << option;
+  }
+}
+
 TEST_F(RealProgram, ARefusedRegistrationEndsWithStatusOneAndSaysWhere) {
   std::ofstream(data.filePath(QStringLiteral("dbus-1")).toStdString()) << "in the way";
   const ClientRun run = RunServing(kProgram, {QStringLiteral("-RegServer")}, bare());
