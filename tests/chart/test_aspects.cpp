@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <cmath>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "chart/Aspects.h"
 #include "chart/DisplayText.h"
+#include "ephemlib.h"
 
 namespace {
 
@@ -56,9 +61,42 @@ TEST(AspectTest, DisabledKindsAndTheCustomAngle) {
   EXPECT_FALSE(AspectTest(orbs(10), 0, 0, 0, none).found());
 }
 
-TEST(AspectTester, AgreesWithTheSingleTestAtEveryOrbBorder) {
-  // The tester's degree table only narrows the candidates; a kind missing from it would lose an
-  // aspect. Separations are placed on, just inside and just outside every kind's orb.
+// The aspect test as its rules state it, written here rather than taken from the finder: the
+// separation of two longitudes in single precision (folded to 180 at most), then the kinds in
+// their test order, each with its angle and character, the first enabled kind within its orb
+// winning, the comparison made in single precision with equality counting.
+struct ReferenceKind {
+  int index;
+  int angle;  // the custom kind's angle comes from the settings
+  char code;
+};
+constexpr ReferenceKind kReferenceOrder[12] = {
+    {0, 0, '='},   {10, 180, '%'}, {6, 120, 'T'}, {5, 90, 'S'}, {3, 60, '*'},  {9, 150, 'I'},
+    {7, 135, '>'}, {1, 30, 'V'},   {2, 45, '<'},  {4, 72, 'Q'}, {8, 144, 'B'}, {11, 0, 'c'}};
+
+struct ReferenceMatch {
+  char code = ' ';
+  std::string orbText;  // the library's RealToDegree of the deviation
+};
+
+ReferenceMatch ReferenceAspect(const AspectOrbs& orbs, double p1, double p2, int customAngle,
+                               const AspectSwitches& on) {
+  float d = static_cast<float>(std::fabs(p1 - p2));
+  if (d > 180.0f) d = std::fabs(d - 360.0f);
+  for (const ReferenceKind& kind : kReferenceOrder) {
+    const float angle = static_cast<float>(kind.index == 11 ? customAngle : kind.angle);
+    if (!on[kind.index] || !(std::fabs(d - angle) <= orbs[kind.index])) continue;
+    unsigned char text[11];
+    ::RealToDegree(static_cast<double>(d) - static_cast<double>(angle), text);
+    return {kind.code, std::string(reinterpret_cast<const char*>(text + 1), text[0])};
+  }
+  return {};
+}
+
+TEST(AspectTester, AgreesWithTheRulesAtEveryOrbBorder) {
+  // Both the single test and the tester (whose degree table only narrows the candidates; a kind
+  // missing from it would lose an aspect) against the rules above. Separations are placed on,
+  // just inside and just outside every kind's orb, on either side of its angle and of 0 Aries.
   std::mt19937 random(7);
   std::uniform_real_distribution<float> orbOf(0.0f, 12.0f);
   for (int round = 0; round < 200; ++round) {
@@ -70,18 +108,68 @@ TEST(AspectTester, AgreesWithTheSingleTestAtEveryOrbBorder) {
     }
     const int custom = static_cast<int>(random() % 181);
     const AspectTester tester(o, custom, on);
-    for (int angle : {0, 30, 45, 60, 72, 90, 120, 135, 144, 150, 180, custom}) {
-      for (int k = 0; k < kAspectKindCount; ++k) {
-        for (double edge : {-1e-4, 0.0, 1e-4}) {
-          for (double side : {-1.0, 1.0}) {
-            const double p2 = 100.0 + angle + side * (o[k] + edge);
-            const AspectMatch single = AspectTest(o, 100.0, p2, custom, on);
-            const AspectMatch table = tester.test(100.0, p2);
-            ASSERT_EQ(table.code, single.code) << "round " << round << " p2 " << p2;
-            ASSERT_EQ(table.orbText, single.orbText);
+    for (const double p1 : {100.0, 355.0}) {
+      for (int angle : {0, 30, 45, 60, 72, 90, 120, 135, 144, 150, 180, custom}) {
+        for (int k = 0; k < kAspectKindCount; ++k) {
+          for (double edge : {-1e-4, 0.0, 1e-4}) {
+            for (double side : {-1.0, 1.0}) {
+              const double p2 = std::fmod(p1 + angle + side * (o[k] + edge) + 720.0, 360.0);
+              const ReferenceMatch want = ReferenceAspect(o, p1, p2, custom, on);
+              const AspectMatch single = AspectTest(o, p1, p2, custom, on);
+              const AspectMatch table = tester.test(p1, p2);
+              ASSERT_EQ(single.code, want.code)
+                  << "round " << round << " p1 " << p1 << " p2 " << p2;
+              ASSERT_EQ(single.orbText, want.orbText);
+              ASSERT_EQ(table.code, want.code) << "round " << round << " p1 " << p1 << " p2 " << p2;
+              ASSERT_EQ(table.orbText, want.orbText);
+            }
           }
         }
       }
+    }
+  }
+}
+
+TEST(AspectTest, NeighboursByAngleWithAllKindsInUse) {
+  // Each pair of kinds next to each other by angle, at the separation half way between them with
+  // an orb reaching both (so both match with equality): the kind tried first wins, and with it
+  // switched off the other. The test order: conjunction, opposition, trine, square, sextile,
+  // quincunx, sesquiquadrate, semi-sextile, semi-square, quintile, biquintile, custom.
+  const struct {
+    const char* name;
+    double separation;
+    float orb;
+    int first;  // kind index of the winner
+    char firstCode;
+    const char* firstOrb;
+    char secondCode;
+    const char* secondOrb;
+  } rows[] = {
+      {"0 and 30", 15.0, 15.0f, 0, '=', "+15o00", 'V', "-15o00"},
+      {"30 and 45", 37.5, 7.5f, 1, 'V', "+07o30", '<', "-07o30"},
+      {"45 and 60", 52.5, 7.5f, 3, '*', "-07o30", '<', "+07o30"},
+      {"60 and 72", 66.0, 6.0f, 3, '*', "+06o00", 'Q', "-06o00"},
+      {"72 and 90", 81.0, 9.0f, 5, 'S', "-09o00", 'Q', "+09o00"},
+      {"90 and 120", 105.0, 15.0f, 6, 'T', "-15o00", 'S', "+15o00"},
+      {"120 and 135", 127.5, 7.5f, 6, 'T', "+07o30", '>', "-07o30"},
+      {"135 and 144", 139.5, 4.5f, 7, '>', "+04o30", 'B', "-04o30"},
+      {"144 and 150", 147.0, 3.0f, 9, 'I', "-03o00", 'B', "+03o00"},
+      {"150 and 180", 165.0, 15.0f, 10, '%', "-15o00", 'I', "+15o00"},
+      {"90 and a custom 100", 95.0, 5.0f, 5, 'S', "+05o00", 'c', "-05o00"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    AspectSwitches on = allKinds();
+    for (const double p1 : {10.0, 300.0}) {
+      const double p2 = std::fmod(p1 + r.separation, 360.0);
+      const AspectMatch first = AspectTest(orbs(r.orb), p1, p2, 100, on);
+      EXPECT_EQ(first.code, r.firstCode);
+      EXPECT_EQ(readable(first.orbText), r.firstOrb);
+      AspectSwitches without = on;
+      without[r.first] = false;
+      const AspectMatch second = AspectTest(orbs(r.orb), p1, p2, 100, without);
+      EXPECT_EQ(second.code, r.secondCode);
+      EXPECT_EQ(readable(second.orbText), r.secondOrb);
     }
   }
 }
@@ -159,6 +247,110 @@ TEST(AspectPasses, NatalPassPairsEveryTransitWithEveryNatalPoint) {
   ASSERT_EQ(pass.found.size(), 1u) << "the Moon is 1.3 from natal Mars, outside the orb";
   EXPECT_EQ(AspectLine(pass.found[0], true), QString::fromUtf8("Sun conjunct Mars    +00\u00B030"));
   EXPECT_TRUE(pass.pairString.empty());
+}
+
+TEST(AspectTest, OfTwoKindsNextInTheTestOrderTheFirstWins) {
+  // Only the two kinds enabled, each with an orb reaching the separation half way between their
+  // angles (so both match, with equality): the kind earlier in the test order wins, and with it
+  // switched off the later. Every two kinds next to each other in the order are a row, so any two
+  // of them exchanged fails. The custom angle is 100.
+  const struct {
+    int first, second;  // kind indices, first before second in the test order
+    double separation;
+    float orb;
+    char firstCode;
+    const char* firstOrb;
+    char secondCode;
+    const char* secondOrb;
+  } rows[] = {
+      {0, 10, 90.0, 90.0f, '=', "+90o00", '%', "-90o00"},
+      {10, 6, 150.0, 30.0f, '%', "-30o00", 'T', "+30o00"},
+      {6, 5, 105.0, 15.0f, 'T', "-15o00", 'S', "+15o00"},
+      {5, 3, 75.0, 15.0f, 'S', "-15o00", '*', "+15o00"},
+      {3, 9, 105.0, 45.0f, '*', "+45o00", 'I', "-45o00"},
+      {9, 7, 142.5, 7.5f, 'I', "-07o30", '>', "+07o30"},
+      {7, 1, 82.5, 52.5f, '>', "-52o30", 'V', "+52o30"},
+      {1, 2, 37.5, 7.5f, 'V', "+07o30", '<', "-07o30"},
+      {2, 4, 58.5, 13.5f, '<', "+13o30", 'Q', "-13o30"},
+      {4, 8, 108.0, 36.0f, 'Q', "+36o00", 'B', "-36o00"},
+      {8, 11, 122.0, 22.0f, 'B', "-22o00", 'c', "+22o00"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::string(1, r.firstCode) + " before " + std::string(1, r.secondCode));
+    AspectSwitches on{};
+    on[r.first] = on[r.second] = true;
+    const AspectMatch first = AspectTest(orbs(r.orb), 20.0, 20.0 + r.separation, 100, on);
+    EXPECT_EQ(first.code, r.firstCode);
+    EXPECT_EQ(readable(first.orbText), r.firstOrb);
+    on[r.first] = false;
+    const AspectMatch second = AspectTest(orbs(r.orb), 20.0, 20.0 + r.separation, 100, on);
+    EXPECT_EQ(second.code, r.secondCode);
+    EXPECT_EQ(readable(second.orbText), r.secondOrb);
+  }
+}
+
+using Pairs = std::vector<std::pair<int, int>>;
+
+Pairs FoundPairs(const AspectPass& pass) {
+  Pairs pairs;
+  for (const FoundAspect& a : pass.found) pairs.emplace_back(a.from, a.to);
+  return pairs;
+}
+
+TEST(AspectPasses, ASwitchedOffPointMakesNoAspect) {
+  // Transits: the Sun (359.5) and the Moon (0.3) are conjunct, pair (1, 2). Natal Mars at 0.0 is
+  // conjunct both the transiting Sun and the transiting Moon. The first point of a pair needs its
+  // AspectFrom flag, the second its AspectTo flag; the other two flags of the pair do not matter.
+  const struct {
+    const char* name;
+    const char* section;  // "From" or "To"
+    int point;
+    Pairs transit;
+    Pairs natal;
+  } rows[] = {
+      {"all on", "", 0, {{1, 2}}, {{1, 5}, {2, 5}}},
+      {"Sun makes none", "From", 1, {}, {{2, 5}}},
+      {"Moon receives none", "To", 2, {}, {{1, 5}, {2, 5}}},
+      {"Moon makes none", "From", 2, {{1, 2}}, {{1, 5}}},
+      {"Sun receives none", "To", 1, {{1, 2}}, {{1, 5}, {2, 5}}},
+      {"natal Mars receives none", "To", 5, {{1, 2}}, {}},
+      {"Mars makes none", "From", 5, {{1, 2}}, {{1, 5}, {2, 5}}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Settings s = conjunctionsOnly();
+    for (int i = 1; i <= 14; ++i) s.NatalPos[i] = 300.0 + i * 0.001;
+    s.NatalPos[5] = 0.0;
+    if (r.point != 0)
+      (std::string(r.section) == "From" ? s.AspectFrom : s.AspectTo)[r.point] = false;
+    EXPECT_EQ(FoundPairs(FindTransitAspects(s, sunMoonConjunct())), r.transit);
+    EXPECT_EQ(FoundPairs(FindNatalAspects(s, sunMoonConjunct())), r.natal);
+  }
+}
+
+TEST(AspectPasses, EachPassUsesItsOwnOrb) {
+  // The transiting Sun (359.5) and Moon (2.0) are 2.5 apart; natal Mars at 0.8 is 1.3 from the
+  // Sun and 1.2 from the Moon.
+  const struct {
+    double transitOrb, natalOrb;
+    Pairs transit;
+    Pairs natal;
+  } rows[] = {
+      {1.0, 3.0, {}, {{1, 5}, {2, 5}}},
+      {3.0, 1.0, {{1, 2}}, {}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.transitOrb);
+    Settings s = conjunctionsOnly();
+    s.TransitOrb = r.transitOrb;
+    s.NatalOrb = r.natalOrb;
+    for (int i = 1; i <= 14; ++i) s.NatalPos[i] = 300.0 + i * 0.001;
+    s.NatalPos[5] = 0.8;
+    std::array<double, 15> pos = sunMoonConjunct();
+    pos[2] = 2.0;
+    EXPECT_EQ(FoundPairs(FindTransitAspects(s, pos)), r.transit);
+    EXPECT_EQ(FoundPairs(FindNatalAspects(s, pos)), r.natal);
+  }
 }
 
 }  // namespace

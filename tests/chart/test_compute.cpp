@@ -5,9 +5,12 @@
 #include <QLocale>
 #include <cmath>
 #include <functional>
+#include <numbers>
+#include <string>
 #include <vector>
 
 #include "chart/ComputeChart.h"
+#include "ephemlib.h"
 
 namespace {
 
@@ -221,6 +224,205 @@ TEST_F(LiveComputation, AFailedComputationKeepsThePreviousChart) {
   state.settings.HouseCode = HouseSystem::Equal;
   EXPECT_TRUE(computer.ComputeChart(false, QTime(13, 0), kJ2000));
   EXPECT_NE(state.chart.TruePos[1], before.TruePos[1]);
+}
+
+// The local sidereal time in hours and the obliquity in radians by the library's documented
+// formulas, worked here: T in Julian centuries from 1900 January 0.5, the longitude positive west.
+double HandSiderealTime(int jd, double ut, double longitude) {
+  const double t = ((jd - 2415020) + ut / 24 - 0.5) / 36525;
+  double s = ((2400.0513 * t + 6.6460656 + 0.0000258 * t * t) + ut) * 15 - longitude;
+  s = (s - 360 * std::trunc(s / 360)) / 15;
+  return s < 0 ? s + 24 : s;
+}
+
+double HandObliquity(int jd, double ut) {
+  const double t = ((jd - 2415020) + ut / 24 - 0.5) / 36525;
+  return (23.452294 - 0.0130125 * t) * std::numbers::pi / 180;
+}
+
+// A cusp of exactly 360 stands for 0 on the chart.
+double Fold(double x) {
+  const double r = std::fmod(x, 360.0);
+  return r < 0 ? r + 360 : r;
+}
+
+constexpr int kJ2000Day = 2451545;  // the Julian day number of 2000 January 1
+
+TEST(ComputeChart, PlacesWithMinutesInEveryHemisphere) {
+  // Degrees and minutes carry the sign together: south and east are negative.
+  const struct {
+    const char* name;
+    int latDeg, latMin, longDeg, longMin;
+    double latitude, longitude;  // by hand: degrees + minutes / 60
+  } rows[] = {
+      {"51 28 north, 0 07 west", 51, 28, 0, 7, 51 + 28 / 60.0, 7 / 60.0},
+      {"33 52 south, 151 12 east", -33, -52, -151, -12, -(33 + 52 / 60.0), -(151 + 12 / 60.0)},
+      {"48 51 north, 2 21 east", 48, 51, -2, -21, 48 + 51 / 60.0, -(2 + 21 / 60.0)},
+      {"22 54 south, 43 12 west", -22, -54, 43, 12, -(22 + 54 / 60.0), 43 + 12 / 60.0},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Settings s;
+    s.ZoneOffset = 0;
+    s.LatDeg = r.latDeg;
+    s.LatMin = r.latMin;
+    s.LongDeg = r.longDeg;
+    s.LongMin = r.longMin;
+    s.HouseCode = HouseSystem::Placidus;
+    const Chart c = ComputeChart(s, theory(), kJ2000, kNoon);
+    EXPECT_EQ(c.JD, kJ2000Day);
+    EXPECT_EQ(c.UT, 12.0);
+    const double lst = HandSiderealTime(kJ2000Day, 12.0, r.longitude);
+    const double obliquity = HandObliquity(kJ2000Day, 12.0);
+    EXPECT_NEAR(c.LST, lst, 1e-9);
+    EXPECT_NEAR(c.Obliquity, obliquity, 1e-12);
+    double cusps[15] = {};
+    ::PlacHouse(cusps, 14, lst, r.latitude, obliquity, 0.0);
+    for (int i = 1; i <= 12; ++i) EXPECT_NEAR(c.CuspPos[i], Fold(cusps[i]), 1e-7) << "cusp " << i;
+  }
+}
+
+// The library's house exports called by name, each for its own system, in its own argument order.
+using HouseExport = void (*)(double* cusps, double lst, double latitude, double obliquity);
+struct HouseRow {
+  HouseSystem code;
+  const char* name;
+  HouseExport compute;
+};
+const HouseRow kHouseRows[] = {
+    {HouseSystem::Placidus, "Placidus",
+     [](double* c, double lst, double lat, double obl) { ::PlacHouse(c, 14, lst, lat, obl, 0); }},
+    {HouseSystem::Koch, "Koch",
+     [](double* c, double lst, double lat, double obl) { ::KochHouse(c, 14, lst, lat, obl, 0); }},
+    {HouseSystem::Campanus, "Campanus",
+     [](double* c, double lst, double lat, double obl) { ::CampHouse(c, 14, lat, lst, obl, 0); }},
+    {HouseSystem::Topocentric, "Topocentric",
+     [](double* c, double lst, double lat, double obl) { ::TopHouse(c, 14, lst, lat, obl, 0); }},
+    {HouseSystem::Morinus, "Morinus",
+     [](double* c, double lst, double lat, double obl) { ::MorHouse(c, 14, lst, lat, obl, 0); }},
+    {HouseSystem::Porphyry, "Porphyry",
+     [](double* c, double lst, double lat, double obl) { ::PorHouse(c, 14, lst, lat, obl, 0); }},
+    {HouseSystem::Regiomontanus, "Regiomontanus",
+     [](double* c, double lst, double lat, double obl) { ::RegHouse(c, 14, lst, lat, obl, 0); }},
+    {HouseSystem::Meridian, "Meridian",
+     [](double* c, double lst, double lat, double obl) { ::MeridHouse(c, 14, lst, lat, obl, 0); }},
+    {HouseSystem::Equal, "Equal",
+     [](double* c, double lst, double lat, double obl) {
+       double ascendant = 0, midheaven = 0;
+       ::EqHouse(&ascendant, &midheaven, lst, lat, 0, obl, c, 14);
+     }},
+};
+
+// Greenwich, 51 28 north, at J2000 noon: the nine systems all differ there.
+constexpr double kGreenwichLatitude = 51 + 28 / 60.0;
+
+TEST(HouseSystems, EachCodeComputesItsOwnSystem) {
+  const double lst = HandSiderealTime(kJ2000Day, 12.0, 0.0);
+  const double obliquity = HandObliquity(kJ2000Day, 12.0);
+  std::array<std::array<double, 15>, 9> direct{};
+  for (std::size_t n = 0; n < 9; ++n) {
+    kHouseRows[n].compute(direct[n].data(), lst, kGreenwichLatitude, obliquity);
+  }
+  for (std::size_t a = 0; a < 9; ++a) {
+    for (std::size_t b = a + 1; b < 9; ++b) {
+      bool differ = false;
+      for (int i = 1; i <= 12; ++i) differ |= std::fabs(direct[a][i] - direct[b][i]) > 1e-3;
+      ASSERT_TRUE(differ) << kHouseRows[a].name << " and " << kHouseRows[b].name
+                          << " must differ for this table to tell them apart";
+    }
+  }
+
+  Settings s;
+  s.ZoneOffset = 0;
+  s.LatDeg = 51;
+  s.LatMin = 28;
+  for (std::size_t n = 0; n < 9; ++n) {
+    const HouseRow& row = kHouseRows[n];
+    SCOPED_TRACE(row.name);
+    std::array<double, 15> cusps{};
+    EXPECT_TRUE(CalcHouses(row.code, lst, kGreenwichLatitude, obliquity, 0.0, cusps));
+    for (int i = 1; i <= 12; ++i) EXPECT_NEAR(cusps[i], direct[n][i], 1e-9) << "cusp " << i;
+
+    s.HouseCode = row.code;
+    const Chart c = ComputeChart(s, theory(), kJ2000, kNoon);
+    ASSERT_TRUE(c.HasCusps);
+    for (int i = 1; i <= 12; ++i) {
+      EXPECT_NEAR(c.CuspPos[i], Fold(direct[n][i]), 1e-7) << "cusp " << i;
+    }
+    EXPECT_NEAR(c.TruePos[13], Fold(direct[n][1]), 1e-7) << "the Ascendant is cusp 1";
+    // The Midheaven is cusp 10, but in Equal houses the export leaves it in slot 0.
+    const double midheaven = row.code == HouseSystem::Equal ? direct[n][0] : direct[n][10];
+    EXPECT_NEAR(c.TruePos[14], Fold(midheaven), 1e-7);
+  }
+}
+
+TEST(HouseSystems, TheStoredChoiceReachesTheChart) {
+  // Houses as the file stores it (the dialog's 0 Placidus, 1 Koch, 2 Equal; 3..8 by hand) to the
+  // system whose cusps the chart must show, by index into the table above.
+  const struct {
+    const char* houses;
+    std::size_t system;
+  } rows[] = {{"0", 0}, {"1", 1}, {"2", 8}, {"3", 3}, {"4", 4},
+              {"5", 5}, {"6", 6}, {"7", 7}, {"8", 8}};
+  const double lst = HandSiderealTime(kJ2000Day, 12.0, 0.0);
+  const double obliquity = HandObliquity(kJ2000Day, 12.0);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::string("Houses=") + r.houses);
+    Settings s;
+    LoadSettings(IniDocument::Parse(std::string("[Setting]\nHouses=") + r.houses +
+                                    "\n[Place]\nLatD=51\nLatM=28\nNS=1\nManualZone=1\n"),
+                 s, 576, 0);
+    double cusps[15] = {};
+    kHouseRows[r.system].compute(cusps, lst, kGreenwichLatitude, obliquity);
+    const Chart c = ComputeChart(s, theory(), kJ2000, kNoon);
+    for (int i = 1; i <= 12; ++i) EXPECT_NEAR(c.CuspPos[i], Fold(cusps[i]), 1e-7) << "cusp " << i;
+  }
+}
+
+TEST(ComputeChart, ASiderealNodeJustBelowAriesIsFoldedIntoTheCircle) {
+  // On 1 January 2006 the Node stood about 9 degrees into tropical Aries, less than the sidereal
+  // correction of about 24.7: the sidereal Node is about 344, in Pisces, not a negative angle.
+  Settings s = placidusAt40();
+  const QDate day(2006, 1, 1);
+  const Chart tropical = ComputeChart(s, theory(), day, kNoon);
+  s.SiderealZodiac = 1;
+  const Chart sidereal = ComputeChart(s, theory(), day, kNoon);
+  const double unfolded = tropical.TruePos[11] + sidereal.ZodiacOffset;
+  ASSERT_LT(unfolded, 0.0) << "the moment must put the sidereal Node below 0 before the fold";
+  EXPECT_NEAR(sidereal.TruePos[11], unfolded + 360, 1e-9);
+  ASSERT_GE(sidereal.PlanetSign[11].size(), 4u);
+  EXPECT_EQ(static_cast<unsigned char>(sidereal.PlanetSign[11][3]), 0xA3) << "the Pisces glyph";
+  // The Node then takes part in aspects at its folded longitude: the tester sees 344, not -16.
+  EXPECT_GE(sidereal.TruePos[11], 330.0);
+  EXPECT_LT(sidereal.TruePos[11], 360.0);
+}
+
+TEST(VoidOfCourse, EveryBodySunToPlutoCanEndTheVoid) {
+  // Each body placed further on in its sign (or 45 degree segment) than the Moon ends the void;
+  // the Node, Chiron and the angles never do. Pluto, point 10, is the last body tested.
+  const struct {
+    const char* test;
+    bool do30, do45;
+    double segment;
+  } tests[] = {{"30 degree test", true, false, 30}, {"45 degree test", false, true, 45}};
+  for (const auto& t : tests) {
+    SCOPED_TRACE(t.test);
+    std::array<double, 15> pos{};
+    // Every point 10 degrees into a segment of its own; the Moon 28 into hers.
+    for (int i = 1; i <= 14; ++i) pos[i] = std::fmod(t.segment * (i - 1), 360.0) + 10;
+    pos[2] = t.segment + 28;
+    ASSERT_TRUE(VoidOfCourse(pos, t.do30, t.do45));
+    for (int point : {1, 3, 4, 5, 6, 7, 8, 9, 10}) {
+      std::array<double, 15> moved = pos;
+      moved[point] = std::fmod(t.segment * (point - 1), 360.0) + t.segment - 0.5;
+      EXPECT_FALSE(VoidOfCourse(moved, t.do30, t.do45)) << "point " << point;
+    }
+    for (int point : {11, 12, 13, 14}) {
+      std::array<double, 15> moved = pos;
+      moved[point] = std::fmod(t.segment * (point - 1), 360.0) + t.segment - 0.5;
+      EXPECT_TRUE(VoidOfCourse(moved, t.do30, t.do45)) << "point " << point;
+    }
+  }
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
+#include "settings/settings_compare.h"
 #include "settings/temp_config.h"
 
 namespace {
@@ -241,6 +245,197 @@ TEST(LoadSettings, NatalPositionsKeepFifteenDigitsAndStayWithinOneTurn) {
   EXPECT_EQ(s.NatalPos[5], 0.0);
   EXPECT_EQ(s.NatalPos[6], 0.0);
   EXPECT_EQ(s.NatalPos[14], 42.0);
+}
+
+// Every key the loader reads, each in its own section, with the one setting it changes. A key is
+// written with a value unlike its default and must change exactly its own setting; the same lines
+// in any other section must change nothing. Key names and defaults are written out here, not taken
+// from the program's tables, so that a key read under the wrong name, into the wrong field or from
+// the wrong section fails.
+struct KeyRow {
+  std::string section;
+  std::string lines;                  // key=value lines of that section
+  std::function<void(Settings&)> is;  // the defaults changed as those lines ask
+  std::vector<std::string> alsoIn;    // other sections where the same key names mean something
+};
+
+const char* const kPointNames[14] = {"Sun",     "Moon",   "Mercury",   "Venus",    "Mars",
+                                     "Jupiter", "Saturn", "Uranus",    "Neptune",  "Pluto",
+                                     "Node",    "Chiron", "Ascendant", "Midheaven"};
+const char* const kSections[] = {"Setting", "Place",    "Custom",     "Show",   "ATN",
+                                 "ATT",     "AspectTo", "AspectFrom", "DoLine", "UseAspects",
+                                 "Wheel",   "VOC",      "Natal",      "Other"};
+
+std::vector<KeyRow> KeyRows() {
+  std::vector<KeyRow> rows = {
+      {"Setting", "Glyphs=2", [](Settings& s) { s.Glyphs = SignColouring::Background; }, {}},
+      // Stored 1 is the dialog's second entry, Koch, house code 2.
+      {"Setting", "Houses=1", [](Settings& s) { s.HouseCode = HouseSystem::Koch; }, {}},
+      {"Setting", "Zodiac=1", [](Settings& s) { s.SiderealZodiac = 1; }, {}},
+      {"Setting", "Cusps=2", [](Settings& s) { s.Cusps = CuspMode::All; }, {}},
+      // Glyph size on a 576-pixel wheel: Trunc(41 x 0.2) + 1 = 9.
+      {"Setting",
+       "Size=41",
+       [](Settings& s) {
+         s.Size = 41;
+         s.GlyphSize = 9;
+       },
+       {}},
+      {"Setting", "Color=$ABCDEF", [](Settings& s) { s.Color = 0xABCDEF; }, {"VOC"}},
+      {"Setting", "LogTN=1", [](Settings& s) { s.LogTN = true; }, {}},
+      {"Setting", "LogTT=1", [](Settings& s) { s.LogTT = true; }, {}},
+      // Without NS or EW the place is south and east: both parts negative.
+      {"Place", "LatD=12", [](Settings& s) { s.LatDeg = -12; }, {}},
+      {"Place", "LatM=34", [](Settings& s) { s.LatMin = -34; }, {}},
+      {"Place", "LongD=56", [](Settings& s) { s.LongDeg = -56; }, {}},
+      {"Place", "LongM=7", [](Settings& s) { s.LongMin = -7; }, {}},
+      {"Place",
+       "LatD=12\nLatM=34\nNS=1",
+       [](Settings& s) {
+         s.LatDeg = 12;
+         s.LatMin = 34;
+       },
+       {}},
+      {"Place",
+       "LongD=56\nLongM=7\nEW=1",
+       [](Settings& s) {
+         s.LongDeg = 56;
+         s.LongMin = 7;
+       },
+       {}},
+      // The system's bias is 0 here: summer time puts the zone an hour east.
+      {"Place", "Summer=1", [](Settings& s) { s.ZoneOffset = 1.0; }, {}},
+      {"Place", "ManualZone=1\nZoneH=3\nZoneM=30", [](Settings& s) { s.ZoneOffset = 3.5; }, {}},
+      {"Place",
+       "ManualZone=1\nZoneH=3\nZoneM=30\nEW=1",
+       [](Settings& s) { s.ZoneOffset = -3.5; },
+       {}},
+      {"Custom", "Aspect=77", [](Settings& s) { s.CustomAngle = 77; }, {}},
+      {"Custom", "Degree=4", [](Settings& s) { s.TransitOrb = 4 + 1 / 60.0; }, {}},
+      {"Custom", "Minute=20", [](Settings& s) { s.TransitOrb = 1 + 20 / 60.0; }, {}},
+      {"Custom", "DegreeN=6", [](Settings& s) { s.NatalOrb = 6 + 1 / 60.0; }, {}},
+      {"Custom", "MinuteN=40", [](Settings& s) { s.NatalOrb = 1 + 40 / 60.0; }, {}},
+      {"Show", "HelioCentric=1", [](Settings& s) { s.HelioMode = 1; }, {}},
+      {"Show", "Text=1", [](Settings& s) { s.TextMode = true; }, {}},
+      {"UseAspects", "Duplicates=1", [](Settings& s) { s.Duplicates = true; }, {}},
+      {"Wheel", "AspectLines=1", [](Settings& s) { s.AspectLines = true; }, {}},
+      {"Wheel", "Annotate=1", [](Settings& s) { s.Annotate = true; }, {}},
+      {"Wheel", "AnnotateMin=1", [](Settings& s) { s.AnnotateMin = true; }, {}},
+      {"VOC", "Do30=0", [](Settings& s) { s.Do30 = false; }, {}},
+      {"VOC", "Do45=0", [](Settings& s) { s.Do45 = false; }, {}},
+      {"VOC", "Icon=0", [](Settings& s) { s.VOCIcon = false; }, {}},
+      {"VOC", "DoColor=1", [](Settings& s) { s.DoColor = true; }, {}},
+      {"VOC", "Color=255", [](Settings& s) { s.VOCColor = 255; }, {"Setting"}},
+  };
+
+  // Window geometry: the same four keys in three sections.
+  const struct {
+    const char* section;
+    WindowGeometry Settings::*field;
+  } windows[] = {{"Show", &Settings::ClockGeometry},
+                 {"ATN", &Settings::ATNGeometry},
+                 {"ATT", &Settings::ATTGeometry}};
+  for (const auto& w : windows) {
+    const auto field = w.field;
+    rows.push_back({w.section,
+                    "Top=11",
+                    [field](Settings& s) { (s.*field).Top = 11; },
+                    {"Show", "ATN", "ATT"}});
+    rows.push_back({w.section,
+                    "Left=22",
+                    [field](Settings& s) { (s.*field).Left = 22; },
+                    {"Show", "ATN", "ATT"}});
+    rows.push_back({w.section,
+                    "Height=333",
+                    [field](Settings& s) { (s.*field).Height = 333; },
+                    {"Show", "ATN", "ATT"}});
+    rows.push_back({w.section,
+                    "Width=444",
+                    [field](Settings& s) { (s.*field).Width = 444; },
+                    {"Show", "ATN", "ATT"}});
+  }
+
+  // Point flags: Show has the first twelve points (Sun to Pluto shown, Node and Chiron not);
+  // the other three sections have all fourteen, every point on but Node and Chiron.
+  const struct {
+    const char* section;
+    PointFlags Settings::*field;
+    int points;
+  } flags[] = {{"Show", &Settings::Show, 12},
+               {"AspectTo", &Settings::AspectTo, 14},
+               {"AspectFrom", &Settings::AspectFrom, 14},
+               {"DoLine", &Settings::DoLine, 14}};
+  for (const auto& f : flags) {
+    for (int p = 1; p <= f.points; ++p) {
+      const bool byDefault = p != 11 && p != 12;
+      const auto field = f.field;
+      rows.push_back({f.section,
+                      std::string(kPointNames[p - 1]) + (byDefault ? "=0" : "=1"),
+                      [field, p, byDefault](Settings& s) { (s.*field)[p] = !byDefault; },
+                      {"Show", "AspectTo", "AspectFrom", "DoLine"}});
+    }
+  }
+
+  // Aspect kinds by index, as the loader spells them; all in use but Opposition and Custom.
+  const char* const useKeys[12] = {"Conjunction", "Semisextile", "Semisquare", "Sextile",
+                                   "Quintile",    "Square",      "Trine",      "Sesquiquadrate",
+                                   "Biquintile",  "Quincunx",    "Opposition", "Custom"};
+  const char* const lineKeys[12] = {"conjunction", "semisextile", "semisquare", "sextile",
+                                    "quintile",    "square",      "trine",      "sesquiquadrate",
+                                    "biquintile",  "quincunx",    "opposition", "custom"};
+  for (int k = 0; k < 12; ++k) {
+    const bool byDefault = k < 10;
+    rows.push_back({"UseAspects",
+                    std::string(useKeys[k]) + (byDefault ? "=0" : "=1"),
+                    [k, byDefault](Settings& s) { s.UseAspects[k] = !byDefault; },
+                    {}});
+    const int colour = 0x010203 * (k + 1);
+    rows.push_back({"Wheel",
+                    "ALC" + std::string(lineKeys[k]) + "=" + std::to_string(colour),
+                    [k, colour](Settings& s) { s.LineColor[k] = colour; },
+                    {}});
+    const int style = 1 + k % 4;
+    rows.push_back(
+        {"Wheel",
+         "ALS" + std::string(lineKeys[k]) + "=" + std::to_string(style),
+         [k, style](Settings& s) { s.LineStyle[k] = static_cast<AspectLineStyle>(style); },
+         {}});
+  }
+  for (int p = 1; p <= 14; ++p) {
+    const double longitude = 10.25 * p;
+    rows.push_back({"Natal",
+                    "Planet" + std::to_string(p) + "=" + std::to_string(longitude),
+                    [p, longitude](Settings& s) { s.NatalPos[p] = longitude; },
+                    {}});
+  }
+  return rows;
+}
+
+TEST(LoadSettings, EveryKeyIsReadFromItsOwnSectionOnly) {
+  const Settings defaults;  // what no file gives with a system bias of 0
+  for (const KeyRow& row : KeyRows()) {
+    Settings loaded;
+    LoadSettings(IniDocument::Parse("[" + row.section + "]\n" + row.lines + "\n"), loaded, kWheel,
+                 0);
+    Settings expected;
+    row.is(expected);
+    ASSERT_FALSE(expected == defaults) << "the row must change something: " << row.lines;
+    EXPECT_TRUE(loaded == expected)
+        << "[" << row.section << "] " << row.lines << ": " << SettingsDifferences(loaded, expected);
+
+    for (const char* other : kSections) {
+      if (other == row.section ||
+          std::find(row.alsoIn.begin(), row.alsoIn.end(), other) != row.alsoIn.end()) {
+        continue;
+      }
+      Settings elsewhere;
+      LoadSettings(IniDocument::Parse("[" + std::string(other) + "]\n" + row.lines + "\n"),
+                   elsewhere, kWheel, 0);
+      EXPECT_TRUE(elsewhere == defaults)
+          << row.lines << " in [" << other
+          << "] was read: " << SettingsDifferences(elsewhere, defaults);
+    }
+  }
 }
 
 }  // namespace

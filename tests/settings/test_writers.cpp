@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -7,6 +9,7 @@
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "settings/SettingsWriters.h"
+#include "settings/settings_compare.h"
 #include "settings/temp_config.h"
 
 namespace {
@@ -176,6 +179,312 @@ TEST(SaveOptions, ARefusedWriteLeavesLaterSettingsInMemoryAlone) {
   EXPECT_EQ(memory.HelioMode, 0);
   EXPECT_EQ(file.ReadString("Show", "Text", "absent"), "absent");
   EXPECT_LE(config.Contents().size(), 1024u);
+}
+
+// "Section/Key" to value of every key line.
+std::map<std::string, std::string> KeyValues(const std::string& contents) {
+  std::map<std::string, std::string> values;
+  std::istringstream in(contents);
+  std::string line, section;
+  while (std::getline(in, line)) {
+    if (line.empty()) continue;
+    if (line.front() == '[') {
+      section = line.substr(1, line.size() - 2);
+    } else {
+      const std::size_t equals = line.find('=');
+      values[section + "/" + line.substr(0, equals)] = line.substr(equals + 1);
+    }
+  }
+  return values;
+}
+
+// The dialog's values for one round trip. Over the eight rows every boolean takes both values and
+// any two booleans of one section differ in some row: flag n of row r is bit r / 2 of n, inverted
+// in the odd rows, and each flag has its own n. A section's point flags use n = point + an offset
+// of their own, so one point's flags also differ between sections. Numbers differ from their
+// defaults and from their neighbours in every row.
+bool Flag(int row, int n) { return (((n >> (row / 2)) & 1) != 0) != (row % 2 == 1); }
+
+constexpr int kShowOffset = 0, kToOffset = 5, kFromOffset = 9, kLineOffset = 14, kUseOffset = 3;
+
+// Planet glyph sizes that are no multiple of 5, with the glyph size Trunc(Size x 0.2) + 1 that
+// each gives on a 576-pixel wheel, by hand.
+constexpr int kSizes[8] = {26, 33, 41, 48, 57, 64, 72, 99};
+constexpr int kGlyphSizes[8] = {6, 7, 9, 10, 12, 13, 15, 20};
+
+OptionsValues DialogRow(int r) {
+  OptionsValues d;
+  d.LatD = 10 + r;
+  d.LatM = 20 + r;
+  d.LongD = 100 + r;
+  d.LongM = 40 + r;
+  d.North = r % 4 == 0 || r % 4 == 2;  // north west, south east, north east, south west
+  d.West = r % 4 == 0 || r % 4 == 3;
+  d.Glyphs = 1 + r % 2;
+  d.Houses = 2 - r % 2;
+  d.Cusps = 1 + (r / 2) % 2;
+  d.Zodiac = 1 - r % 2;
+  d.HelioCentric = r % 2;
+  d.Size = kSizes[r];
+  d.Color = 0x123456 + r;
+  d.VOCColor = 0x654321 + r;
+  d.Aspect = 150 + r;
+  d.Degree = 2 + r;
+  d.Minute = 11 + r;
+  d.DegreeN = 20 + r;
+  d.MinuteN = 50 + r;
+  d.Summer = Flag(r, 1);
+  d.Annotate = Flag(r, 2);
+  d.AnnotateMin = Flag(r, 3);
+  d.AspectLines = Flag(r, 4);
+  d.Text = Flag(r, 5);
+  d.Duplicates = Flag(r, 6);
+  d.LogTT = Flag(r, 7);
+  d.LogTN = Flag(r, 8);
+  d.Icon = Flag(r, 9);
+  d.DoColor = Flag(r, 10);
+  d.Do30 = Flag(r, 11);
+  d.Show.fill(false);
+  d.AspectTo.fill(false);
+  d.AspectFrom.fill(false);
+  d.DoLine.fill(false);
+  for (int p = 1; p <= 14; ++p) {
+    if (p <= 12) d.Show[p] = Flag(r, p + kShowOffset);
+    d.AspectTo[p] = Flag(r, p + kToOffset);
+    d.AspectFrom[p] = Flag(r, p + kFromOffset);
+    d.DoLine[p] = Flag(r, p + kLineOffset);
+  }
+  for (int k = 0; k < 12; ++k) d.UseAspects[k] = Flag(r, k + kUseOffset);
+  return d;
+}
+
+// What memory holds beyond the dialog: line colours and styles, the natal chart.
+void MemoryRow(int r, Settings& memory) {
+  for (int k = 0; k < 12; ++k) {
+    memory.LineColor[k] = 0x010203 * (k + 1) + r;
+    memory.LineStyle[k] = static_cast<AspectLineStyle>((k + r) % 5);
+  }
+  for (int p = 1; p <= 14; ++p) memory.NatalPos[p] = 25.0 * p + 0.125 * r;
+}
+
+// The 23-character natal form, by the C library: "%.14E" gives a two-digit exponent at least.
+std::string NatalText(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.14E", value);
+  std::string s(text);
+  const std::size_t e = s.find('E');
+  std::string exponent = s.substr(e + 2);
+  while (exponent.size() < 4) exponent = "0" + exponent;
+  return " " + s.substr(0, e + 2) + exponent;
+}
+
+std::string Bit(bool on) { return on ? "1" : "0"; }
+
+TEST(SaveOptions, EveryDialogValueGoesToItsOwnKeyAndComesBack) {
+  const char* const points[14] = {"Sun",     "Moon",   "Mercury",   "Venus",    "Mars",
+                                  "Jupiter", "Saturn", "Uranus",    "Neptune",  "Pluto",
+                                  "Node",    "Chiron", "Ascendant", "Midheaven"};
+  const char* const useKeys[12] = {"Conjunction", "SemiSextile", "SemiSquare", "Sextile",
+                                   "Quintile",    "Square",      "Trine",      "Sesquiquadrate",
+                                   "Biquintile",  "Quincunx",    "Opposition", "Custom"};
+  const char* const lineKeys[12] = {"conjunction", "semisextile", "semisquare", "sextile",
+                                    "quintile",    "square",      "trine",      "sesquiquadrate",
+                                    "biquintile",  "quincunx",    "opposition", "Custom"};
+  // Houses as the dialog stores it: 1 Koch, 2 Equal.
+  const HouseSystem houseCodes[3] = {HouseSystem::Placidus, HouseSystem::Koch, HouseSystem::Equal};
+
+  for (int r = 0; r < 8; ++r) {
+    SCOPED_TRACE("row " + std::to_string(r));
+    TempConfig config;
+    IniFile file;
+    const OptionsValues d = DialogRow(r);
+    Settings memory;
+    MemoryRow(r, memory);
+    const Settings before = memory;
+    SaveOptions(file, d, memory);
+
+    // 1. The file, key by key, under the names written out here.
+    std::map<std::string, std::string> expected = {
+        {"Setting/Glyphs", std::to_string(d.Glyphs)},
+        {"Setting/Houses", std::to_string(d.Houses)},
+        {"Setting/Cusps", std::to_string(d.Cusps)},
+        {"Setting/Size", std::to_string(d.Size)},
+        {"Setting/Color", std::to_string(d.Color)},
+        {"Setting/LogTT", Bit(d.LogTT)},
+        {"Setting/LogTN", Bit(d.LogTN)},
+        {"Setting/Zodiac", std::to_string(d.Zodiac)},
+        {"Place/LatD", std::to_string(d.LatD)},
+        {"Place/LatM", std::to_string(d.LatM)},
+        {"Place/LongD", std::to_string(d.LongD)},
+        {"Place/LongM", std::to_string(d.LongM)},
+        {"Place/NS", Bit(d.North)},
+        {"Place/EW", Bit(d.West)},
+        {"Place/Summer", Bit(d.Summer)},
+        {"Show/Text", Bit(d.Text)},
+        {"Show/Heliocentric", std::to_string(d.HelioCentric)},
+        {"UseAspects/Duplicates", Bit(d.Duplicates)},
+        {"Custom/Degree", std::to_string(d.Degree)},
+        {"Custom/Minute", std::to_string(d.Minute)},
+        {"Custom/Aspect", std::to_string(d.Aspect)},
+        {"Custom/DegreeN", std::to_string(d.DegreeN)},
+        {"Custom/MinuteN", std::to_string(d.MinuteN)},
+        {"Wheel/AspectLines", Bit(d.AspectLines)},
+        {"Wheel/Annotate", Bit(d.Annotate)},
+        {"Wheel/AnnotateMin", Bit(d.AnnotateMin)},
+        {"VOC/Icon", Bit(d.Icon)},
+        {"VOC/DoColor", Bit(d.DoColor)},
+        {"VOC/Color", std::to_string(d.VOCColor)},
+        {"VOC/Do30", Bit(d.Do30)},
+    };
+    for (int p = 1; p <= 14; ++p) {
+      const std::string name = points[p - 1];
+      if (p <= 12) expected["Show/" + name] = Bit(d.Show[p]);
+      expected["AspectTo/" + name] = Bit(d.AspectTo[p]);
+      expected["AspectFrom/" + name] = Bit(d.AspectFrom[p]);
+      expected["DoLine/" + name] = Bit(d.DoLine[p]);
+      expected["Natal/Planet" + std::to_string(p)] = NatalText(before.NatalPos[p]);
+    }
+    for (int k = 0; k < 12; ++k) {
+      expected["UseAspects/" + std::string(useKeys[k])] = Bit(d.UseAspects[k]);
+      expected["Wheel/ALC" + std::string(lineKeys[k])] = std::to_string(before.LineColor[k]);
+      expected["Wheel/ALS" + std::string(lineKeys[k])] =
+          std::to_string(static_cast<int>(before.LineStyle[k]));
+    }
+    const std::map<std::string, std::string> written = KeyValues(config.Contents());
+    for (const auto& [key, value] : expected) {
+      const auto found = written.find(key);
+      if (found == written.end()) {
+        ADD_FAILURE() << key << " not written";
+      } else {
+        EXPECT_EQ(found->second, value) << key;
+      }
+    }
+    for (const auto& [key, value] : written) {
+      EXPECT_TRUE(expected.count(key) == 1) << key << "=" << value << " written but not expected";
+    }
+
+    // 2. What OK changes in memory at once.
+    EXPECT_EQ(memory.TextMode, d.Text);
+    EXPECT_EQ(memory.Duplicates, d.Duplicates);
+    EXPECT_EQ(memory.SiderealZodiac, d.Zodiac);
+    EXPECT_EQ(memory.HelioMode, d.HelioCentric);
+
+    // 3. The loader reads every value back into its setting.
+    Settings loaded;
+    LoadSettings(file, loaded, 576, 0);
+    Settings want;
+    want.Glyphs = static_cast<SignColouring>(d.Glyphs);
+    want.HouseCode = houseCodes[d.Houses];
+    want.SiderealZodiac = static_cast<std::int16_t>(d.Zodiac);
+    want.Cusps = static_cast<CuspMode>(d.Cusps);
+    want.Size = static_cast<std::uint16_t>(d.Size);
+    want.GlyphSize = static_cast<std::uint16_t>(kGlyphSizes[r]);
+    want.Color = d.Color;
+    want.LogTN = d.LogTN;
+    want.LogTT = d.LogTT;
+    want.LatDeg = d.North ? d.LatD : -d.LatD;
+    want.LatMin = d.North ? d.LatM : -d.LatM;
+    want.LongDeg = d.West ? d.LongD : -d.LongD;
+    want.LongMin = d.West ? d.LongM : -d.LongM;
+    want.ZoneOffset = d.Summer ? 1.0 : 0.0;  // a system bias of 0, an hour east in summer
+    want.CustomAngle = d.Aspect;
+    want.TransitOrb = d.Degree + d.Minute / 60.0;
+    want.NatalOrb = d.DegreeN + d.MinuteN / 60.0;
+    want.HelioMode = d.HelioCentric;
+    want.Show = d.Show;
+    want.TextMode = d.Text;
+    want.AspectTo = d.AspectTo;
+    want.AspectFrom = d.AspectFrom;
+    want.DoLine = d.DoLine;
+    want.UseAspects = d.UseAspects;
+    want.Duplicates = d.Duplicates;
+    want.LineColor = before.LineColor;
+    want.LineStyle = before.LineStyle;
+    want.AspectLines = d.AspectLines;
+    want.Annotate = d.Annotate;
+    want.AnnotateMin = d.AnnotateMin;
+    want.Do30 = d.Do30;
+    want.VOCIcon = d.Icon;
+    want.DoColor = d.DoColor;
+    want.VOCColor = d.VOCColor;
+    want.NatalPos = before.NatalPos;
+    EXPECT_TRUE(loaded == want) << SettingsDifferences(loaded, want);
+
+    // 4. The dialog opens on the file showing exactly what was saved.
+    const OptionsValues shown = ReadOptionsValues(file.Read(), memory);
+    EXPECT_EQ(OptionsDifferences(shown, d), "");
+  }
+}
+
+// The dialog's opening values from a hand-written file, every field, with key names written out:
+// the orb minutes default to 0 (unlike the loader), and Text and Duplicates come from memory.
+TEST(ReadOptionsValues, EveryFieldFromItsKey) {
+  const IniDocument file = IniDocument::Parse(
+      "[Setting]\nGlyphs=1\nHouses=2\nCusps=1\nSize=44\nColor=$00A1B2\nLogTT=1\nLogTN=0\n"
+      "Zodiac=1\n"
+      "[Place]\nLatD=33\nLatM=52\nNS=1\nLongD=151\nLongM=12\nEW=0\nSummer=1\n"
+      "[Show]\nHelioCentric=1\nSun=0\nMoon=1\nNode=1\nChiron=0\nText=1\n"
+      "[AspectTo]\nSun=0\nMidheaven=0\nNode=1\n"
+      "[AspectFrom]\nMoon=0\nAscendant=0\nChiron=1\n"
+      "[DoLine]\nMercury=0\nPluto=0\n"
+      "[UseAspects]\nSemisextile=0\nOpposition=1\nDuplicates=1\n"
+      "[Custom]\nAspect=99\nDegree=7\nMinute=8\nDegreeN=9\nMinuteN=10\n"
+      "[Wheel]\nAspectLines=1\nAnnotate=0\nAnnotateMin=1\n"
+      "[VOC]\nIcon=0\nDoColor=1\nColor=4321\nDo30=0\n");
+  Settings memory;
+  memory.TextMode = true;     // the file's Show/Text=1 must not be what the dialog shows
+  memory.Duplicates = false;  // nor its Duplicates=1
+  OptionsValues want;
+  want.LatD = 33;
+  want.LatM = 52;
+  want.North = true;
+  want.LongD = 151;
+  want.LongM = 12;
+  want.West = false;
+  want.Summer = true;
+  want.HelioCentric = 1;
+  want.Glyphs = 1;
+  want.Houses = 2;
+  want.Cusps = 1;
+  want.Zodiac = 1;
+  want.Size = 44;
+  want.Color = 0x00A1B2;
+  want.Annotate = false;
+  want.AnnotateMin = true;
+  want.Aspect = 99;
+  want.Degree = 7;
+  want.Minute = 8;
+  want.DegreeN = 9;
+  want.MinuteN = 10;
+  want.Text = true;
+  want.Duplicates = false;
+  want.LogTT = true;
+  want.LogTN = false;
+  want.AspectLines = true;
+  want.Do30 = false;
+  want.Icon = false;
+  want.DoColor = true;
+  want.VOCColor = 4321;
+  // Show: Sun..Pluto and AspectTo, AspectFrom, DoLine: all but Node and Chiron, then the file's.
+  want.Show = {false, false, true, true, true, true, true, true, true, true, true, true, false};
+  want.AspectTo = {false, false, true, true, true,  true, true, true,
+                   true,  true,  true, true, false, true, false};
+  want.AspectFrom = {false, true, false, true,  true, true,  true, true,
+                     true,  true, true,  false, true, false, true};
+  want.DoLine = {false, true, true,  false, true,  true, true, true,
+                 true,  true, false, false, false, true, true};
+  want.UseAspects = {true, false, true, true, true, true, true, true, true, true, true, false};
+  EXPECT_EQ(OptionsDifferences(ReadOptionsValues(file, memory), want), "");
+
+  const OptionsValues empty = ReadOptionsValues(IniDocument(), Settings{});
+  EXPECT_EQ(empty.Minute, 0) << "the dialog shows 1 degree 00 with no file";
+  EXPECT_EQ(empty.MinuteN, 0);
+  EXPECT_EQ(empty.Degree, 1);
+  EXPECT_EQ(empty.DegreeN, 1);
+  EXPECT_TRUE(empty.Do30);
+  EXPECT_TRUE(empty.Icon);
+  EXPECT_EQ(empty.VOCColor, 16777215);
+  EXPECT_EQ(empty.Size, 63);
 }
 
 }  // namespace

@@ -94,13 +94,27 @@ TEST(WheelAngles, AscendantOnTheLeftZodiacCounterClockwise) {
   EXPECT_DOUBLE_EQ(ScreenAngle(130, 8), 170);
   EXPECT_EQ(PolarPoint(288, 288, 100, 180), QPoint(188, 288));
   EXPECT_EQ(PolarPoint(288, 288, 100, 90), QPoint(288, 388));
-  // Sign glyphs sit in the middle of their sign, whatever the shift and wheel offset.
-  for (const int shift : {0, 3, 8, 11}) {
-    for (int sign = 0; sign < 12; ++sign) {
-      const double expected = std::fmod(ScreenAngle(30.0 * sign + 15, shift) + 720, 360);
-      EXPECT_NEAR(std::fmod(SignGlyphAngle(sign, shift, 0.0) + 720, 360), expected, 1e-9)
-          << "shift " << shift << " sign " << sign;
-    }
+}
+
+TEST(WheelAngles, SignGlyphsSitInTheMiddleOfTheirSign) {
+  // The sign that holds the Ascendant, (12 - shift) mod 12, starts at the left (180 degrees) and
+  // the zodiac runs counter-clockwise (falling screen angles), so sign s is centred at
+  // 165 - 30 (s + shift), moved clockwise by the whole degrees of the wheel offset, as the sign
+  // boundaries are. Worked by hand, modulo 360:
+  const struct {
+    int shift;
+    double wheelOffset;
+    int sign;
+    double angle;
+  } rows[] = {
+      {0, 0.0, 0, 165},   {0, 0.0, 1, 135},   {0, 0.0, 5, 15},    {0, 0.0, 6, 345},
+      {0, 0.0, 11, 195},  {3, 0.0, 0, 75},    {3, 0.0, 9, 165},   {8, 0.0, 4, 165},
+      {8, 17.25, 4, 182}, {8, 17.25, 5, 152}, {11, 29.9, 0, 224}, {11, 29.9, 1, 194},
+      {1, 5.5, 11, 170},  {1, 5.5, 10, 200},
+  };
+  for (const auto& r : rows) {
+    EXPECT_NEAR(std::fmod(SignGlyphAngle(r.sign, r.shift, r.wheelOffset) + 720, 360), r.angle, 1e-9)
+        << "shift " << r.shift << " offset " << r.wheelOffset << " sign " << r.sign;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <cmath>
+#include <numbers>
 
 #include "chart/DisplayText.h"
 #include "wheel/DrawWheel.h"
@@ -69,22 +70,48 @@ TEST_F(WheelRender, BackgroundDiscAndAscendant) {
             kWhite);
 }
 
-TEST_F(WheelRender, BackgroundSignCellsTakeTheirElementColour) {
-  for (const double wheelOffset : {0.0, 17.25}) {
-    WheelChart chart = EvenWheel();
+// A pixel of a 576-pixel wheel at a distance from the centre (288, 288) and a screen angle in
+// degrees (y growing downward), worked here.
+QPoint WheelPixel(double radius, double angle) {
+  const double theta = angle * std::numbers::pi / 180;
+  return {288 + static_cast<int>(std::lround(radius * std::cos(theta))),
+          288 + static_cast<int>(std::lround(radius * std::sin(theta)))};
+}
+
+TEST_F(WheelRender, BackgroundSignCellsFillToTheirBoundaries) {
+  // The Ascendant (true longitude A) is at the left, screen angle 180, and the zodiac runs
+  // counter-clockwise, so true longitude L is at screen angle 180 + A - L: sign s begins at
+  // 180 + A - 30 s and fills the 30 degrees below that angle. The band of a 576-pixel wheel runs
+  // from the rim (radius 288) in to radius 288 - 41 = 247 (sign band Round(Round(576 / 7) / 2)).
+  // Element colours from Aries: fire red, earth green, air yellow, water blue, three times.
+  const Colour elements[4] = {MakeColour(255, 0, 0), MakeColour(0, 255, 0), MakeColour(255, 255, 0),
+                              MakeColour(0, 0, 255)};
+  for (const double ascendant : {120.0, 137.25, 5.5, 359.0, 254.75}) {
+    Chart c;
+    for (int i = 1; i <= 12; ++i) c.CuspPos[i] = std::fmod(ascendant + 30.0 * (i - 1), 360.0);
+    c.TruePos[13] = ascendant;
+    c.HasCusps = true;
+    WheelChart chart;
+    chart.view = ViewForWheel(c);
     chart.settings.Glyphs = SignColouring::Background;
-    chart.view.WheelOffset = wheelOffset;
+    chart.settings.Show.fill(false);
     const QImage image = RenderWheelImage(chart.settings, chart.view, kWidth);
-    const WheelSizes sizes = ComputeWheelSizes(kWidth, false, chart.settings.Size);
-    const int shift = SignShift(chart.view.CuspPos[1]);
-    const double middle = sizes.c - sizes.SignBand / 2.0;
     for (int sign = 0; sign < 12; ++sign) {
-      const double angle = SignGlyphAngle(sign, shift, wheelOffset);
-      // Beside the glyph, inside the cell, on both sides of it.
-      for (const double side : {-9.0, 9.0}) {
-        const QPoint p = PolarPoint(sizes.c, sizes.c, middle, angle + side);
-        EXPECT_EQ(PixelColour(image, p), ElementColour(sign))
-            << "offset " << wheelOffset << " sign " << sign << " side " << side;
+      const Colour own = elements[sign % 4];
+      const Colour before = elements[(sign + 11) % 4];
+      const double boundary = 180 + ascendant - 30.0 * sign;
+      // Either side of the boundary at the middle of the band.
+      EXPECT_EQ(PixelColour(image, WheelPixel(267.5, boundary - 1)), own)
+          << "ascendant " << ascendant << " sign " << sign << " at its start";
+      EXPECT_EQ(PixelColour(image, WheelPixel(267.5, boundary + 1)), before)
+          << "ascendant " << ascendant << " sign " << sign << " before its start";
+      // Just inside the rim and just outside the inner edge (whose circle is drawn again two
+      // pixels wide at the end), away from the glyph.
+      for (const double along : {7.0, 23.0}) {
+        for (const double radius : {285.0, 251.0}) {
+          EXPECT_EQ(PixelColour(image, WheelPixel(radius, boundary - along)), own)
+              << "ascendant " << ascendant << " sign " << sign << " radius " << radius;
+        }
       }
     }
   }
@@ -105,10 +132,10 @@ TEST_F(WheelRender, AspectLineColourAndNoCustomLine) {
   chart.view.PairString[0] = 'T';   // (1, 2)
   chart.view.PairString[25] = 'c';  // (3, 4)
   const QImage image = RenderWheelImage(settings, chart.view, kWidth);
-  const WheelSizes sizes = ComputeWheelSizes(kWidth, true, settings.Size);
-  const std::vector<AspectStroke> strokes = AspectStrokes(settings, chart.view, sizes);
-  ASSERT_EQ(strokes.size(), 1u);
-  const QPoint middle = (strokes[0].a + strokes[0].b) / 2;
+  // The line's ends by hand: the Ascendant's sign at 120 gives the sign shift 8; the Sun at 25
+  // and the Moon at 50 land on 360 - (25 + 180 + 240 - 360) = 275 and 250 degrees, at radius
+  // 288 - (123 + 41) - 2 = 122 (aspect inset Trunc(82 x 1.5) = 123, sign band 41).
+  const QPoint middle = (WheelPixel(122, 275) + WheelPixel(122, 250)) / 2;
   EXPECT_TRUE(NearbyHas(image, middle, trine));
   for (int y = 0; y < image.height(); ++y) {
     for (int x = 0; x < image.width(); ++x) {
