@@ -15,7 +15,8 @@ import pyatspi
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "ui"))
-from drive_clock import application, find, press, read_line, wait_for, window  # noqa: E402
+from drive_clock import (application, find, press, start_x_server, wait_for,  # noqa: E402
+                         window)
 
 
 def main():
@@ -27,13 +28,7 @@ def main():
                 os.path.join(config, "helidial.ini"))
     runtime = os.path.join(work, "runtime")
     os.makedirs(runtime, mode=0o700)
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x720x24",
-                             "-nolisten", "tcp"], pass_fds=[write_end],
-                            stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    display = ":" + read_line(read_end)
-    os.close(read_end)
+    xvfb, display = start_x_server("1280x720x24")
     env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_CONFIG_HOME=config,
                XDG_RUNTIME_DIR=runtime)

@@ -82,6 +82,18 @@ def read_line(fd):
     return line.decode().strip()
 
 
+def start_x_server(screen):
+    """A private X server on a free display: the process and its display name."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
+                               "-nolisten", "tcp"], pass_fds=[write_end],
+                              stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    display = ":" + read_line(read_end)
+    os.close(read_end)
+    return server, display
+
+
 def text_of(node):
     text = node.queryText()
     return text.getText(0, text.characterCount)
@@ -99,13 +111,7 @@ def main():
     runtime = os.path.join(work, "runtime")
     os.makedirs(runtime, mode=0o700)
 
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x900x24",
-                             "-nolisten", "tcp"], pass_fds=[write_end],
-                            stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    display = ":" + read_line(read_end)
-    os.close(read_end)
+    xvfb, display = start_x_server("1280x900x24")
 
     env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_CONFIG_HOME=config,
