@@ -76,7 +76,10 @@ TEST_F(ChartCompanion, BadArgumentsGiveOneLineAndStatusTwo) {
                              {"--frobnicate"},
                              {"--size", "lots"},
                              {"--wheel", "png"},
-                             {"--at", "2000-01-01 24:00"}};
+                             {"--at", "2000-01-01 24:00"},
+                             // A line break or an escape in an argument stays on one line.
+                             {"two\nlines"},
+                             {"--at", "\x1b[31m\n"}};
   for (const QStringList& args : bad) {
     const Outcome r = run(args);
     EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();

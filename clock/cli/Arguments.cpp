@@ -1,0 +1,195 @@
+#include "cli/Arguments.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include "wheel/WheelImage.h"
+
+const char* const kUsage =
+    "usage: heliodial-chart [--at \"YYYY-MM-DD HH:MM\"] [--json] [--wheel FILE.png|FILE.svg] "
+    "[--size PIXELS] [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]]";
+
+namespace {
+
+// One line for standard error: a control character in an argument (a line break, an escape to
+// the terminal) is shown as '?', so the message can neither spill nor steer the terminal.
+[[noreturn]] void usageError(QString message) {
+  for (QChar& c : message) {
+    if (c.category() == QChar::Other_Control) c = QLatin1Char('?');
+  }
+  throw ArgumentError(message.toLocal8Bit().toStdString());
+}
+
+// The raw bytes of an option's value as the command line gave them ("--wheel NAME" or
+// "--wheel=NAME"), so that a file name is used as it is, whatever the locale's encoding.
+std::string rawValue(int argc, char** argv, const char* option) {
+  const std::string prefix = std::string(option) + "=";
+  std::string value;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") break;
+    if (arg == option && i + 1 < argc) value = argv[++i];
+    if (arg.rfind(prefix, 0) == 0) value = arg.substr(prefix.size());
+  }
+  return value;
+}
+
+struct Parser {
+  QCommandLineParser parser;
+  QCommandLineOption at{QStringLiteral("at"),
+                        QStringLiteral("The chart of this local date and time instead of the "
+                                       "present minute."),
+                        QStringLiteral("YYYY-MM-DD HH:MM")};
+  QCommandLineOption json{QStringLiteral("json"), QStringLiteral("Print one JSON object.")};
+  QCommandLineOption wheel{QStringLiteral("wheel"),
+                           QStringLiteral("Also draw the wheel to a .png or .svg file."),
+                           QStringLiteral("FILE")};
+  QCommandLineOption size{QStringLiteral("size"),
+                          QStringLiteral("The wheel's size in pixels, %1 to %2 (default %3).")
+                              .arg(kMinWheelSize)
+                              .arg(kMaxWheelSize)
+                              .arg(kDefaultWheelSize),
+                          QStringLiteral("PIXELS")};
+  QCommandLineOption scan{QStringLiteral("scan"),
+                          QStringLiteral("Scan this day for the transiting aspects."),
+                          QStringLiteral("YYYY-MM-DD")};
+  QCommandLineOption orb{QStringLiteral("orb"),
+                         QStringLiteral("The scan's orb (default: the settings' transit orb)."),
+                         QStringLiteral("D:MM")};
+  QCommandLineOption csv{QStringLiteral("csv"), QStringLiteral("Print the scan as CSV.")};
+  QCommandLineOption ics{QStringLiteral("ics"), QStringLiteral("Print the scan as iCalendar.")};
+  QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                          QStringLiteral("List the options.")};
+  QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Print the version.")};
+
+  Parser() {
+    parser.setApplicationDescription(
+        QStringLiteral("The chart of a moment, or the aspects of a day, from the clock's "
+                       "settings, without a window."));
+    for (const QCommandLineOption* option :
+         {&at, &json, &wheel, &size, &scan, &orb, &csv, &ics, &help, &version}) {
+      parser.addOption(*option);
+    }
+  }
+};
+
+}  // namespace
+
+Options ParseCommandLine(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  Parser p;
+  if (!p.parser.parse(arguments)) {
+    // The parser's own words, put as the program has always put them.
+    const QStringList unknown = p.parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+      const QString name = unknown.front();
+      usageError(QStringLiteral("unknown argument \"%1%2\" (%3)")
+                     .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name,
+                          QString::fromLatin1(kUsage)));
+    }
+    static const QRegularExpression missing(QStringLiteral("^Missing value after '(.*)'\\.$"));
+    const QRegularExpressionMatch match = missing.match(p.parser.errorText());
+    if (match.hasMatch()) {
+      usageError(match.captured(1) + QStringLiteral(" needs a value (") + kUsage + ")");
+    }
+    usageError(p.parser.errorText());
+  }
+  Options options;
+  if (p.parser.isSet(p.help)) {
+    options.action = Options::Action::Help;
+    return options;
+  }
+  if (p.parser.isSet(p.version)) {
+    options.action = Options::Action::Version;
+    return options;
+  }
+  if (!p.parser.positionalArguments().isEmpty()) {
+    usageError(QStringLiteral("unknown argument \"%1\" (%2)")
+                   .arg(p.parser.positionalArguments().front(), QString::fromLatin1(kUsage)));
+  }
+
+  options.json = p.parser.isSet(p.json);
+  if (p.parser.isSet(p.at)) {
+    // A date and a time of day, kept apart: whether that moment exists on the local clock
+    // depends on the zone the settings name, which is known only once they are read.
+    const QString text = p.parser.value(p.at);
+    static const QRegularExpression form(
+        QStringLiteral("^(\\d{4}-\\d{2}-\\d{2}) (\\d{2}:\\d{2})$"));
+    const QRegularExpressionMatch match = form.match(text);
+    const QDate date = QDate::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(match.captured(2), QStringLiteral("HH:mm"));
+    if (!match.hasMatch() || !date.isValid() || !time.isValid()) {
+      usageError(
+          QStringLiteral("--at wants a local time as \"YYYY-MM-DD HH:MM\", not \"%1\"").arg(text));
+    }
+    options.atDate = date;
+    options.atTime = time;
+  }
+  if (p.parser.isSet(p.wheel)) {
+    options.wheel = rawValue(argc, argv, "--wheel");
+    options.wheelShown = p.parser.value(p.wheel);
+    if (!PictureFormatOf(options.wheelShown)) {
+      usageError(
+          QStringLiteral("--wheel writes .png or .svg files, not \"%1\"").arg(options.wheelShown));
+    }
+  }
+  if (p.parser.isSet(p.size)) {
+    const QString text = p.parser.value(p.size);
+    bool ok = false;
+    options.size = text.toInt(&ok);
+    if (!ok || options.size < kMinWheelSize || options.size > kMaxWheelSize) {
+      usageError(QStringLiteral("--size wants a whole number of pixels from %1 to %2, not \"%3\"")
+                     .arg(kMinWheelSize)
+                     .arg(kMaxWheelSize)
+                     .arg(text));
+    }
+  }
+  if (p.parser.isSet(p.scan)) {
+    const QString text = p.parser.value(p.scan);
+    options.scan = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!options.scan.isValid()) {
+      usageError(QStringLiteral("--scan wants a day as YYYY-MM-DD, not \"%1\"").arg(text));
+    }
+  }
+  if (p.parser.isSet(p.orb)) {
+    const QString text = p.parser.value(p.orb);
+    const QStringList parts = text.split(QLatin1Char(':'));
+    bool degreesOk = false, minutesOk = false;
+    const ScanOrb orb{parts.value(0).toInt(&degreesOk), parts.value(1).toInt(&minutesOk)};
+    if (parts.size() != 2 || !degreesOk || !minutesOk || orb.degrees < 0 ||
+        orb.degrees > kScanOrbMaxDegrees || orb.minutes < 0 || orb.minutes > kScanOrbMaxMinutes) {
+      usageError(QStringLiteral("--orb wants degrees 0..%1 and minutes 0..%2 as D:MM, not \"%3\"")
+                     .arg(kScanOrbMaxDegrees)
+                     .arg(kScanOrbMaxMinutes)
+                     .arg(text));
+    }
+    options.orb = orb;
+  }
+  if (p.parser.isSet(p.csv) && p.parser.isSet(p.ics)) {
+    usageError(QStringLiteral("choose one of --csv and --ics"));
+  }
+  if (p.parser.isSet(p.csv)) options.scanFormat = ScanFileFormat::Csv;
+  if (p.parser.isSet(p.ics)) options.scanFormat = ScanFileFormat::ICalendar;
+  if (!options.scan.isValid() && (options.orb || options.scanFormat != ScanFileFormat::Text)) {
+    usageError(QStringLiteral("--orb, --csv and --ics go with --scan (%1)").arg(kUsage));
+  }
+  if (options.scan.isValid() && (options.atDate || options.json || !options.wheel.empty())) {
+    usageError(
+        QStringLiteral("--scan prints a report of its own: leave out --at, --json and --wheel"));
+  }
+  if (options.scan.isValid()) options.action = Options::Action::Scan;
+  return options;
+}
+
+QString HelpText() {
+  Parser p;
+  const QString help = p.parser.helpText();
+  return QString::fromLatin1(kUsage) + QStringLiteral("\n\n") +
+         help.mid(help.indexOf(QStringLiteral("Options:"))) +
+         QStringLiteral(
+             "\nThe settings are read from ${XDG_CONFIG_HOME:-~/.config}/helidial.ini.\n"
+             "Exit status: 0 success, 1 the chart or its output failed, 2 a bad "
+             "argument.\n");
+}
