@@ -18,6 +18,7 @@
 #include "Clock.h"
 #include "Registration.h"
 #include "clockscriptadaptor.h"
+#include "model/Angles.h"
 
 namespace {
 
@@ -217,10 +218,7 @@ PointIndex PointIndexOf(const QVariant& argument) {
 }
 
 int SignOf(double longitude) {
-  if (!std::isfinite(longitude)) return 1;  // never from the library; no undefined cast either
-  double turn = std::fmod(longitude, 360.0);
-  if (turn < 0) turn += 360.0;
-  return std::min(static_cast<int>(turn / 30.0), 11) + 1;
+  return std::min(static_cast<int>(FoldLongitude(longitude) / 30.0), 11) + 1;
 }
 
 ChartSnapshot SnapshotOf(const ClockState& state) {

@@ -6,14 +6,9 @@
 #include "chart/DisplayText.h"
 #include "chart/LibraryImports.h"
 #include "ephemlib_houses.h"
+#include "model/Angles.h"
 
 namespace {
-
-double fold360(double x) {
-  double r = std::fmod(x, 360.0);
-  if (r < 0) r += 360.0;
-  return r >= 360.0 ? 0.0 : r;
-}
 
 std::string shortString(const unsigned char* text) {
   return std::string(reinterpret_cast<const char*>(text + 1), text[0]);
@@ -95,7 +90,7 @@ bool VoidOfCourse(const std::array<double, 15>& pos, bool do30, bool do45) {
 
 int TrayIconNumber(double ascendant, bool vocActive, bool vocIcon) {
   if (vocActive && vocIcon) return 13;
-  return static_cast<int>(std::trunc(fold360(ascendant) / 30)) + 1;
+  return static_cast<int>(std::trunc(FoldLongitude(ascendant) / 30)) + 1;
 }
 
 Chart ComputeChart(const Settings& s, const TheoryTable& theory, QDate localDate, QTime localTime) {
@@ -136,8 +131,8 @@ Chart ComputeChart(const Settings& s, const TheoryTable& theory, QDate localDate
 
   // The library may hand back a sidereal Node below 0 or a Sun of exactly 360; everything
   // downstream (texts, aspects, the void test, the wheel) expects [0, 360).
-  for (int i = 1; i <= kBodyCount; ++i) pos[i] = fold360(pos[i]);
-  for (int i = 0; i <= 12; ++i) cusps[i] = fold360(cusps[i]);
+  for (int i = 1; i <= kBodyCount; ++i) pos[i] = FoldLongitude(pos[i]);
+  for (int i = 0; i <= 12; ++i) cusps[i] = FoldLongitude(cusps[i]);
 
   chart.JD = jd;
   chart.UT = ut.hours;

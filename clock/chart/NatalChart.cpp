@@ -42,12 +42,6 @@ double NatalLongitudeOf(const NatalFields& f) {
   return static_cast<double>(x);
 }
 
-double FoldLongitude(double longitude) {
-  double folded = std::fmod(longitude, 360.0);
-  if (folded < 0.0) folded += 360.0;
-  return folded >= 360.0 ? 0.0 : folded;
-}
-
 LocalMoment ResolveLocalTime(const QTimeZone& zone, QDate date, QTime time) {
   // The local time read as if it were Universal Time; the true instant is this less the offset.
   const qint64 local =

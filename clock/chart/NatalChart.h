@@ -10,6 +10,7 @@
 #include <array>
 
 #include "chart/ClockState.h"
+#include "model/Angles.h"
 
 using NatalLongitudes = std::array<double, kPointCount + 1>;  // points 1..14, slot 0 unused
 
@@ -29,10 +30,6 @@ NatalFields NatalFieldsOf(double longitude);
 
 // The longitude a row stands for: sign x 30 + degrees + minutes / 60 in extended precision.
 double NatalLongitudeOf(const NatalFields& fields);
-
-// A longitude folded into one turn, 0 to below 360 (what the settings loader makes of a stored
-// one); a value that is not finite gives nothing usable and is refused by the caller.
-double FoldLongitude(double longitude);
 
 // How a local clock time maps onto a time zone at one date.
 struct LocalMoment {

@@ -10,6 +10,8 @@
 #include <system_error>
 #include <utility>
 
+#include "model/Angles.h"
+
 #ifdef __FAST_MATH__
 #error "The glyph size truncation and the natal number form need exact IEEE arithmetic"
 #endif
@@ -88,12 +90,7 @@ void KeepWithin(std::int32_t& degrees, std::int32_t& minutes, int limit, const c
 }
 
 // Natal longitudes are used as angles; fold hand-typed values into one turn.
-double NatalLongitude(double value) {
-  if (!std::isfinite(value)) return 0.0;
-  double folded = std::fmod(value, 360.0);
-  if (folded < 0.0) folded += 360.0;
-  return folded >= 360.0 ? 0.0 : folded;
-}
+double NatalLongitude(double value) { return FoldLongitude(value); }
 
 }  // namespace
 

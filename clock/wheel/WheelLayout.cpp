@@ -8,6 +8,7 @@
 #include <string>
 
 #include "chart/LibraryImports.h"
+#include "model/Angles.h"
 
 namespace {
 
@@ -57,9 +58,7 @@ WheelView ViewForWheel(const Chart& chart) {
   const double ascendant = chart.CuspPos[1];
   view.WheelOffset = ascendant - std::trunc(ascendant / 30) * 30;
   const auto turned = [&view](double longitude) {
-    double r = std::fmod(longitude - view.WheelOffset, 360.0);
-    if (r < 0) r += 360.0;
-    return r >= 360.0 ? 0.0 : r;
+    return FoldLongitude(longitude - view.WheelOffset);
   };
   view.CuspPos = chart.CuspPos;
   for (int i = 1; i <= 12; ++i) view.CuspPos[i] = turned(chart.CuspPos[i]);
