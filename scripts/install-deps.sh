@@ -25,11 +25,13 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 command_line="apt-get install -y --no-install-recommends ${missing[*]}"
+count="${#missing[@]} packages"
+[ ${#missing[@]} -eq 1 ] && count="1 package"
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
   # Without root, sudo must be there and able to ask (a terminal) or not need to ask.
   if ! command -v sudo > /dev/null || { ! [ -t 0 ] && ! sudo -n true 2> /dev/null; }; then
-    echo "Set-up: ${#missing[@]} packages are missing and installing them needs root. Ask an" >&2
+    echo "Set-up: $count missing, and installing them needs root. Ask an" >&2
     echo "administrator to run:" >&2
     echo "  sudo apt-get update && sudo $command_line" >&2
     exit 3
@@ -38,7 +40,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 mkdir -p "$(dirname "$log")"
-echo "Installing ${#missing[@]} packages (log: $log)"
+echo "Installing $count (log: $log)"
 export DEBIAN_FRONTEND=noninteractive
 if ! { "${sudo_cmd[@]}" apt-get update -q && "${sudo_cmd[@]}" apt-get install -y -q \
          --no-install-recommends "${missing[@]}"; } > "$log" 2>&1; then
