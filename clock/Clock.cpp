@@ -277,10 +277,7 @@ void TfrmClock::checkZone() {
   state_.settings.ZoneOffset = ZoneOffsetFrom(IniFile().Read(), bias);
 }
 
-void TfrmClock::showTrayIcon(int iconNumber) {
-  trayIconNumber_ = iconNumber;
-  SetTrayIcon(iconNumber);
-}
+void TfrmClock::showTrayIcon(int iconNumber) { SetTrayIcon(iconNumber); }
 
 void TfrmClock::SetTrayIcon(int n) {
   const QIcon icon = TrayIconResource(QString::asprintf("ICON_%d", n));

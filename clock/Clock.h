@@ -160,7 +160,6 @@ class TfrmClock : public QMainWindow, public ChartPublisher {
   bool pendingTick_ = false;
   bool shownOnce_ = false;
   int zoneBias_ = 0;
-  int trayIconNumber_ = 0;
   QString helpFile_;
   QPointer<TfrmPositions> positions_;
   QPointer<TfrmAbout> about_;
