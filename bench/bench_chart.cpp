@@ -28,18 +28,17 @@ void BM_ComputeChartNotLive(benchmark::State& bench) {
 }
 BENCHMARK(BM_ComputeChartNotLive);
 
-// A live computation with its publishing: positions table and both aspect lists in text.
+// The live chart and what the windows show of it: positions table and both aspect lists.
 void BM_ComputeChartLive(benchmark::State& bench) {
-  ClockState state;
-  state.settings = benchSettings();
-  state.theory = InitialTheoryTable();
-  ChartPublisher discard;
+  const Settings settings = benchSettings();
+  const TheoryTable theory = InitialTheoryTable();
   int minute = 0;
-  ChartComputer computer(
-      state, &discard, [&minute] { return QDateTime(QDate(2026, 12, 8), minuteOfDay(minute++)); });
   for (auto _ : bench) {
-    computer.ComputeChart(true);
-    benchmark::DoNotOptimize(state.chart.PairString);
+    const Chart chart = ComputeLiveChart(
+        settings, theory, QDateTime(QDate(2026, 12, 8), minuteOfDay(minute++)), false);
+    benchmark::DoNotOptimize(PositionTable(chart));
+    benchmark::DoNotOptimize(AspectListFor(settings, chart, AspectList::TransitToTransit));
+    benchmark::DoNotOptimize(AspectListFor(settings, chart, AspectList::TransitToNatal));
   }
 }
 BENCHMARK(BM_ComputeChartLive);

@@ -10,8 +10,9 @@
 #include <chrono>
 
 #include "Application.h"
-#include "Clock.h"
-#include "MinuteTimer.h"
+#include "ClockWindows.h"
+#include "WheelWidget.h"
+#include "core/MinuteTimer.h"
 
 namespace {
 
@@ -73,19 +74,20 @@ void BM_LiveTick(benchmark::State& state) {
   environment.standardBias = [] { return 0; };
   environment.watchSystem = false;
   ClockWindows windows(std::move(environment));
-  windows.clock->Timer1->stop();
+  windows.core->Timer1()->stop();
   windows.clock->show();
   QCoreApplication::processEvents();
   // A wheel of 576 pixels: the window's client height less its menu bar.
-  const int menu = windows.clock->height() - windows.clock->picWheel->height();
+  const int menu = windows.clock->height() - windows.clock->findChild<TWheelImage*>()->height();
   windows.clock->resize(576, 576 + menu);
   QCoreApplication::processEvents();
   for (auto _ : state) {
     now = now.addSecs(60);
-    emit windows.clock->Timer1->timeout();
+    emit windows.core->Timer1()->timeout();
   }
-  state.SetLabel(
-      QStringLiteral("wheel %1 px").arg(windows.clock->picWheel->height()).toStdString());
+  state.SetLabel(QStringLiteral("wheel %1 px")
+                     .arg(windows.clock->findChild<TWheelImage*>()->height())
+                     .toStdString());
 }
 BENCHMARK(BM_LiveTick)->Unit(benchmark::kMillisecond);
 

@@ -46,7 +46,7 @@ void BM_ScanWithReportWindow(benchmark::State& bench) {
   qint64 longestPause = 0;
   qsizetype lines = 0;
   for (auto _ : bench) {
-    auto* report = new TfrmScanReport(settings, theory, QDate(2026, 12, 8), orb);
+    auto* report = new TfrmScanReport(*new ScanSession(settings, theory, QDate(2026, 12, 8), orb));
     report->show();
     report->start();
     while (report->running()) {

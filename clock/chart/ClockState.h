@@ -5,10 +5,12 @@
 #define HELIODIAL_CLOCKSTATE_H
 
 #include <QDate>
+#include <QDateTime>
 #include <QTime>
 #include <array>
 #include <string>
 
+#include "chart/Aspects.h"
 #include "ephemlib.h"
 #include "settings/Settings.h"
 
@@ -33,9 +35,17 @@ struct Chart {
   std::array<std::string, kPointCount + 1> PlanetSign;
   std::array<std::string, 13> CuspSign;
   bool VOCActive = false;
-  // One aspect character per transit pair (1,2) .. (12,14), at most 90, from the transit list of
+  // One aspect character per transit pair (1,2) .. (12,14), at most 90, from the transit pass of
   // a live computation; the wheel draws the aspect lines from it.
   std::string PairString;
+
+  // What a live computation adds for the windows, so that they only draw (ComputeLiveChart):
+  QDateTime Moment;     // the moment asked for, seconds included; the log lines carry it
+  AspectPass Transits;  // transit to transit
+  AspectPass Natal;     // transit to natal; empty while no natal chart is set
+  bool NatalSet = false;
+  // Tray icon 1..12 (the Ascendant's sign) or 13 (the void Moon of the chart before this one).
+  int IconNumber = 0;
 
   // What the computation worked from.
   int JD = 0;               // Julian day number of the Universal Time date

@@ -14,32 +14,6 @@ std::string shortString(const unsigned char* text) {
   return std::string(reinterpret_cast<const char*>(text + 1), text[0]);
 }
 
-// Clears the busy flag however the computation ends.
-class BusyGuard {
- public:
-  explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-  ~BusyGuard() { flag_ = false; }
-  BusyGuard(const BusyGuard&) = delete;
-  BusyGuard& operator=(const BusyGuard&) = delete;
-
- private:
-  bool& flag_;
-};
-
-void publishList(AspectList list, const AspectPass& pass, bool logMode, bool textMode,
-                 const QDateTime& now, ChartPublisher& publisher) {
-  if (!logMode) publisher.clearAspects(list);
-  if (pass.anyPairUsed) publisher.setAspectFont(list, textMode);
-  if (logMode) {
-    if (!pass.found.empty())
-      publisher.addAspectLine(list, AspectLogLine(pass.found, textMode, now));
-    return;
-  }
-  for (const FoundAspect& aspect : pass.found) {
-    publisher.addAspectLine(list, AspectLine(aspect, textMode));
-  }
-}
-
 }  // namespace
 
 QDateTime systemLocalTime() { return QDateTime::currentDateTime(); }
@@ -167,38 +141,36 @@ PositionRows PositionTable(const Chart& chart) {
   return rows;
 }
 
-void PublishChart(const Settings& s, Chart& chart, bool previousVoid, const QDateTime& now,
-                  ChartPublisher& publisher) {
-  publisher.showTrayIcon(TrayIconNumber(chart.CuspPos[1], previousVoid, s.VOCIcon));
-  publisher.showPositions(PositionTable(chart));
-  AspectPass transits = FindTransitAspects(s, chart.TruePos, chart.HasCusps);
-  chart.PairString = std::move(transits.pairString);
-  publishList(AspectList::TransitToTransit, transits, s.LogTT, s.TextMode, now, publisher);
-  if (NatalChartSet(s)) {
-    publishList(AspectList::TransitToNatal, FindNatalAspects(s, chart.TruePos, chart.HasCusps),
-                s.LogTN, s.TextMode, now, publisher);
-  } else if (!s.LogTN) {
-    // All fourteen natal positions at 0 would list phantom aspects to 0 Aries every minute.
-    publisher.clearAspects(AspectList::TransitToNatal);
-    publisher.setAspectFont(AspectList::TransitToNatal, true);
-    publisher.addAspectLine(AspectList::TransitToNatal, QString::fromLatin1(kNoNatalChart));
-  }
+Chart ComputeLiveChart(const Settings& s, const TheoryTable& theory, const QDateTime& now,
+                       bool previousVoid) {
+  Chart chart = ComputeChart(s, theory, now.date(), now.time());
+  chart.Moment = now;
+  chart.IconNumber = TrayIconNumber(chart.CuspPos[1], previousVoid, s.VOCIcon);
+  chart.Transits = FindTransitAspects(s, chart.TruePos, chart.HasCusps);
+  chart.PairString = chart.Transits.pairString;
+  chart.NatalSet = NatalChartSet(s);
+  if (chart.NatalSet) chart.Natal = FindNatalAspects(s, chart.TruePos, chart.HasCusps);
+  return chart;
 }
 
-ChartComputer::ChartComputer(ClockState& state, ChartPublisher* publisher, TimeSource now)
-    : state_(state), publisher_(publisher ? publisher : &silent_), now_(std::move(now)) {}
-
-bool ChartComputer::ComputeChart(bool Live, QTime TimeValue, QDate DateValue) {
-  if (busy_) return false;
-  BusyGuard guard(busy_);
-  QDateTime now;
-  if (Live) {
-    now = now_();
-    TimeValue = now.time();
-    DateValue = now.date();
+AspectListUpdate AspectListFor(const Settings& s, const Chart& chart, AspectList list) {
+  const bool natal = list == AspectList::TransitToNatal;
+  const bool logMode = natal ? s.LogTN : s.LogTT;
+  AspectListUpdate update;
+  if (natal && !chart.NatalSet) {
+    // All fourteen natal positions at 0 would list phantom aspects to 0 Aries every minute; a
+    // log is left as it stands.
+    if (!logMode) update = {true, true, true, {QString::fromLatin1(kNoNatalChart)}};
+    return update;
   }
-  Chart chart = ::ComputeChart(state_.settings, state_.theory, DateValue, TimeValue);
-  if (Live) PublishChart(state_.settings, chart, state_.chart.VOCActive, now, *publisher_);
-  state_.chart = std::move(chart);
-  return true;
+  const AspectPass& pass = natal ? chart.Natal : chart.Transits;
+  update.replace = !logMode;
+  update.setFont = pass.anyPairUsed;
+  update.textFont = s.TextMode;
+  if (logMode) {
+    if (!pass.found.empty()) update.lines << AspectLogLine(pass.found, s.TextMode, chart.Moment);
+    return update;
+  }
+  for (const FoundAspect& aspect : pass.found) update.lines << AspectLine(aspect, s.TextMode);
+  return update;
 }

@@ -1,9 +1,10 @@
-// The chart of a local moment, and the live path of the running clock: compute, then publish.
+// The chart of a local moment, and what the running clock's windows show of it.
 #ifndef HELIODIAL_COMPUTECHART_H
 #define HELIODIAL_COMPUTECHART_H
 
 #include <QDate>
 #include <QDateTime>
+#include <QStringList>
 #include <QTime>
 #include <array>
 #include <functional>
@@ -11,7 +12,6 @@
 #include <string>
 
 #include "chart/Aspects.h"
-#include "chart/ChartPublisher.h"
 #include "chart/ClockState.h"
 
 // The machine's local date and time; tests and the companion pass a fixed one.
@@ -55,45 +55,37 @@ bool VoidOfCourse(const std::array<double, 15>& pos, bool do30, bool do45);
 int TrayIconNumber(double ascendant, bool vocActive, bool vocIcon);
 
 // The chart for a local date and time of day: positions, cusps, texts, the void-of-course test.
-// The pair string stays empty (the transit list of a live computation fills it). Throws
+// The pair string stays empty (ComputeLiveChart fills it). Throws
 // ChartError when the house system has no cusps at this latitude.
 Chart ComputeChart(const Settings& settings, const TheoryTable& theory, QDate localDate,
                    QTime localTime);
 
-// The positions table, rows 1..12: point symbol, position text, house number, cusp text.
+// Rows 1..12 of the positions table: point symbol, position text, house number, cusp text
+// (display strings).
+using PositionRows = std::array<std::array<QString, 4>, 13>;
 PositionRows PositionTable(const Chart& chart);
 
 // What the transit-to-natal list says while no natal chart is set.
 inline constexpr char kNoNatalChart[] =
     "No natal chart is set: enter one on the Natal page of Settings...";
 
-// Hands a freshly computed chart to the windows, in this order: the tray icon (showing the void
-// state of the chart before it, previousVoid), the positions table, the transit-to-transit list,
-// then the transit-to-natal list (replaced, or one line added in log mode; without a natal chart
-// a line saying so). Fills the chart's pair string.
-void PublishChart(const Settings& settings, Chart& chart, bool previousVoid, const QDateTime& now,
-                  ChartPublisher& publisher);
+// The chart the running clock shows at a moment: ComputeChart, then both aspect passes (the
+// pair string with them) and the tray icon, which shows the void state of the chart before it
+// (previousVoid). Throws ChartError as ComputeChart does.
+Chart ComputeLiveChart(const Settings& settings, const TheoryTable& theory, const QDateTime& now,
+                       bool previousVoid);
 
-// The clock's computation of the moment into its state, one at a time.
-class ChartComputer {
- public:
-  explicit ChartComputer(ClockState& state, ChartPublisher* publisher = nullptr,
-                         TimeSource now = systemLocalTime);
+enum class AspectList { TransitToTransit, TransitToNatal };
 
-  // Computes the chart of the present moment (Live) or of the given local time and date into the
-  // state; a live computation is then published. Returns false without doing anything when a
-  // computation is already running. Throws ChartError when the houses cannot be computed; the
-  // state then keeps its previous chart.
-  bool ComputeChart(bool Live, QTime TimeValue = {}, QDate DateValue = {});
-
-  bool busy() const { return busy_; }
-
- private:
-  ClockState& state_;
-  ChartPublisher* publisher_;
-  ChartPublisher silent_;
-  TimeSource now_;
-  bool busy_ = false;
+// What one of the two aspect windows does with a live chart: replace its lines (or, in log
+// mode, add to them), switch its font when some pair was tested, and the lines to add. Without
+// a natal chart the natal list says so instead of listing aspects to 0 Aries.
+struct AspectListUpdate {
+  bool replace = false;
+  bool setFont = false;
+  bool textFont = false;  // plain text rather than the symbol font
+  QStringList lines;
 };
+AspectListUpdate AspectListFor(const Settings& settings, const Chart& chart, AspectList list);
 
 #endif

@@ -1,10 +1,8 @@
-// The chart of a moment (ComputeChart), the void-of-course test and tray icon it carries, and the
-// live path that publishes it to the windows one computation at a time.
+// The chart of a moment (ComputeChart), the void-of-course test and the tray icon it carries.
 #include <gtest/gtest.h>
 
 #include <QLocale>
 #include <cmath>
-#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -13,26 +11,6 @@
 #include "ephemlib.h"
 
 namespace {
-
-struct Recorder : ChartPublisher {
-  int icons = 0, lastIcon = 0, positions = 0, clears = 0;
-  PositionRows rows;
-  std::vector<QString> transit, natal;
-  std::function<void()> onIcon;
-  void showTrayIcon(int n) override {
-    ++icons;
-    lastIcon = n;
-    if (onIcon) onIcon();
-  }
-  void showPositions(const PositionRows& r) override {
-    ++positions;
-    rows = r;
-  }
-  void clearAspects(AspectList) override { ++clears; }
-  void addAspectLine(AspectList list, const QString& line) override {
-    (list == AspectList::TransitToTransit ? transit : natal).push_back(line);
-  }
-};
 
 const QDate kJ2000(2000, 1, 1);
 const QTime kNoon(12, 0);
@@ -48,10 +26,6 @@ Settings placidusAt40() {
   s.LatDeg = 40;
   s.HouseCode = HouseSystem::Placidus;
   return s;
-}
-
-TimeSource at(QDateTime moment) {
-  return [moment] { return moment; };
 }
 
 TEST(ComputeChart, TropicalAndSiderealCharts) {
@@ -148,82 +122,6 @@ TEST(UniversalTime, DayWrapBothWays) {
   const UniversalTime ahead = toUniversalTime(QTime(23, 30), QDate(2023, 12, 31), -3.0);
   EXPECT_DOUBLE_EQ(ahead.hours, 2.5);
   EXPECT_EQ(ahead.date, QDate(2024, 1, 1));
-}
-
-class LiveComputation : public ::testing::Test {
- protected:
-  void SetUp() override {
-    state.theory = theory();
-    state.settings = placidusAt40();
-  }
-  ClockState state;
-  Recorder out;
-};
-
-TEST_F(LiveComputation, OnlyALiveComputationPublishes) {
-  ChartComputer still(state, &out, at(QDateTime(kJ2000, kNoon)));
-  still.ComputeChart(false, kNoon, kJ2000);
-  EXPECT_EQ(out.icons + out.positions + out.clears, 0);
-  EXPECT_TRUE(out.transit.empty() && out.natal.empty());
-
-  state.chart.VOCActive = true;  // as a previous computation might have left it
-  state.settings.VOCIcon = true;
-  ChartComputer live(state, &out, at(QDateTime(kJ2000, kNoon)));
-  live.ComputeChart(true);
-  EXPECT_EQ(out.icons, 1);
-  EXPECT_EQ(out.lastIcon, 13) << "the icon shows the previous computation's void state";
-  EXPECT_EQ(out.positions, 1);
-  EXPECT_EQ(out.clears, 2) << "both lists replaced";
-  EXPECT_EQ(state.chart.PairString.size(), 90u);
-  EXPECT_EQ(state.chart.Time, kNoon);
-  // The positions table: glyph, position text, house number, cusp text.
-  EXPECT_EQ(out.rows[1][0], QString(QChar(0x2609)));
-  EXPECT_EQ(out.rows[1][1], QString::fromUtf8("10 \u2651 22  "));
-  EXPECT_EQ(out.rows[12][2], QStringLiteral("12"));
-}
-
-TEST_F(LiveComputation, LogModeAddsOneLinePerPassAndIsNeverCleared) {
-  QLocale::setDefault(QLocale::c());
-  state.settings.LogTT = true;
-  state.settings.TextMode = true;
-  state.settings.TransitOrb = 8;
-  const QDateTime moment(QDate(2024, 5, 6), QTime(7, 8));
-  ChartComputer live(state, &out, at(moment));
-  live.ComputeChart(true);
-  live.ComputeChart(true);
-  EXPECT_EQ(out.clears, 2) << "only the natal list, which is not a log, is cleared";
-  ASSERT_EQ(out.transit.size(), 2u) << "one line per pass";
-  const QString date = QLocale::c().toString(moment.date(), QLocale::ShortFormat);
-  EXPECT_TRUE(out.transit[0].startsWith(date + QStringLiteral("::07:08: Sun ")))
-      << out.transit[0].toStdString();
-}
-
-TEST_F(LiveComputation, ANestedComputationIsRefused) {
-  ChartComputer computer(state, &out, at(QDateTime(kJ2000, kNoon)));
-  int nested = 0, refused = 0;
-  out.onIcon = [&] {
-    ++nested;
-    if (!computer.ComputeChart(true)) ++refused;
-  };
-  ASSERT_TRUE(computer.ComputeChart(true));
-  EXPECT_EQ(nested, 1);
-  EXPECT_EQ(refused, 1);
-  EXPECT_FALSE(computer.busy());
-}
-
-TEST_F(LiveComputation, AFailedComputationKeepsThePreviousChart) {
-  ChartComputer computer(state, &out);
-  computer.ComputeChart(false, kNoon, kJ2000);
-  const Chart before = state.chart;
-  state.settings.LatDeg = 70;
-  EXPECT_THROW(computer.ComputeChart(false, QTime(13, 0), kJ2000), ChartError);
-  EXPECT_EQ(state.chart.CuspPos, before.CuspPos);
-  EXPECT_EQ(state.chart.TruePos, before.TruePos);
-  EXPECT_EQ(state.chart.PlanetSign, before.PlanetSign);
-  EXPECT_FALSE(computer.busy()) << "a failed computation must not block the next";
-  state.settings.HouseCode = HouseSystem::Equal;
-  EXPECT_TRUE(computer.ComputeChart(false, QTime(13, 0), kJ2000));
-  EXPECT_NE(state.chart.TruePos[1], before.TruePos[1]);
 }
 
 // The local sidereal time in hours and the obliquity in radians by the library's documented

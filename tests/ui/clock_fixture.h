@@ -4,15 +4,33 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDateTime>
+#include <QMenu>
+#include <QSystemTrayIcon>
 #include <memory>
 
 #include "Application.h"
-#include "Clock.h"
+#include "ClockWindows.h"
 #include "ErrorReport.h"
-#include "MinuteTimer.h"
+#include "WheelWidget.h"
+#include "core/MinuteTimer.h"
 #include "settings/temp_config.h"
+
+// The clock window's parts, found by their object names as a test or a screen reader would.
+inline TWheelImage& Wheel(const TfrmClock& clock) {
+  return *clock.findChild<TWheelImage*>(QStringLiteral("picWheel"));
+}
+inline QAction* Action(const TfrmClock& clock, const char* name) {
+  return clock.findChild<QAction*>(QString::fromLatin1(name));
+}
+inline QSystemTrayIcon* Tray(const TfrmClock& clock) {
+  return clock.findChild<QSystemTrayIcon*>(QStringLiteral("TrayIcon1"));
+}
+inline QMenu* Popup(const TfrmClock& clock) {
+  return clock.findChild<QMenu*>(QStringLiteral("PopupMenu1"));
+}
 
 class ClockFixture : public ::testing::Test {
  protected:
@@ -32,7 +50,7 @@ class ClockFixture : public ::testing::Test {
     environment.standardBias = [this] { return standardBias; };
     environment.watchSystem = false;
     auto windows = std::make_unique<ClockWindows>(std::move(environment));
-    windows->clock->Timer1->stop();
+    windows->core->Timer1()->stop();
     return windows;
   }
 
@@ -49,7 +67,7 @@ class ClockFixture : public ::testing::Test {
   // The minute timer's tick, as the timer delivers it, a minute on.
   void tick(ClockWindows& windows, int minutes = 1) {
     now = now.addSecs(60 * minutes);
-    emit windows.clock->Timer1->timeout();
+    emit windows.core->Timer1()->timeout();
   }
 
   // Each test has its own error report, so that no box or waiting message outlives it.

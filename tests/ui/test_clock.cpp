@@ -52,7 +52,7 @@ TEST_F(ClockWindowsTest, StartUpCreatesTheWindowsInOrderWithTheirCaptions) {
 TEST_F(ClockWindowsTest, BothMenusInTheirOrder) {
   auto windows = start();
   EXPECT_EQ(
-      Captions(windows->clock->PopupMenu1),
+      Captions(Popup(*windows->clock)),
       (QStringList{"Instructions for use", "-", "On Top", "Show Clock", "Show Positions",
                    "Show Transits to Natal", "Show Transiting Aspects", "Scan Transiting Aspects",
                    "-", "Settings...", "-", "More Astrology calculations", "Exit"}));
@@ -68,8 +68,8 @@ TEST_F(ClockWindowsTest, BothMenusInTheirOrder) {
   EXPECT_EQ(items[1], (QStringList{"Scan Transits to transits", "Settings..."}));
   EXPECT_EQ(items[2],
             (QStringList{"Instructions for use", "More Astrology calculations", "-", "About"}));
-  EXPECT_EQ(windows->clock->TrayIcon1->contextMenu(), windows->clock->PopupMenu1);
-  EXPECT_EQ(windows->clock->TrayIcon1->toolTip(), QStringLiteral("Heliodial"));
+  EXPECT_EQ(Tray(*windows->clock)->contextMenu(), Popup(*windows->clock));
+  EXPECT_EQ(Tray(*windows->clock)->toolTip(), QStringLiteral("Heliodial"));
 }
 
 TEST_F(ClockWindowsTest, ATickUpdatesCaptionWheelPositionsAndBothLists) {
@@ -77,13 +77,13 @@ TEST_F(ClockWindowsTest, ATickUpdatesCaptionWheelPositionsAndBothLists) {
   auto windows = run();
   TfrmClock& clock = *windows->clock;
   EXPECT_EQ(clock.windowTitle(), QStringLiteral("Heliodial 12:00"));
-  const QImage first = clock.picWheel->picture();
+  const QImage first = Wheel(clock).picture();
   ASSERT_FALSE(first.isNull());
   EXPECT_EQ(first.width(), first.height());
 
   tick(*windows, 97);  // 13:37, the Moon has moved on
   EXPECT_EQ(clock.windowTitle(), QStringLiteral("Heliodial 13:37"));
-  EXPECT_NE(clock.picWheel->picture(), first);
+  EXPECT_NE(Wheel(clock).picture(), first);
   // The Sun at 13:37 on 1 January 2000: 10 Capricorn 26 (the companion's chart of that minute).
   const QTableWidget* grid = windows->positions->grdPos;
   EXPECT_EQ(grid->item(1, 0)->text(), QString(QChar(0x2609)));
@@ -106,9 +106,9 @@ TEST_F(ClockWindowsTest, ATickUpdatesCaptionWheelPositionsAndBothLists) {
       Lines(windows->natal.get()).contains(QString::fromUtf8("Sun conjunct Sun    +00\u00B004")))
       << Lines(windows->natal.get()).join('|').toStdString();
   // The wheel tells a screen reader what it shows.
-  EXPECT_TRUE(clock.picWheel->accessibleDescription().contains(
+  EXPECT_TRUE(Wheel(clock).accessibleDescription().contains(
       QStringLiteral("Sun 10 degrees 26 minutes Capricorn")))
-      << clock.picWheel->accessibleDescription().toStdString();
+      << Wheel(clock).accessibleDescription().toStdString();
 }
 
 TEST_F(ClockWindowsTest, CloseHidesAndTheTrayIconShowsTheClockAgain) {
@@ -118,7 +118,7 @@ TEST_F(ClockWindowsTest, CloseHidesAndTheTrayIconShowsTheClockAgain) {
   EXPECT_FALSE(clock.close()) << "the close is refused";
   EXPECT_FALSE(clock.isVisible());
   tick(*windows);  // the clock goes on while hidden
-  emit clock.TrayIcon1->activated(QSystemTrayIcon::Trigger);
+  emit Tray(clock)->activated(QSystemTrayIcon::Trigger);
   EXPECT_TRUE(clock.isVisible());
   EXPECT_EQ(clock.windowTitle(), QStringLiteral("Heliodial 12:01"));
 
@@ -160,15 +160,15 @@ TEST_F(ClockWindowsTest, ASessionEndReallyClosesWithoutSaving) {
 TEST_F(ClockWindowsTest, OnTopAndKeepOnTopShowTheSameCheck) {
   auto windows = run();
   TfrmClock& clock = *windows->clock;
-  EXPECT_FALSE(clock.mnuOnTop->isChecked());
-  clock.mnuOnTop->trigger();
-  EXPECT_TRUE(clock.mnuOnTop->isChecked());
-  EXPECT_TRUE(clock.mnuKeepOnTop->isChecked());
+  EXPECT_FALSE(Action(clock, "OnTop1")->isChecked());
+  Action(clock, "OnTop1")->trigger();
+  EXPECT_TRUE(Action(clock, "OnTop1")->isChecked());
+  EXPECT_TRUE(Action(clock, "mnuKeepOnTop")->isChecked());
   EXPECT_TRUE(clock.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   EXPECT_TRUE(clock.isVisible());
-  clock.mnuKeepOnTop->trigger();
-  EXPECT_FALSE(clock.mnuOnTop->isChecked());
-  EXPECT_FALSE(clock.mnuKeepOnTop->isChecked());
+  Action(clock, "mnuKeepOnTop")->trigger();
+  EXPECT_FALSE(Action(clock, "OnTop1")->isChecked());
+  EXPECT_FALSE(Action(clock, "mnuKeepOnTop")->isChecked());
   EXPECT_FALSE(clock.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
@@ -178,9 +178,9 @@ TEST_F(ClockWindowsTest, ResizingKeepsTheWheelSquare) {
   for (const QSize size : {QSize(700, 420), QSize(300, 640)}) {
     clock.resize(size);
     QCoreApplication::processEvents();
-    EXPECT_EQ(clock.picWheel->width(), clock.picWheel->height()) << size.width();
+    EXPECT_EQ(Wheel(clock).width(), Wheel(clock).height()) << size.width();
     EXPECT_EQ(clock.height(), size.height()) << "the height is the user's";
-    EXPECT_EQ(clock.picWheel->picture().width(), clock.picWheel->height());
+    EXPECT_EQ(Wheel(clock).picture().width(), Wheel(clock).height());
   }
 }
 
@@ -195,7 +195,8 @@ TEST_F(ClockWindowsTest, ExitSavesTheThreeWindowsAndANewStartRestoresThem) {
     windows->transits->resize(300, 250);
     QCoreApplication::processEvents();
     // Exit ends the event loop even though the clock refuses to close (it hides instead).
-    QTimer::singleShot(0, windows->clock.get(), [&] { windows->clock->mnuExit->trigger(); });
+    QTimer::singleShot(0, windows->clock.get(),
+                       [&] { Action(*windows->clock, "mnuExit")->trigger(); });
     QTimer guard;  // a hang fails the test instead of stopping the suite
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
@@ -221,7 +222,7 @@ TEST_F(ClockWindowsTest, AnExitThatCannotWriteSaysSoOnceAndTheClockRunsOn) {
   const int before = report->shownCount();
   {
     const FileSizeLimit refuseWrites(1);
-    windows->clock->mnuExit->trigger();
+    Action(*windows->clock, "mnuExit")->trigger();
   }
   ASSERT_TRUE(report->boxOpen());
   EXPECT_EQ(report->box()->text(),
@@ -285,14 +286,14 @@ TEST_F(ClockWindowsTest, TheGlyphTextToggleRelistsBothWindowsWithoutRedrawing) {
   auto windows = run();
   ASSERT_FALSE(windows->natal->isVisible());
   const QString glyphs = windows->transits->memoAspects->toPlainText();
-  const QImage wheel = windows->clock->picWheel->picture();
+  const QImage wheel = Wheel(*windows->clock).picture();
   EXPECT_TRUE(glyphs.contains(QChar(0x2609))) << "glyphs first";
   windows->transits->ToolbarButton972->click();
-  EXPECT_TRUE(windows->clock->state().settings.TextMode);
+  EXPECT_TRUE(windows->core->state().settings.TextMode);
   EXPECT_TRUE(Lines(windows->transits.get()).first().startsWith(QStringLiteral("Sun ")));
   EXPECT_TRUE(Lines(windows->natal.get()).first().startsWith(QStringLiteral("Sun ")))
       << "the hidden window is listed too";
-  EXPECT_EQ(windows->clock->picWheel->picture(), wheel);
+  EXPECT_EQ(Wheel(*windows->clock).picture(), wheel);
   windows->natal->ToolbarButton972->click();
   EXPECT_EQ(windows->transits->memoAspects->toPlainText(), glyphs);
 }

@@ -125,7 +125,7 @@ class ClockOnTheBus : public ClockFixture {
     EXPECT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),
               ClockScript::BusStart::Serving);
     auto windows = start();
-    script.attachClock(*windows->clock);
+    windows->serve(script);
     windows->clock->show();
     QCoreApplication::processEvents();
     return windows;
@@ -216,7 +216,7 @@ TEST_F(ClockOnTheBus, GetPlanetGivesTheCompanionsTrueLongitudesOfTheMinute) {
 TEST_F(ClockOnTheBus, GetPlanetConvertsTheArgumentAsTheRuntimeDoesAndRefusesTheRest) {
   settings(kGreenwich);
   auto windows = serve();
-  const auto& truePos = windows->clock->state().chart.TruePos;
+  const auto& truePos = windows->core->state().chart.TruePos;
   const struct Row {
     const char* what;
     QVariant argument;
@@ -292,7 +292,7 @@ TEST_F(ClockOnTheBus, GetPlanetConvertsTheArgumentAsTheRuntimeDoesAndRefusesTheR
 TEST_F(ClockOnTheBus, RealClientsGetTheSameAnswersAndErrors) {
   settings(kGreenwich);
   auto windows = serve();
-  const auto& truePos = windows->clock->state().chart.TruePos;
+  const auto& truePos = windows->core->state().chart.TruePos;
   const struct {
     const char* argument;
     int index;  // -1: refused
@@ -357,7 +357,7 @@ TEST_F(ClockOnTheBus, PropertiesAndSignalsFollowEachTick) {
   EXPECT_EQ(listener.last.changed.keys(),
             (QStringList{"ChartTime", "Cusps", "HouseSystem", "Longitudes", "VoidOfCourse"}));
 
-  const Chart& chart = windows->clock->state().chart;
+  const Chart& chart = windows->core->state().chart;
   const QList<double> longitudes = Doubles(property("Longitudes"));
   ASSERT_EQ(longitudes.size(), 15);
   EXPECT_EQ(longitudes[0], 0.0);
@@ -409,41 +409,36 @@ TEST_F(ClockOnTheBus, WithoutAChartGetPlanetSaysSoInsteadOfGivingZeros) {
   QCoreApplication::processEvents();
 }
 
-// Hands the chart on, and while it does lets other work run, as a publisher that yields would.
-struct YieldingPublisher : ChartPublisher {
-  std::function<void()> during;
-  void showPositions(const PositionRows&) override {
-    if (during) during();
-  }
-};
-
-TEST_F(ClockOnTheBus, ACallDuringAComputationReadsTheWholePreviousChart) {
+// The chart is whole in the state before any window gets it: a call while a window draws (and
+// lets other work run) reads that whole chart, never a mixture.
+TEST_F(ClockOnTheBus, ACallWhileTheWindowsDrawReadsTheWholeNewChart) {
   settings(kGreenwich);
-  ClockState state;
-  LoadSettings(IniFile(), state.settings, 576, 0);
-  state.theory = InitialTheoryTable();
-  YieldingPublisher publisher;
-  ChartComputer computer(state, &publisher, [this] { return now; });
+  ClockEnvironment environment;
+  environment.now = [this] { return now; };
+  environment.standardBias = [] { return 0; };
+  environment.watchSystem = false;
+  ClockCore core(std::move(environment));
+  core.FormCreate(576);
   ASSERT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),
             ClockScript::BusStart::Serving);
-  script.setState(&state);
-  ASSERT_TRUE(computer.ComputeChart(true));
-  const Chart before = state.chart;
+  script.attachCore(core);
+  core.ComputeNow();
+  const Chart before = core.state().chart;
 
   ClientRun during;
-  publisher.during = [&] {
+  QObject::connect(&core, &ClockCore::chartComputed, &core, [&] {
     during = gdbus({QStringLiteral("--method"),
                     QStringLiteral("org.freedesktop.DBus.Properties.GetAll"), kName});
-  };
+  });
   now = now.addSecs(3 * 3600);
-  ASSERT_TRUE(computer.ComputeChart(true));
+  core.ComputeNow();
   ASSERT_EQ(during.status, 0) << during.err.toStdString();
-  EXPECT_TRUE(during.out.contains(QStringLiteral("'ChartTime': <'2000-01-01T12:00:00'>")))
+  EXPECT_TRUE(during.out.contains(QStringLiteral("'ChartTime': <'2000-01-01T15:00:00'>")))
       << during.out.toStdString();
-  const QString moon = QString::number(before.TruePos[2], 'g', 17);
+  const QString moon = QString::number(core.state().chart.TruePos[2], 'g', 17);
   EXPECT_TRUE(during.out.contains(moon))
-      << "the previous Moon " << moon.toStdString() << " in " << during.out.toStdString();
-  EXPECT_NE(state.chart.TruePos[2], before.TruePos[2]) << "the new chart is in place afterwards";
+      << "the new Moon " << moon.toStdString() << " in " << during.out.toStdString();
+  EXPECT_NE(core.state().chart.TruePos[2], before.TruePos[2]);
 }
 
 TEST_F(ClockOnTheBus, TheReadmesPythonExampleRunsAgainstTheClock) {
@@ -464,7 +459,7 @@ TEST_F(ClockOnTheBus, TheReadmesPythonExampleRunsAgainstTheClock) {
   ASSERT_EQ(run.status, 0) << run.err.toStdString();
   const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 15) << run.out.toStdString();
-  const double sun = windows->clock->state().chart.TruePos[1];
+  const double sun = windows->core->state().chart.TruePos[1];
   EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Sun"))) << lines[0].toStdString();
   EXPECT_TRUE(lines[0].contains(QString::number(sun, 'f', 3))) << lines[0].toStdString();
   EXPECT_TRUE(lines[0].contains(QStringLiteral("Capricorn"))) << lines[0].toStdString();

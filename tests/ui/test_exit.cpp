@@ -12,7 +12,8 @@ TEST_F(ExitTest, ExitEndsTheEventLoopWhateverTheWindowDoesOnClose) {
   for (const bool tray : {true, false}) {
     trayAvailable = tray;
     auto windows = run();
-    QTimer::singleShot(0, windows->clock.get(), [&] { windows->clock->mnuExit->trigger(); });
+    QTimer::singleShot(0, windows->clock.get(),
+                       [&] { Action(*windows->clock, "mnuExit")->trigger(); });
     // A refused exit leaves the loop running; this bound ends it with another code.
     QTimer guard;
     guard.setSingleShot(true);

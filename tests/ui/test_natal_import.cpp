@@ -135,7 +135,7 @@ TEST_F(NatalImportTest, FillsThePageAndMemoryAtOnceAndOkStoresItToTheMinute) {
   Service service(ServiceConnection(), Fault::None, 0);
   ASSERT_TRUE(service.registered());
   auto windows = run();
-  const auto& natal = windows->clock->state().settings.NatalPos;
+  const auto& natal = windows->core->state().settings.NatalPos;
   Open(*windows, [&](TfrmOptions& d) {
     UsePrivateBus(d);
     Find<QPushButton>(d, QStringLiteral("Button1"))->click();
@@ -150,7 +150,7 @@ TEST_F(NatalImportTest, FillsThePageAndMemoryAtOnceAndOkStoresItToTheMinute) {
     EXPECT_NEAR(natal[k], NatalLongitudeOf(NatalFieldsOf(Imported(k))), 1e-12) << k;
   }
   EXPECT_NE(config.Contents().find("Planet14= 4.02500000000000E+0001\n"), std::string::npos);
-  windows->clock->Timer1->stop();
+  windows->core->Timer1()->stop();
 }
 
 TEST_F(NatalImportTest, EveryFailureShowsOnlyTheMessageAndKeepsWhatCameBefore) {
@@ -176,7 +176,7 @@ TEST_F(NatalImportTest, EveryFailureShowsOnlyTheMessageAndKeepsWhatCameBefore) {
       ASSERT_TRUE(service->registered());
     }
     auto windows = run();
-    const auto& natal = windows->clock->state().settings.NatalPos;
+    const auto& natal = windows->core->state().settings.NatalPos;
     Open(*windows, [&](TfrmOptions& d) {
       UsePrivateBus(d);  // with the bound that a service that never answers runs into
       Find<QPushButton>(d, QStringLiteral("Button1"))->click();
@@ -210,9 +210,9 @@ TEST_F(NatalImportTest, OkAfterAPartialImportStoresThePagesOldValues) {
     Ok(d);
   });
   for (int k = 1; k <= kPointCount; ++k) {
-    EXPECT_DOUBLE_EQ(windows->clock->state().settings.NatalPos[k], k) << k;
+    EXPECT_DOUBLE_EQ(windows->core->state().settings.NatalPos[k], k) << k;
   }
-  windows->clock->Timer1->stop();
+  windows->core->Timer1()->stop();
 }
 
 TEST(NatalImportAnswers, NumbersAndNumericTextOnly) {

@@ -35,7 +35,7 @@ const char* const kOddFile =
 TEST_F(OptionsDialog, ShowsTheFileClampedAndOkStoresWhatItShowed) {
   settings(kOddFile);
   auto windows = run();
-  Settings& memory = windows->clock->state().settings;
+  Settings& memory = windows->core->state().settings;
   memory.TextMode = false;  // "Use Text" comes from memory, not from the file
   const Settings before = memory;
 
@@ -88,16 +88,16 @@ TEST_F(OptionsDialog, ShowsTheFileClampedAndOkStoresWhatItShowed) {
   EXPECT_EQ(memory.TransitOrb, 3.0);
   EXPECT_EQ(memory.HouseCode, HouseSystem::Equal);
   EXPECT_EQ(memory.LatDeg, -90);
-  EXPECT_TRUE(windows->clock->state().LiveClock);
-  EXPECT_TRUE(windows->clock->Timer1->isActive()) << "restarted";
-  windows->clock->Timer1->stop();
+  EXPECT_TRUE(windows->core->state().LiveClock);
+  EXPECT_TRUE(windows->core->Timer1()->isActive()) << "restarted";
+  windows->core->Timer1()->stop();
 }
 
 TEST_F(OptionsDialog, CancelWritesNothingAndKeepsOnlyTheSizeItSetAtOnce) {
   settings(std::string(kGreenwich) + "[Setting]\nSize=70\nHouses=1\n");
   auto windows = run();
   const std::string file = config.Contents();
-  Settings expected = windows->clock->state().settings;
+  Settings expected = windows->core->state().settings;
   expected.Size = 72;  // the track bar's position plus two, from the moment the dialog shows
 
   TfrmOptions* first = nullptr;
@@ -111,7 +111,7 @@ TEST_F(OptionsDialog, CancelWritesNothingAndKeepsOnlyTheSizeItSetAtOnce) {
     Find<QPushButton>(d, QStringLiteral("btnCancel"))->click();
   });
   EXPECT_EQ(config.Contents(), file);
-  EXPECT_EQ(windows->clock->state().settings, expected);
+  EXPECT_EQ(windows->core->state().settings, expected);
   EXPECT_EQ(windows->clock->optionsDialog(), nullptr) << "freed";
 
   // The close box cancels too, and a new dialog opens on General again.
@@ -162,7 +162,7 @@ int FuchsiaPixels(const QImage& picture) {
 
 std::vector<AspectStroke> Oppositions(const TfrmClock& clock) {
   const ClockState& state = clock.state();
-  const int side = clock.picWheel->picture().width();
+  const int side = Wheel(clock).picture().width();
   std::vector<AspectStroke> found;
   for (const AspectStroke& s :
        AspectStrokes(state.settings, ViewForWheel(state.chart),
@@ -184,7 +184,7 @@ TEST_F(OptionsDialog, ALineColourActsAtOnceAndCancelLeavesItUnsaved) {
   tick(*windows);
   ASSERT_EQ(Oppositions(clock).size(), 1u) << clock.state().chart.PairString;
   EXPECT_EQ(Oppositions(clock)[0].colour, kBlack);
-  EXPECT_EQ(FuchsiaPixels(clock.picWheel->picture()), 0);
+  EXPECT_EQ(FuchsiaPixels(Wheel(clock).picture()), 0);
 
   Open(*windows, [&](TfrmOptions& d) {
     QComboBox* aspect = Combo(d, QStringLiteral("cbAspectLine"));
@@ -203,7 +203,7 @@ TEST_F(OptionsDialog, ALineColourActsAtOnceAndCancelLeavesItUnsaved) {
   });
   ASSERT_EQ(Oppositions(clock).size(), 1u);
   EXPECT_EQ(Oppositions(clock)[0].colour, MakeColour(255, 0, 255));
-  EXPECT_GT(FuchsiaPixels(clock.picWheel->picture()), 0);
+  EXPECT_GT(FuchsiaPixels(Wheel(clock).picture()), 0);
   EXPECT_EQ(config.Contents(), file) << "the file keeps the old colour";
 
   // Until the next load: the companion or a new start reads black again.
@@ -228,7 +228,7 @@ TEST_F(OptionsDialog, TheNatalPageShowsSignDegreesMinutesAndOkStoresThem) {
     Spin(d, QStringLiteral("spD5"))->setValue(30);
     Ok(d);
   });
-  const auto& natal = windows->clock->state().settings.NatalPos;
+  const auto& natal = windows->core->state().settings.NatalPos;
   // Stored to fifteen digits and read back.
   EXPECT_NEAR(natal[2], 359 + 59.0 / 60, 1e-12);
   EXPECT_NEAR(natal[3], 45 + 59.0 / 60, 1e-12);
@@ -240,7 +240,7 @@ TEST_F(OptionsDialog, TheNatalPageShowsSignDegreesMinutesAndOkStoresThem) {
 TEST_F(OptionsDialog, ColourPickersStartFromMemoryAndActAtOnce) {
   settings("[Setting]\nColor=255\n");
   auto windows = run();
-  Settings& memory = windows->clock->state().settings;
+  Settings& memory = windows->core->state().settings;
   memory.Color = 0xFF0000;  // changed in memory since the load
   QColor preset;
   Open(*windows, [&](TfrmOptions& d) {
@@ -275,7 +275,7 @@ TEST_F(OptionsDialog, AFailedSaveSaysSoOnceAndChangesNothing) {
   ErrorReport* report = ErrorReport::instance();
   const int shown = report->shownCount();
   int computed = 0;
-  QObject::connect(&clock, &TfrmClock::chartComputed, [&computed] { ++computed; });
+  QObject::connect(windows->core.get(), &ClockCore::chartComputed, [&computed] { ++computed; });
   std::optional<FileSizeLimit> refuseWrites;
   Open(*windows, [&](TfrmOptions& d) {
     Find<QRadioButton>(d, QStringLiteral("optHouse_1"))->click();  // Koch
@@ -291,7 +291,7 @@ TEST_F(OptionsDialog, AFailedSaveSaysSoOnceAndChangesNothing) {
   EXPECT_EQ(clock.state().settings.HouseCode, HouseSystem::Placidus) << "not reloaded";
   EXPECT_EQ(clock.state().settings.Size, before.Size + 2) << "only what acts at once";
   EXPECT_EQ(computed, 0) << "not recomputed";
-  EXPECT_FALSE(clock.Timer1->isActive()) << "not restarted";
+  EXPECT_FALSE(windows->core->Timer1()->isActive()) << "not restarted";
   report->box()->close();
   QCoreApplication::processEvents();
 }
@@ -314,7 +314,7 @@ TEST_F(OptionsDialog, AfterOkAnErrorShownBeforeIsShownAgainIfItPersists) {
   EXPECT_TRUE(report->box()->text().contains(QStringLiteral("Placidus")));
   report->box()->close();
   QCoreApplication::processEvents();
-  windows->clock->Timer1->stop();
+  windows->core->Timer1()->stop();
 }
 
 TEST_F(OptionsDialog, OkSavesReloadsAndDrawsWithoutLettingEventsRun) {
@@ -336,7 +336,7 @@ TEST_F(OptionsDialog, OkSavesReloadsAndDrawsWithoutLettingEventsRun) {
   QCoreApplication::processEvents();
   EXPECT_TRUE(probeRan);
   EXPECT_TRUE(probeSawReturn) << "something in the save, reload or drawing processed events";
-  windows->clock->Timer1->stop();
+  windows->core->Timer1()->stop();
 }
 
 TEST_F(OptionsDialog, HelpOpensTheSettingsTopicAndTheOrbsTheirOwn) {
@@ -384,7 +384,7 @@ TEST_F(OptionsDialog, EveryControlHasAnAccessibleName) {
     for (const QWidget* w : controls) {
       EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
     }
-    TfrmBirthData form({}, windows->clock->state().settings, windows->clock->state().theory, &d);
+    TfrmBirthData form({}, windows->core->state().settings, windows->core->state().theory, &d);
     for (const QWidget* w : Controls(form)) {
       EXPECT_FALSE(w->accessibleName().isEmpty()) << "birth data " << w->objectName().toStdString();
     }
@@ -396,7 +396,7 @@ TEST_F(OptionsDialog, BirthDataFillsThePageWithTheChartOfThatMoment) {
   if (!berlin.isValid()) GTEST_SKIP() << "no time-zone data";
   settings("[Setting]\nHouses=1\n[Place]\nLatD=52\nLatM=31\nNS=1\nLongD=13\nLongM=24\n");
   auto windows = run();
-  const ClockState& state = windows->clock->state();
+  const ClockState& state = windows->core->state();
   // Berlin on 14 July 1987 at 21:45 summer time, two hours east of Greenwich.
   const BirthData birth{QDate(1987, 7, 14), QTime(21, 45), 52, 31, true, 13, 24, false, 2};
   const NatalLongitudes expected = BirthPositions(state.settings, state.theory, birth);
@@ -432,7 +432,7 @@ TEST_F(OptionsDialog, BirthDataFillsThePageWithTheChartOfThatMoment) {
   for (int k = 1; k <= kPointCount; ++k) {
     EXPECT_NEAR(state.settings.NatalPos[k], NatalLongitudeOf(NatalFieldsOf(expected[k])), 1e-12);
   }
-  windows->clock->Timer1->stop();
+  windows->core->Timer1()->stop();
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include <QImage>
 #include <QTimeZone>
 
-#include "MinuteTimer.h"
 #include "TrayIcons.h"
 #include "chart/ComputeChart.h"
+#include "core/MinuteTimer.h"
 #include "wheel/WheelLayout.h"
 
 namespace {

@@ -335,7 +335,7 @@ TEST_F(SecondStart, ShowsTheRunningClockAndEndsWhileTheSwitchesStillWork) {
   ASSERT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),
             ClockScript::BusStart::Serving);
   auto windows = run();
-  script.attachClock(*windows->clock);
+  windows->serve(script);
   windows->clock->close();
   ASSERT_FALSE(windows->clock->isVisible());
 
@@ -365,7 +365,7 @@ TEST_F(SecondStart, AShowEndsServingOnlyClientsAndTheLastClientGoingEndsTheRest)
   ASSERT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),
             ClockScript::BusStart::Serving);
   auto windows = run();
-  script.attachClock(*windows->clock);
+  windows->serve(script);
   script.endWithLastClient();
   QSignalSpy lastGone(&script, &ClockScript::lastClientGone);
 

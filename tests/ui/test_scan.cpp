@@ -148,14 +148,14 @@ TEST_F(ScanWindowsTest, CancelOrCloseChangesNothing) {
   auto windows = run();
   TfrmClock& clock = *windows->clock;
   const ClockState before = clock.state();
-  const QImage wheel = clock.picWheel->picture();
+  const QImage wheel = Wheel(clock).picture();
   EXPECT_EQ(scan(clock, false, [](TfrmScan& d) { d.spOrbDeg->setValue(9); }), nullptr);
   QTimer::singleShot(0, &clock, [&] { clock.findChild<TfrmScan*>()->close(); });
   clock.ScanTransitingAspects1Click();
   EXPECT_EQ(openReports(), 0);
   EXPECT_EQ(clock.state().settings, before.settings);
   EXPECT_EQ(clock.state().chart.TruePos, before.chart.TruePos);
-  EXPECT_EQ(clock.picWheel->picture(), wheel);
+  EXPECT_EQ(Wheel(clock).picture(), wheel);
   EXPECT_EQ(clock.findChild<TfrmScan*>(), nullptr) << "the dialog is freed";
 }
 
@@ -196,7 +196,7 @@ TEST_F(ScanWindowsTest, TheClockOfTheMomentIsLeftAloneAndTicksGoOn) {
   auto windows = run();
   TfrmClock& clock = *windows->clock;
   const Chart noon = clock.state().chart;
-  const QImage wheel = clock.picWheel->picture();
+  const QImage wheel = Wheel(clock).picture();
   const QString caption = clock.windowTitle();
 
   TfrmScanReport* report = scan(clock);
@@ -204,12 +204,12 @@ TEST_F(ScanWindowsTest, TheClockOfTheMomentIsLeftAloneAndTicksGoOn) {
   report->setSliceMinutes(200);
   while (report->scan().minutesDone() < 400) QCoreApplication::processEvents();
   EXPECT_EQ(clock.state().chart.TruePos, noon.TruePos) << "never a scanned minute";
-  EXPECT_EQ(clock.picWheel->picture(), wheel);
+  EXPECT_EQ(Wheel(clock).picture(), wheel);
 
   tick(*windows);  // a tick during the scan computes the present, once
   EXPECT_EQ(clock.state().chart.Time, QTime(12, 1));
   const Chart present = clock.state().chart;
-  const QImage ticked = clock.picWheel->picture();
+  const QImage ticked = Wheel(clock).picture();
   EXPECT_NE(ticked, wheel);
   EXPECT_TRUE(report->running());
 
@@ -217,7 +217,7 @@ TEST_F(ScanWindowsTest, TheClockOfTheMomentIsLeftAloneAndTicksGoOn) {
   EXPECT_EQ(clock.state().chart.Date, QDate(2000, 1, 1));
   EXPECT_EQ(clock.state().chart.Time, QTime(12, 1));
   EXPECT_EQ(clock.state().chart.TruePos, present.TruePos);
-  EXPECT_EQ(clock.picWheel->picture(), ticked);
+  EXPECT_EQ(Wheel(clock).picture(), ticked);
   EXPECT_EQ(clock.windowTitle(), QStringLiteral("Heliodial 12:01"));
   EXPECT_NE(caption, clock.windowTitle());
 }

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include "chart/ComputeChart.h"
 #include "settings/Settings.h"
 
 class QPlainTextEdit;
@@ -19,6 +20,8 @@ class TfrmAspectList : public QWidget {
   TfrmAspectList(const QString& caption, const WindowGeometry& geometry, const QString& startFamily,
                  bool startWithGlyphs);
 
+  // What a live chart changes in the list: replaced or added to, its font, its new lines.
+  void showList(const AspectListUpdate& update);
   void clear();
   void addLine(const QString& line);
   // Plain text in text mode, the symbol font otherwise.

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "Application.h"
-#include "Clock.h"
-#include "ClockScript.h"
+#include "ClockWindows.h"
 #include "Registration.h"
+#include "WheelWidget.h"
 
 namespace {
 
@@ -50,16 +50,17 @@ void followTerminationSignals(TfrmClock& clock) {
 // resident memory once the first wheel is on the screen, and ends.
 void exitAfterFirstPaint(TfrmClock& clock) {
   if (!qEnvironmentVariableIsSet("HELIODIAL_EXIT_AFTER_FIRST_PAINT")) return;
-  QObject::connect(clock.picWheel, &TWheelImage::wheelPainted, &clock, [] {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-      for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) std::printf("%s\n", line.constData());
-      }
-    }
-    std::fflush(stdout);
-    QCoreApplication::exit(0);
-  });
+  QObject::connect(clock.findChild<TWheelImage*>(QStringLiteral("picWheel")),
+                   &TWheelImage::wheelPainted, &clock, [] {
+                     QFile status(QStringLiteral("/proc/self/status"));
+                     if (status.open(QIODevice::ReadOnly)) {
+                       for (const QByteArray& line : status.readAll().split('\n')) {
+                         if (line.startsWith("VmRSS:")) std::printf("%s\n", line.constData());
+                       }
+                     }
+                     std::fflush(stdout);
+                     QCoreApplication::exit(0);
+                   });
 }
 
 void Say(const std::string& text) { std::fprintf(stderr, "heliodial: %s\n", text.c_str()); }
@@ -166,7 +167,7 @@ int main(int argc, char** argv) {
   // any window exists, and followed afterwards.
   ClockEnvironment environment;
   ClockWindows windows(std::move(environment));
-  script.attachClock(*windows.clock);
+  windows.serve(script);
   if (action == StartAction::RunForClient) {
     script.endWithLastClient();
     // Not quit(): that asks the windows to close, and the clock window only hides.

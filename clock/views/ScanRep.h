@@ -1,15 +1,13 @@
 // The scan report: one window per scan, filled while the scan runs, then printed or saved. The
-// window owns its scan, so closing it stops the scan and nothing writes into it afterwards.
+// window takes its scan over, so closing it stops the scan and nothing writes into it afterwards.
 #ifndef HELIODIAL_SCANREP_H
 #define HELIODIAL_SCANREP_H
 
 #include <QMainWindow>
-#include <QTimer>
-#include <chrono>
 #include <memory>
 
-#include "chart/DayScan.h"
 #include "chart/ScanExport.h"
+#include "core/ScanSession.h"
 
 class QAction;
 class QMenu;
@@ -20,19 +18,17 @@ class QPrinter;
 class TfrmScanReport : public QMainWindow {
   Q_OBJECT
  public:
-  // The event loop gets its turn after at most this much scanning.
-  static constexpr std::chrono::milliseconds kSlice{8};
   static constexpr int kFontPixels = 11;
 
-  TfrmScanReport(const Settings& settings, const TheoryTable& theory, QDate day, ScanOrb orb);
+  explicit TfrmScanReport(ScanSession& session);
   ~TfrmScanReport() override;
 
   // Starts the scan; it goes on in slices from the event loop.
   void start();
-  bool running() const { return started_ && !scan_.finished(); }
-  const DayScan& scan() const { return scan_; }
+  bool running() const { return session_.running(); }
+  const DayScan& scan() const { return session_.scan(); }
   // At most this many minutes a slice (tests stop a scan part way with it).
-  void setSliceMinutes(int minutes) { sliceMinutes_ = minutes; }
+  void setSliceMinutes(int minutes) { session_.setSliceMinutes(minutes); }
 
   // Prints the report's lines, in its font, on printer; false when it cannot be printed on.
   bool printTo(QPrinter& printer) const;
@@ -62,15 +58,11 @@ class TfrmScanReport : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void runSlice();
   void showNewLines();
-  void finish();
+  void finish(const QString& why);
   QPrinter& printer();
 
-  DayScan scan_;
-  QTimer sliceTimer_;
-  int sliceMinutes_ = DayScan::kMinutes;
-  bool started_ = false;
+  ScanSession& session_;
   qsizetype shownLines_ = 0;
   std::unique_ptr<QPrinter> printer_;
 };

@@ -1,4 +1,4 @@
-#include "MinuteTimer.h"
+#include "core/MinuteTimer.h"
 
 #include <QSocketNotifier>
 #include <cerrno>

@@ -22,7 +22,7 @@
 #include "chart/ClockState.h"
 
 class QDBusServiceWatcher;
-class TfrmClock;
+class ClockCore;
 
 // The chart point a GetPlanet argument names: the argument is converted to an integer as an
 // automation runtime converts a variant (integers of any width; doubles and decimal text rounded
@@ -79,8 +79,8 @@ class ClockScript : public QObject, protected QDBusContext {
   // Puts the object on the connection and claims the bus name; why says what failed.
   BusStart serveOn(const QDBusConnection& connection, QString* why = nullptr);
 
-  // Serves the clock's state, publishes its charts and lets Show() bring its window up.
-  void attachClock(TfrmClock& clock);
+  // Serves the core's state and publishes its charts (showRequested is for the window).
+  void attachCore(ClockCore& core);
   // The state every call reads; none answers that there is no chart yet.
   void setState(const ClockState* state);
 

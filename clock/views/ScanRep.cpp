@@ -54,9 +54,8 @@ void setReportMargins(QPrinter& printer) {
 
 }  // namespace
 
-TfrmScanReport::TfrmScanReport(const Settings& settings, const TheoryTable& theory, QDate day,
-                               ScanOrb orb)
-    : scan_(settings, theory, day, orb) {
+TfrmScanReport::TfrmScanReport(ScanSession& session) : session_(session) {
+  session_.setParent(this);
   setObjectName(QStringLiteral("TfrmScanReport"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Scanning...."));
@@ -92,67 +91,46 @@ TfrmScanReport::TfrmScanReport(const Settings& settings, const TheoryTable& theo
   Print1->setEnabled(false);
   SaveAs1->setEnabled(false);
 
-  sliceTimer_.setSingleShot(true);
-  sliceTimer_.setInterval(0);
-  connect(&sliceTimer_, &QTimer::timeout, this, [this] { RunReported([this] { runSlice(); }); });
+  connect(&session_, &ScanSession::progressed, this, &TfrmScanReport::showNewLines);
+  connect(&session_, &ScanSession::finished, this, &TfrmScanReport::finish);
 }
 
 TfrmScanReport::~TfrmScanReport() = default;
 
 void TfrmScanReport::start() {
-  if (started_) return;
-  started_ = true;
-  if (scan_.testsPairs()) memoScan->setFont(ReportFont(scan_.textMode()));
-  if (scan_.finished()) {
-    finish();
-  } else {
-    sliceTimer_.start();
-  }
-}
-
-void TfrmScanReport::runSlice() {
-  try {
-    scan_.runFor(kSlice, sliceMinutes_);
-  } catch (...) {
-    // The chart of a minute could not be computed: keep what was found and say why.
-    showNewLines();
-    finish();
-    throw;
-  }
-  showNewLines();
-  if (scan_.finished()) {
-    finish();
-  } else {
-    sliceTimer_.start();
-  }
+  if (session_.started()) return;
+  if (scan().testsPairs()) memoScan->setFont(ReportFont(scan().textMode()));
+  session_.start();
 }
 
 void TfrmScanReport::showNewLines() {
-  const QStringList& lines = scan_.lines();
+  const QStringList& lines = scan().lines();
   if (shownLines_ >= lines.size()) return;
   // One append for the whole slice: the text box lays out once.
   memoScan->appendPlainText(lines.mid(shownLines_).join(QLatin1Char('\n')));
   shownLines_ = lines.size();
 }
 
-void TfrmScanReport::finish() {
-  const QString date = QLocale().toString(scan_.day(), QLocale::ShortFormat);
+void TfrmScanReport::finish(const QString& why) {
+  const QString date = QLocale().toString(scan().day(), QLocale::ShortFormat);
   QString caption = QStringLiteral("Transiting Aspects for ") + date;
-  if (scan_.minutesDone() < DayScan::kMinutes) {
+  if (scan().minutesDone() < DayScan::kMinutes) {
     caption +=
         QStringLiteral(" (stopped at %1)")
-            .arg(scan_.localTime(scan_.minutesDone()).time().toString(QStringLiteral("hh:mm")));
+            .arg(scan().localTime(scan().minutesDone()).time().toString(QStringLiteral("hh:mm")));
   }
   setWindowTitle(caption);
   Print1->setEnabled(true);
   SaveAs1->setEnabled(true);
   emit scanFinished();
+  if (!why.isEmpty()) {
+    if (ErrorReport* report = ErrorReport::instance()) report->show(why);
+  }
 }
 
 void TfrmScanReport::closeEvent(QCloseEvent* event) {
   // The window is freed by its close: the scan ends here and no slice comes after.
-  sliceTimer_.stop();
-  scan_.stop();
+  session_.stop();
   QMainWindow::closeEvent(event);
 }
 
@@ -161,13 +139,13 @@ QPrinter& TfrmScanReport::printer() {
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     setReportMargins(*printer_);
     // The print dialog offers this name when the report goes to a file.
-    printer_->setDocName(fileStem(scan_.day()));
+    printer_->setDocName(fileStem(scan().day()));
   }
   return *printer_;
 }
 
 bool TfrmScanReport::printTo(QPrinter& target) const {
-  return PrintReportLines(target, scan_.lines(), memoScan->font());
+  return PrintReportLines(target, scan().lines(), memoScan->font());
 }
 
 bool TfrmScanReport::savePdf(const QString& path, QString* error) const {
@@ -184,7 +162,7 @@ bool TfrmScanReport::savePdf(const QString& path, QString* error) const {
 }
 
 bool TfrmScanReport::saveAs(const QString& path, ScanFileFormat format, QString* error) const {
-  const QByteArray data = ScanFile(scan_, format, QDateTime::currentDateTimeUtc());
+  const QByteArray data = ScanFile(scan(), format, QDateTime::currentDateTimeUtc());
   QSaveFile file(path);
   if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit()) {
     return true;
@@ -217,7 +195,7 @@ void TfrmScanReport::SaveAs1Click() {
   for (const FormatChoice& choice : kFormats) filters << QString::fromLatin1(choice.filter);
   QString filter = filters.first();
   QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save as"),
-                                              fileStem(scan_.day()) + QStringLiteral(".pdf"),
+                                              fileStem(scan().day()) + QStringLiteral(".pdf"),
                                               filters.join(QStringLiteral(";;")), &filter);
   if (path.isEmpty()) return;
   const FormatChoice* choice = &kFormats[0];

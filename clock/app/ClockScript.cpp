@@ -15,9 +15,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "Clock.h"
 #include "Registration.h"
 #include "clockscriptadaptor.h"
+#include "core/ClockCore.h"
 #include "model/Angles.h"
 
 namespace {
@@ -305,11 +305,10 @@ ClockScript::BusStart ClockScript::serveOn(const QDBusConnection& connection, QS
   return BusStart::Serving;
 }
 
-void ClockScript::attachClock(TfrmClock& clock) {
-  setState(&clock.state());
-  connect(&clock, &TfrmClock::chartComputed, this, &ClockScript::publishChart);
-  connect(&clock, &QObject::destroyed, this, [this] { setState(nullptr); });
-  connect(this, &ClockScript::showRequested, &clock, [&clock] { clock.mnuShowClick(); });
+void ClockScript::attachCore(ClockCore& core) {
+  setState(&core.state());
+  connect(&core, &ClockCore::chartComputed, this, [this] { publishChart(); });
+  connect(&core, &QObject::destroyed, this, [this] { setState(nullptr); });
 }
 
 void ClockScript::setState(const ClockState* state) {

@@ -74,6 +74,12 @@ void TfrmAspectList::FormCreate(const WindowGeometry& g) {
   resize(g.Width, g.Height);
 }
 
+void TfrmAspectList::showList(const AspectListUpdate& update) {
+  if (update.replace) clear();
+  if (update.setFont) setListFont(update.textFont);
+  for (const QString& line : update.lines) addLine(line);
+}
+
 void TfrmAspectList::clear() { memoAspects->clear(); }
 
 void TfrmAspectList::addLine(const QString& line) { memoAspects->appendPlainText(line); }

@@ -14,9 +14,7 @@
 #include <optional>
 
 #include "BirthForm.h"
-#include "Clock.h"
 #include "ErrorReport.h"
-#include "MinuteTimer.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "ui_Options.h"
@@ -556,40 +554,4 @@ void TfrmOptions::btnBirthDataClick() {
 
 void TfrmOptions::BitBtn1Click() {
   if (showHelp_) showHelp_(kSettingsTopic);
-}
-
-TfrmOptions* TfrmClock::optionsDialog() const { return options_; }
-
-void TfrmClock::Options1Click() {
-  // The notification area's menu reaches this while the dialog is open: show that one.
-  if (options_) {
-    options_->raise();
-    options_->activateWindow();
-    return;
-  }
-  IniFile file;
-  const IniDocument contents = file.Read();
-  // Owned by the clock window; freed however this ends, a failed save included.
-  std::unique_ptr<TfrmOptions> dialog = std::make_unique<TfrmOptions>(
-      state_,
-      [this](int topic) {
-        if (help_) help_->showTopic(topic);
-      },
-      this);
-  options_ = dialog.get();
-  dialog->fill(ReadOptionsValues(contents, state_.settings));
-  // Modal to the clock only, so that the help window it opens can be read and scrolled.
-  dialog->setWindowModality(Qt::WindowModal);
-  if (dialog->exec() != QDialog::Accepted) return;
-
-  // From here to the drawing nothing lets events run, so no minute tick can come in between.
-  SaveOptions(file, dialog->values(), state_.settings);
-  state_.LiveClock = true;
-  Timer1->start();
-  dialog.reset();
-  zoneBias_ = env_.standardBias();
-  LoadSettings(file, state_.settings, picWheel->height(), zoneBias_);
-  // The settings changed: an error shown before is worth showing again if it comes back.
-  if (ErrorReport* report = ErrorReport::instance()) report->clear();
-  ComputeAndDraw();
 }

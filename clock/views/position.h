@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "chart/ChartPublisher.h"
+#include "chart/ComputeChart.h"
 
 class QPushButton;
 class QTableWidget;

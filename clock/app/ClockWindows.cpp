@@ -1,0 +1,79 @@
+#include "ClockWindows.h"
+
+#include "ErrorReport.h"
+#include "core/MinuteTimer.h"
+
+// The help pages and the icon live in the windows' static library, whose resources the program
+// must ask for.
+static bool LoadResources() {
+  Q_INIT_RESOURCE(help);
+  Q_INIT_RESOURCE(icons);
+  return true;
+}
+
+namespace {
+
+ErrorReport* Report() { return ErrorReport::instance(); }
+
+}  // namespace
+
+ClockWindows::ClockWindows(ClockEnvironment environment)
+    : resources(LoadResources()),
+      core(std::make_unique<ClockCore>(std::move(environment))),
+      clock(std::make_unique<TfrmClock>(*core)),
+      positions(std::make_unique<TfrmPositions>()),
+      about(std::make_unique<TfrmAbout>()),
+      info(std::make_unique<TfrmInfo>()),
+      transits(std::make_unique<TfrmAspectTT>(core->state().settings)),
+      natal(std::make_unique<TfrmAspectTN>(core->state().settings)),
+      help(std::make_unique<HelpWindow>()) {
+  ClockMenuTargets targets;
+  targets.positions = positions.get();
+  targets.about = about.get();
+  targets.info = info.get();
+  targets.transits = transits.get();
+  targets.natal = natal.get();
+  targets.help = help.get();
+  targets.natalGeometry = [this] { return natal->savedGeometry(); };
+  targets.transitGeometry = [this] { return transits->savedGeometry(); };
+  clock->attachWindows(std::move(targets));
+
+  // Each chart reaches the windows in this order: the tray icon, the positions table, the
+  // transit-to-transit list, the transit-to-natal list, then the wheel.
+  ClockCore& c = *core;
+  QObject::connect(&c, &ClockCore::chartComputed, clock.get(),
+                   [this](const Chart& chart) { clock->showTrayIcon(chart); });
+  QObject::connect(&c, &ClockCore::chartComputed, positions.get(),
+                   [this](const Chart& chart) { positions->Refresh(PositionTable(chart)); });
+  for (TfrmAspectList* list :
+       {static_cast<TfrmAspectList*>(transits.get()), static_cast<TfrmAspectList*>(natal.get())}) {
+    const AspectList kind =
+        list == transits.get() ? AspectList::TransitToTransit : AspectList::TransitToNatal;
+    QObject::connect(&c, &ClockCore::chartComputed, list, [this, list, kind](const Chart& chart) {
+      list->showList(AspectListFor(core->state().settings, chart, kind));
+    });
+    QObject::connect(list, &TfrmAspectList::toggleTextRequested, &c,
+                     [this] { RunReported([this] { core->ToggleTextMode(); }); });
+  }
+  // A chart of the moment means an error shown before has gone; a new one is worth showing.
+  QObject::connect(&c, &ClockCore::chartComputed, clock.get(), [](const Chart&, ChartUpdate u) {
+    if (u == ChartUpdate::Moment && Report() != nullptr) Report()->clear();
+  });
+  QObject::connect(&c, &ClockCore::chartComputed, clock.get(), &TfrmClock::showChart);
+  QObject::connect(&c, &ClockCore::chartFailed, clock.get(),
+                   [](const QString& reason, const QString& key) {
+                     if (Report() != nullptr) Report()->show(reason, key);
+                   });
+  QObject::connect(&c, &ClockCore::settingsChanged, clock.get(), [] {
+    if (Report() != nullptr) Report()->clear();
+  });
+  c.Timer1()->start();
+}
+
+ClockWindows::~ClockWindows() = default;
+
+void ClockWindows::serve(ClockScript& script) {
+  script.attachCore(*core);
+  QObject::connect(&script, &ClockScript::showRequested, clock.get(),
+                   [this] { clock->mnuShowClick(); });
+}

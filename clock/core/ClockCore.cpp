@@ -1,0 +1,160 @@
+#include "core/ClockCore.h"
+
+#include <QDBusConnection>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
+#include <filesystem>
+
+#include "core/MinuteTimer.h"
+#include "core/ScanSession.h"
+
+namespace {
+
+// The files whose change means the system's time zone changed.
+const char* const kZoneFiles[] = {"/etc/localtime", "/etc/timezone"};
+
+// With no settings file the chart is for 0 north, 0 east and the computer's zone; say so, and
+// where to set the place.
+std::string PlaceNotSetNotice(const IniFile& file) {
+  return "No place is set yet, so the chart is for latitude 0\u00B0, longitude 0\u00B0 and this "
+         "computer's time zone. Choose Settings... in the clock's menu to set your place and "
+         "zone; they are kept in " +
+         file.Path().string() + ".";
+}
+
+// Clears the busy flag however the computation ends.
+class BusyGuard {
+ public:
+  explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
+  ~BusyGuard() { flag_ = false; }
+  BusyGuard(const BusyGuard&) = delete;
+  BusyGuard& operator=(const BusyGuard&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+ClockCore::ClockCore(ClockEnvironment environment, QObject* parent)
+    : QObject(parent), env_(std::move(environment)), timer_(new MinuteTimer(this)) {
+  if (!env_.standardBias) env_.standardBias = &SystemStandardBiasMinutes;
+  if (!env_.now) env_.now = systemLocalTime;
+  timer_->setObjectName(QStringLiteral("Timer1"));
+  connect(timer_, &MinuteTimer::timeout, this, &ClockCore::Timer1Timer);
+  if (env_.watchSystem) watchSystem();
+}
+
+ClockCore::~ClockCore() = default;
+
+QStringList ClockCore::FormCreate(int glyphWidth) {
+  state_.theory = InitialTheoryTable();
+  const QDateTime now = env_.now();
+  state_.StartTime = now.time();
+  state_.StartDate = now.date();
+  state_.LiveClock = true;
+  zoneBias_ = env_.standardBias();
+  const IniFile file;
+  SettingsNotices notices;
+  try {
+    LoadSettings(file, state_.settings, glyphWidth, zoneBias_, &notices);
+    if (!std::filesystem::exists(file.Path())) notices.push_back(PlaceNotSetNotice(file));
+  } catch (const std::exception& e) {
+    // The defaults serve until the file can be read.
+    notices.push_back(e.what());
+  }
+  QStringList said;
+  for (const std::string& notice : notices) said << QString::fromStdString(notice);
+  return said;
+}
+
+void ClockCore::Timer1Timer() {
+  emit minuteBegan();
+  checkZone();
+  ComputeNow();
+}
+
+void ClockCore::ComputeNow() { compute(ChartUpdate::Moment); }
+
+void ClockCore::ToggleTextMode() {
+  state_.settings.TextMode = !state_.settings.TextMode;
+  compute(ChartUpdate::ListsOnly);
+}
+
+bool ClockCore::compute(ChartUpdate update) {
+  if (busy_) {
+    // A computation is running (a window it handed a chart to let events run): make this one up
+    // as soon as it has finished.
+    if (!pending_) {
+      pending_ = true;
+      QTimer::singleShot(0, this, [this, update] {
+        pending_ = false;
+        compute(update);
+      });
+    }
+    return false;
+  }
+  BusyGuard guard(busy_);
+  const QDateTime now =
+      state_.LiveClock ? env_.now() : QDateTime(state_.StartDate, state_.StartTime);
+  try {
+    state_.chart = ComputeLiveChart(state_.settings, state_.theory, now, state_.chart.VOCActive);
+  } catch (const ChartError& e) {
+    emit chartFailed(QString::fromStdString(e.what()), QString::fromStdString(e.key()));
+    return false;
+  } catch (const std::exception& e) {
+    emit chartFailed(QString::fromStdString(e.what()), QString::fromStdString(e.what()));
+    return false;
+  }
+  emit chartComputed(state_.chart, update);
+  return true;
+}
+
+void ClockCore::ApplySettings(const OptionsValues& values, int wheelSide) {
+  IniFile file;
+  SaveOptions(file, values, state_.settings);
+  state_.LiveClock = true;
+  timer_->start();
+  zoneBias_ = env_.standardBias();
+  LoadSettings(file, state_.settings, wheelSide, zoneBias_);
+  emit settingsChanged();
+  ComputeNow();
+}
+
+ScanSession* ClockCore::StartScan(QDate day, const ScanOrb& orb) {
+  if (scan_ && scan_->running()) return nullptr;
+  // The scan's report takes it over, and frees it with itself.
+  scan_ = new ScanSession(state_.settings, state_.theory, day, orb, this);
+  return scan_;
+}
+
+void ClockCore::watchSystem() {
+  // Waking from a suspend: the wall-clock timer fires if its minute has passed, and logind says
+  // so too where the system bus is there.
+  QDBusConnection::systemBus().connect(
+      QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+      QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
+      SLOT(onPrepareForSleep(bool)));
+  auto* watcher = new QFileSystemWatcher(this);
+  for (const char* file : kZoneFiles) {
+    if (QFileInfo::exists(QString::fromLatin1(file))) watcher->addPath(QString::fromLatin1(file));
+  }
+  connect(watcher, &QFileSystemWatcher::fileChanged, this, [this, watcher](const QString& path) {
+    // A file replaced by rename drops out of the watch; watch the new one.
+    if (QFileInfo::exists(path) && !watcher->files().contains(path)) watcher->addPath(path);
+    checkZone();
+    ComputeNow();
+  });
+}
+
+void ClockCore::onPrepareForSleep(bool goingToSleep) {
+  if (!goingToSleep) ComputeNow();
+}
+
+void ClockCore::checkZone() {
+  const int bias = env_.standardBias();
+  if (bias == zoneBias_) return;
+  zoneBias_ = bias;
+  state_.settings.ZoneOffset = ZoneOffsetFrom(IniFile().Read(), bias);
+}

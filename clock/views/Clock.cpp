@@ -1,0 +1,269 @@
+#include "Clock.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+#include "About.h"
+#include "ClockMenus.h"
+#include "ClockTray.h"
+#include "ErrorReport.h"
+#include "Options.h"
+#include "ScanRep.h"
+#include "TrayIcons.h"
+#include "WheelWidget.h"
+#include "core/MinuteTimer.h"
+#include "settings/SettingsWriters.h"
+#include "tscan.h"
+#include "wheel/DrawWheel.h"
+#include "wheel/QtSurface.h"
+#include "wheel/WheelLayout.h"
+
+namespace {
+
+// One of the clock's other windows, brought to the front.
+void ShowWindow(QWidget* window) {
+  if (window == nullptr) return;
+  window->show();
+  window->raise();
+}
+
+}  // namespace
+
+TfrmClock::TfrmClock(ClockCore& core) : core_(core) {
+  setObjectName(QStringLiteral("TfrmClock"));
+  setWindowTitle(QStringLiteral("Heliodial"));
+  setAccessibleName(QStringLiteral("Heliodial clock"));
+  setWindowIcon(ApplicationIcon());
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+
+  picWheel = new TWheelImage(this);
+  setCentralWidget(picWheel);
+  createMenus();
+  picWheel->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(picWheel, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupMenu1->popup(picWheel->mapToGlobal(at)); });
+  tray_ = new ClockTray(PopupMenu1, core_.environment().trayAvailable, this);
+  connect(tray_, &ClockTray::clicked, this, [this] { RunReported([this] { TrayIcon1Click(); }); });
+  followTray();
+  connect(&core_, &ClockCore::minuteBegan, this, &TfrmClock::followTray);
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { WMQueryEndSession(); });
+  FormCreate();
+}
+
+TfrmClock::~TfrmClock() = default;
+
+void TfrmClock::FormCreate() {
+  SessionEnding = false;
+  // The glyph size is first taken at the screen's width; the window is not shown yet.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QSize screenSize = screen != nullptr ? screen->geometry().size() : QSize(1024, 768);
+  resize(screenSize);
+  const QStringList notices = core_.FormCreate(screenSize.width());
+  if (!notices.isEmpty()) {
+    // Said once, when the event loop runs and the clock is on the screen.
+    const QString text = notices.join(QStringLiteral("\n\n"));
+    QTimer::singleShot(0, this, [text] {
+      if (ErrorReport* report = ErrorReport::instance()) report->inform(text);
+    });
+  }
+  const WindowGeometry& g = core_.state().settings.ClockGeometry;
+  move(g.Left, g.Top);  // as stored, even off screen: the user put it there
+  resize(g.Width, g.Height);
+  helpFile_ = QCoreApplication::applicationDirPath() + QStringLiteral("/HELIODIAL.HLP");
+}
+
+void TfrmClock::attachWindows(ClockMenuTargets targets) { targets_ = std::move(targets); }
+
+void TfrmClock::createMenus() {
+  PopupMenu1 = new QMenu(this);
+  const ClockMenuActions actions = BuildClockMenus(*this, *menuBar(), *PopupMenu1);
+  mnuOnTop = actions.onTop;
+  mnuKeepOnTop = actions.keepOnTop;
+}
+
+bool TfrmClock::trayShown() const { return tray_ != nullptr && tray_->shown(); }
+
+void TfrmClock::followTray() {
+  if (!tray_->follow()) return;
+  const bool available = tray_->shown();
+  // With an icon in the notification area the clock needs no task-bar button of its own; without
+  // one it keeps the button, so that a minimised clock can be found again.
+  const bool visible = isVisible();
+  setWindowFlag(Qt::Tool, available);
+  if (visible) show();
+  if (!available && !isVisible() && shownOnce_) showMinimized();  // never out of reach
+}
+
+void TfrmClock::showTrayIcon(const Chart& chart) { tray_->SetTrayIcon(chart.IconNumber); }
+
+void TfrmClock::showChart(const Chart&, ChartUpdate update) {
+  if (update == ChartUpdate::Moment) DrawWheel();
+}
+
+void TfrmClock::DrawWheel() {
+  const ClockState& state = core_.state();
+  const int side = qMax(1, qMin(picWheel->width(), picWheel->height()));
+  const qreal ratio = picWheel->devicePixelRatioF();
+  QImage image(qRound(side * ratio), qRound(side * ratio), QImage::Format_RGB32);
+  image.setDevicePixelRatio(ratio);
+  image.fill(Qt::white);
+  {
+    QtSurface surface(image);
+    const QString caption = ::DrawWheel(surface, state.settings, ViewForWheel(state.chart), side,
+                                        core_.environment().now().time());
+    setWindowTitle(caption);
+  }
+  picWheel->setPicture(image);
+  picWheel->setAccessibleDescription(WheelDescription(state.settings, state.chart));
+}
+
+void TfrmClock::FormShow() { core_.ComputeNow(); }
+
+void TfrmClock::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  shownOnce_ = true;
+  RunReported([this] { FormShow(); });
+}
+
+void TfrmClock::FormResize() {
+  Settings& s = core_.state().settings;
+  const int image = picWheel->height();
+  s.GlyphSize = GlyphSizeFor(s.Size, image);
+  // The wheel is square: the window's width follows its client height.
+  const int frame = width() - picWheel->width();
+  if (picWheel->width() != image) resize(image + frame, height());
+  if (core_.state().chart.Date.isValid()) DrawWheel();  // nothing to draw before the first chart
+}
+
+void TfrmClock::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  RunReported([this] { FormResize(); });
+}
+
+void TfrmClock::closeEvent(QCloseEvent* event) {
+  if (SessionEnding) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  if (trayShown()) {
+    hide();
+  } else {
+    showMinimized();  // no notification area to come back from: stay in the task bar
+  }
+}
+
+void TfrmClock::WMQueryEndSession() { SessionEnding = true; }
+
+void TfrmClock::TrayIcon1Click() { mnuShowClick(); }
+
+void TfrmClock::mnuShowClick() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
+}
+
+void TfrmClock::About1Click() {
+  if (targets_.help) targets_.help->showContents();
+}
+
+void TfrmClock::OnTop1Click() { setOnTop(!windowFlags().testFlag(Qt::WindowStaysOnTopHint)); }
+
+void TfrmClock::setOnTop(bool onTop) {
+  const bool visible = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+  if (visible) show();  // changing the flags hides a shown window
+  mnuOnTop->setChecked(onTop);
+  mnuKeepOnTop->setChecked(onTop);
+}
+
+void TfrmClock::Positions1Click() { ShowWindow(targets_.positions); }
+
+void TfrmClock::ShowTransits1Click() { ShowWindow(targets_.natal); }
+
+void TfrmClock::ShowTransitingAspects1Click() { ShowWindow(targets_.transits); }
+
+void TfrmClock::Hideclock1Click() { close(); }
+
+void TfrmClock::mnuExitClick() {
+  const Settings& s = core_.state().settings;
+  IniFile file;
+  SaveGeometry(file, {pos().y(), pos().x(), height(), width()},
+               targets_.natalGeometry ? targets_.natalGeometry() : s.ATNGeometry,
+               targets_.transitGeometry ? targets_.transitGeometry() : s.ATTGeometry);
+  // Not quit(): that first asks the windows to close, and without a notification area the clock
+  // window answers a close by minimising, which cancels the quit.
+  QCoreApplication::exit(0);
+}
+
+void TfrmClock::About2Click() { ShowWindow(targets_.about); }
+
+void TfrmClock::InfoClick() { ShowWindow(targets_.info); }
+
+TfrmOptions* TfrmClock::optionsDialog() const { return options_; }
+
+TfrmScanReport* TfrmClock::scanReport() const { return scanReport_; }
+
+void TfrmClock::Options1Click() {
+  // The notification area's menu reaches this while the dialog is open: show that one.
+  if (options_) {
+    options_->raise();
+    options_->activateWindow();
+    return;
+  }
+  const IniDocument contents = IniFile().Read();
+  const auto showHelp = [this](int topic) {
+    if (targets_.help) targets_.help->showTopic(topic);
+  };
+  // Owned here; freed however this ends, a failed save included.
+  auto dialog = std::make_unique<TfrmOptions>(core_.state(), showHelp, this);
+  options_ = dialog.get();
+  dialog->fill(ReadOptionsValues(contents, core_.state().settings));
+  // Modal to the clock only, so that the help window it opens can be read and scrolled.
+  dialog->setWindowModality(Qt::WindowModal);
+  if (dialog->exec() != QDialog::Accepted) return;
+  const OptionsValues values = dialog->values();
+  dialog.reset();
+  // From here to the drawing nothing lets events run, so no minute tick can come in between.
+  core_.ApplySettings(values, picWheel->height());
+}
+
+void TfrmClock::ScanTransitingAspects1Click() {
+  if (scanDialog_) {
+    scanDialog_->raise();
+    scanDialog_->activateWindow();
+    return;
+  }
+  if (scanReport_ && scanReport_->running()) {
+    // One scan at a time: the running one is brought forward and the user told why.
+    scanReport_->raise();
+    scanReport_->activateWindow();
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Aspect Scan"),
+                                QStringLiteral("A scan is running. Wait for it to finish, or "
+                                               "close its report to stop it."),
+                                QMessageBox::Ok, scanReport_);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    return;
+  }
+  TfrmScan dialog(core_.environment().now().date().addDays(1), core_.state().settings.TransitOrb,
+                  this);
+  scanDialog_ = &dialog;
+  connect(&dialog, &TfrmScan::helpRequested, this, [this](int topic) {
+    if (targets_.help) targets_.help->showTopic(topic);
+  });
+  if (dialog.exec() != QDialog::Accepted) return;
+  ScanSession* scan = core_.StartScan(dialog.chosenDay(), dialog.chosenOrb());
+  if (scan == nullptr) return;
+  auto* report = new TfrmScanReport(*scan);
+  scanReport_ = report;
+  report->show();
+  report->start();
+}

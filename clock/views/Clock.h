@@ -1,0 +1,109 @@
+// The clock window: the wheel of the present minute, both menus and the notification-area icon.
+// It draws the charts the clock core hands out and turns menu choices into the core's actions
+// and the other windows' appearance; it computes nothing itself.
+#ifndef HELIODIAL_CLOCK_H
+#define HELIODIAL_CLOCK_H
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "core/ClockCore.h"
+
+class ClockTray;
+class HelpWindow;
+class QAction;
+class QMenu;
+class TWheelImage;
+class TfrmOptions;
+class TfrmScan;
+class TfrmScanReport;
+class QWidget;
+
+// The windows the clock's menus open.
+struct ClockMenuTargets {
+  QWidget* positions = nullptr;
+  QWidget* about = nullptr;
+  QWidget* info = nullptr;
+  QWidget* transits = nullptr;
+  QWidget* natal = nullptr;
+  HelpWindow* help = nullptr;
+  // Where Exit finds the current geometry of the two aspect windows.
+  std::function<WindowGeometry()> natalGeometry;
+  std::function<WindowGeometry()> transitGeometry;
+};
+
+class TfrmClock : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TfrmClock(ClockCore& core);
+  ~TfrmClock() override;
+
+  void attachWindows(ClockMenuTargets targets);
+
+  // A chart from the core: the tray icon at once; the wheel (DrawWheel) unless only the lists'
+  // words changed.
+  void showTrayIcon(const Chart& chart);
+  void showChart(const Chart& chart, ChartUpdate update);
+  // Draws the wheel of the state's chart at the image's size and sets the caption.
+  void DrawWheel();
+
+  // Event handlers, by the names the program has always used.
+  void FormShow();
+  void TrayIcon1Click();
+  void About1Click();
+  void OnTop1Click();
+  void mnuShowClick();
+  void Positions1Click();
+  void ShowTransits1Click();
+  void ShowTransitingAspects1Click();
+  void ScanTransitingAspects1Click();
+  void Options1Click();
+  void Hideclock1Click();
+  void mnuExitClick();
+  void About2Click();
+  void InfoClick();
+
+  // The session is ending: the window really closes, without saving anything.
+  void WMQueryEndSession();
+  bool sessionEnding() const { return SessionEnding; }
+  // Whether the icon is in the notification area (else closing minimises).
+  bool trayShown() const;
+
+  // The state this window draws (the core's).
+  const ClockState& state() const { return core_.state(); }
+  const QString& HelpFile() const { return helpFile_; }
+  HelpWindow* helpWindow() const { return targets_.help; }
+  // The settings dialog while it is open, else null.
+  TfrmOptions* optionsDialog() const;
+  // The report of the last scan started, while its window is open.
+  TfrmScanReport* scanReport() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormResize();
+  void createMenus();
+  void followTray();
+  void setOnTop(bool onTop);
+
+  ClockCore& core_;
+  TWheelImage* picWheel = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  ClockTray* tray_ = nullptr;
+  QAction* mnuOnTop = nullptr;      // "On Top" in the context menu
+  QAction* mnuKeepOnTop = nullptr;  // "Keep on top" in the Show menu
+  bool SessionEnding = false;
+  bool shownOnce_ = false;
+  QString helpFile_;
+  ClockMenuTargets targets_;
+  QPointer<TfrmOptions> options_;
+  // One scan at a time: its dialog while open, then its report.
+  QPointer<TfrmScan> scanDialog_;
+  QPointer<TfrmScanReport> scanReport_;
+};
+
+#endif

@@ -1,0 +1,85 @@
+#include "ClockMenus.h"
+
+#include <QMenu>
+#include <QMenuBar>
+
+#include "Clock.h"
+#include "ErrorReport.h"
+
+namespace {
+
+// An item, or a separator where name is null.
+struct Item {
+  const char* name;
+  const char* caption;
+  void (TfrmClock::*handler)();
+};
+
+constexpr Item kSeparator{nullptr, nullptr, nullptr};
+
+QAction* Add(TfrmClock& clock, QMenu& menu, const Item& item) {
+  if (item.name == nullptr) return menu.addSeparator();
+  QAction* action = menu.addAction(QString::fromLatin1(item.caption));
+  action->setObjectName(QString::fromLatin1(item.name));
+  const auto handler = item.handler;
+  QObject::connect(action, &QAction::triggered, &clock,
+                   [&clock, handler] { RunReported([&clock, handler] { (clock.*handler)(); }); });
+  return action;
+}
+
+QMenu& AddMenu(QMenuBar& bar, const char* name, const char* caption) {
+  QMenu* menu = bar.addMenu(QString::fromLatin1(caption));
+  menu->setObjectName(QString::fromLatin1(name));
+  menu->setAccessibleName(QString::fromLatin1(caption));
+  return *menu;
+}
+
+}  // namespace
+
+ClockMenuActions BuildClockMenus(TfrmClock& c, QMenuBar& bar, QMenu& popup) {
+  ClockMenuActions actions;
+  bar.setAccessibleName(QStringLiteral("Clock menu bar"));
+  QMenu& show = AddMenu(bar, "Show1", "Show");
+  Add(c, show, {"Positions1", "Positions", &TfrmClock::Positions1Click});
+  Add(c, show, {"ShowTransits1", "Transits to Natal", &TfrmClock::ShowTransits1Click});
+  Add(c, show,
+      {"ShowTransitingAspects1", "Transits to Transits", &TfrmClock::ShowTransitingAspects1Click});
+  Add(c, show, kSeparator);
+  actions.keepOnTop = Add(c, show, {"mnuKeepOnTop", "Keep on top", &TfrmClock::OnTop1Click});
+  Add(c, show, {"Hideclock1", "Hide clock", &TfrmClock::Hideclock1Click});
+  Add(c, show, {"mnuExitClock", "Exit clock", &TfrmClock::mnuExitClick});
+
+  QMenu& utilities = AddMenu(bar, "Utilities1", "Utilities");
+  Add(c, utilities,
+      {"ScanTransitstotransits1", "Scan Transits to transits",
+       &TfrmClock::ScanTransitingAspects1Click});
+  Add(c, utilities, {"Options2", "Settings...", &TfrmClock::Options1Click});
+
+  QMenu& help = AddMenu(bar, "Help1", "Help");
+  Add(c, help, {"Instructions2", "Instructions for use", &TfrmClock::About1Click});
+  Add(c, help, {"MoreAstrology2", "More Astrology calculations", &TfrmClock::InfoClick});
+  Add(c, help, kSeparator);
+  Add(c, help, {"About2", "About", &TfrmClock::About2Click});
+
+  popup.setObjectName(QStringLiteral("PopupMenu1"));
+  popup.setAccessibleName(QStringLiteral("Clock menu"));
+  Add(c, popup, {"About1", "Instructions for use", &TfrmClock::About1Click});
+  Add(c, popup, kSeparator);
+  actions.onTop = Add(c, popup, {"OnTop1", "On Top", &TfrmClock::OnTop1Click});
+  Add(c, popup, {"mnuShow", "Show Clock", &TfrmClock::mnuShowClick});
+  Add(c, popup, {"ShowPositions1", "Show Positions", &TfrmClock::Positions1Click});
+  Add(c, popup, {"ShowTransitstoNatal1", "Show Transits to Natal", &TfrmClock::ShowTransits1Click});
+  Add(c, popup,
+      {"ShowTransitingAspects2", "Show Transiting Aspects",
+       &TfrmClock::ShowTransitingAspects1Click});
+  Add(c, popup,
+      {"ScanTransitingAspects1", "Scan Transiting Aspects",
+       &TfrmClock::ScanTransitingAspects1Click});
+  Add(c, popup, kSeparator);
+  Add(c, popup, {"Options1", "Settings...", &TfrmClock::Options1Click});
+  Add(c, popup, kSeparator);
+  Add(c, popup, {"MoreAstrology1", "More Astrology calculations", &TfrmClock::InfoClick});
+  Add(c, popup, {"mnuExit", "Exit", &TfrmClock::mnuExitClick});
+  for (QAction* onTop : {actions.onTop, actions.keepOnTop}) onTop->setCheckable(true);
+  return actions;
+}

@@ -1,0 +1,19 @@
+// The clock's two menus: the menu bar (Show, Utilities, Help) and the context menu that the wheel
+// and the notification-area icon open, each item by its established name, caption and handler.
+#ifndef HELIODIAL_CLOCKMENUS_H
+#define HELIODIAL_CLOCKMENUS_H
+
+class QMenu;
+class QMenuBar;
+class QAction;
+class TfrmClock;
+
+struct ClockMenuActions {
+  QAction* onTop = nullptr;      // "On Top" in the context menu
+  QAction* keepOnTop = nullptr;  // "Keep on top" in the Show menu
+};
+
+// Fills the bar and the context menu; every item runs its handler under the error report.
+ClockMenuActions BuildClockMenus(TfrmClock& clock, QMenuBar& bar, QMenu& popup);
+
+#endif
