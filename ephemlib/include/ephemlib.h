@@ -435,11 +435,13 @@ EPHEM_API void GetReturn(uint16_t Body, uint16_t Window, int32_t Centric, double
 EPHEM_API bool DirExists(const char* Path);
 /* Ord 47. Copies Source to Dest (replacing it, keeping its permissions), expanding the SZDD
  * compressed format and copying anything else unchanged. A Dest that is a symbolic link is
- * written through: the link stays and its target gets the contents. The copy goes to a
- * temporary file beside the destination that replaces it only when complete, so a failure
- * leaves the old destination as it was. Raises EphemIoError naming the path and the system's
- * reason when a file cannot be opened, read, created or written, or a compressed file ends
- * early. */
+ * written through: the link stays and the end of its chain of links gets the contents, created
+ * when the link dangles. The copy goes to a temporary file beside that end which replaces it only
+ * when complete, so a failure leaves the old destination as it was. Only regular files are
+ * copied and replaced: a Source that is not one (a FIFO, a device, a socket, a directory), and a
+ * Dest that exists as one, raise EphemIoError without being read or replaced, so a FIFO never
+ * blocks the call. Raises EphemIoError naming the path and the system's reason when a file
+ * cannot be opened, read, created or written, or a compressed file ends early. */
 EPHEM_API void CopyFile(const char* Source, const char* Dest);
 
 #ifdef __cplusplus
