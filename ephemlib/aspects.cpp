@@ -123,6 +123,7 @@ void AspCalc(const double* Positions, int32_t PositionsHigh, const float* Orbs, 
   requireHighIndex("AspCalc", "Positions", Positions, PositionsHigh, kPointCount);
   requireHighIndex("AspCalc", "Orbs", Orbs, OrbsHigh, kKindCount - 1);
   requireHighIndex("AspCalc", "OrbTexts", OrbTexts, OrbTextsHigh, kSingleChartPairs);
+  ephem::detail::requirePointers("AspCalc", {{"Codes", Codes}});
   const auto points = copyPoints(Positions);
   const auto plainOrbs = copyOrbs(Orbs);
   auto boostedOrbs = plainOrbs;
@@ -151,6 +152,7 @@ void MultiAsp(const double* PositionsA, int32_t PositionsAHigh, const double* Po
   requireHighIndex("MultiAsp", "PositionsB", PositionsB, PositionsBHigh, kPointCount);
   requireHighIndex("MultiAsp", "Orbs", Orbs, OrbsHigh, kKindCount - 1);
   requireHighIndex("MultiAsp", "OrbTexts", OrbTexts, OrbTextsHigh, kTwoChartPairs);
+  ephem::detail::requirePointers("MultiAsp", {{"Codes", Codes}});
   const auto pointsA = copyPoints(PositionsA);
   const auto pointsB = copyPoints(PositionsB);
   const auto orbs = copyOrbs(Orbs);

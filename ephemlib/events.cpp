@@ -93,6 +93,8 @@ double addHours(double time, long double hours) {
 void sunOnAngle(const char* function, bool midheaven, double start, uint8_t nodeMode,
                 int32_t centric, int32_t day, double zodiac, double longitude, double latitude,
                 double* angleOut, double* timeOut) {
+  ephem::detail::requirePointers(function,
+                                 {{midheaven ? "MC" : "Asc", angleOut}, {"Time", timeOut}});
   ephem::detail::requireFinite(function, {{"Longitude", longitude}, {"Latitude", latitude}});
   Sky sky(centric, nodeMode, zodiac, kDawnMoonMode);
   double time = start;
@@ -241,6 +243,7 @@ void GetReturn(uint16_t Body, uint16_t Window, int32_t Centric, double Target, d
     raiseArithmetic("GetReturn: body " + std::to_string(Body) +
                     " is not one of the points 1 (Sun) to 12 (Chiron)");
   }
+  ephem::detail::requirePointers("GetReturn", {{"Time", Time}, {"Day", Day}});
   // No longitude equals a NaN or an infinite target: that is a return never found, reported as
   // such (Time unwritten, Day unchanged) at once. An infinitely negative target would otherwise
   // pass the year test every time and walk the whole day scan of each of the 251 years.

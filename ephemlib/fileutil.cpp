@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -193,19 +192,49 @@ void transfer(Reader& in, Writer& out, const std::string& sourcePath) {
   for (std::size_t n; (n = in.read(chunk.data(), chunk.size())) > 0;) out.write(chunk.data(), n);
 }
 
-// Where the copy finally lands: through a symbolic link to its target, as a plain
-// truncate-and-write would, so that renaming the new file does not replace the link itself.
-std::string finalPath(const std::string& dest) {
-  struct stat info;
-  if (::lstat(dest.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-    char* resolved = ::realpath(dest.c_str(), nullptr);
-    if (resolved != nullptr) {
-      std::string target = resolved;
-      std::free(resolved);
-      return target;
-    }
+// What a non-regular file is, for the error text.
+const char* kindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a directory";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISLNK(mode)) return "a symbolic link";  // one put in place after the links were followed
+  return "an unknown kind of file";
+}
+
+// Only regular files are copied from and replaced: a FIFO would block the copy or feed it
+// forever, a device would be read without end or replaced by a plain file.
+void requireRegular(const struct stat& info, const std::string& action, const std::string& path) {
+  if (!S_ISREG(info.st_mode)) {
+    throw EphemIoError("CopyFile: cannot " + action + " '" + path + "': it is " +
+                       kindOf(info.st_mode) + ", not a regular file");
   }
-  return dest;
+}
+
+// Where the copy finally lands: the end of Dest's chain of symbolic links, as a plain
+// truncate-and-write would go, so that renaming the new file does not replace a link. The end
+// need not exist: a dangling link gets its target created.
+std::string finalPath(const std::string& dest) {
+  std::string target = dest;
+  for (int hops = 0;; ++hops) {
+    struct stat info;
+    if (::lstat(target.c_str(), &info) != 0) {
+      if (errno == ENOENT || errno == ENOTDIR) return target;  // a missing folder fails later
+      raiseIo("create the destination", dest, errno);
+    }
+    if (!S_ISLNK(info.st_mode)) return target;
+    if (hops == 40) raiseIo("create the destination", dest, ELOOP);  // the kernel's own limit
+    std::vector<char> text(PATH_MAX + 1);
+    const ssize_t n = ::readlink(target.c_str(), text.data(), text.size());
+    if (n < 0) raiseIo("create the destination", dest, errno);
+    if (static_cast<std::size_t>(n) == text.size())
+      raiseIo("create the destination", dest, ENAMETOOLONG);
+    const std::string next(text.data(), static_cast<std::size_t>(n));
+    // A relative link is read from the folder that holds it.
+    target = !next.empty() && next.front() == '/' ? next
+                                                  : target.substr(0, target.rfind('/') + 1) + next;
+  }
 }
 
 // Creates an unused sibling of `path` to write into; the umask applies as to any new file.
@@ -238,15 +267,23 @@ void CopyFile(const char* Source, const char* Dest) {
   if (source.empty()) raiseIo("open the source", source, ENOENT);
   if (dest.empty()) raiseIo("create the destination", dest, ENOENT);
 
-  Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-  if (in.get() < 0) raiseIo("open the source", source, errno);
+  // Checked before opening, so that no device is opened at all; opened without blocking and
+  // checked again, so that a FIFO put in its place meanwhile cannot hang the open.
   struct stat sourceInfo;
+  if (::stat(source.c_str(), &sourceInfo) != 0) raiseIo("open the source", source, errno);
+  requireRegular(sourceInfo, "copy the source", source);
+  Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (in.get() < 0) raiseIo("open the source", source, errno);
   if (::fstat(in.get(), &sourceInfo) != 0) raiseIo("read", source, errno);
-  if (S_ISDIR(sourceInfo.st_mode)) raiseIo("copy the source", source, EISDIR);
+  requireRegular(sourceInfo, "copy the source", source);
 
   // The new contents go to a temporary file that replaces the destination only when complete,
   // so a failed copy never leaves a half-written destination behind.
   const std::string target = finalPath(dest);
+  struct stat targetInfo;
+  if (::lstat(target.c_str(), &targetInfo) == 0) {
+    requireRegular(targetInfo, "replace the destination", dest);
+  }
   // Renaming could replace a file the caller may not write; refuse it as opening it would.
   if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
     raiseIo("create the destination", dest, errno);

@@ -76,6 +76,12 @@ inline double foldSigned180(double x) {
   return r > 180.0 ? r - 360.0 : r;
 }
 
+// The apparent solar longitude of ExactSun, without its checks: NaN where the series' solar
+// eccentricity passes -1, which happens for T outside kSunRangeText's range.
+double apparentSunLongitude(double T);
+inline constexpr const char* kSunRangeText =
+    "the solar series holds for T from -3011.3899382980976 to 2679.6439065520658";
+
 // Writes a short string: length byte, then at most `capacity` bytes of text.
 void writeShortString(unsigned char* buffer, std::string_view text, std::size_t capacity);
 // Reads a short string back into a std::string.
@@ -101,6 +107,25 @@ inline void requireFinite(const char* function, std::initializer_list<NamedValue
 // before anything reads or writes past its end.
 void requireHighIndex(const char* function, const char* array, const void* data, int32_t high,
                       int32_t needed);
+
+// One pointer argument of an export, by the name the header gives it.
+struct NamedPointer {
+  const char* name;
+  const void* pointer;
+};
+// Raises EphemArithmeticError naming the export and the argument that is a null pointer.
+[[noreturn]] void raiseMissing(const char* function, const char* name);
+// Raises for the first null pointer, before the export writes through any of them.
+inline void requirePointers(const char* function, std::initializer_list<NamedPointer> pointers) {
+  for (const NamedPointer& p : pointers) {
+    if (p.pointer == nullptr) raiseMissing(function, p.name);
+  }
+}
+
+// Raises EphemArithmeticError for a finite argument whose result would not be finite:
+// "Export: Argument is out of range (value given): reason".
+[[noreturn]] void raiseOutOfRange(const char* function, const NamedValue& argument,
+                                  const std::string& reason);
 
 }  // namespace ephem::detail
 

@@ -183,6 +183,12 @@ void MoonCalc(uint8_t NodeMode, double* LonOnlyResult, int32_t LonOnly, double Z
   requireFinite("MoonCalc", {{"T", T}});
   // The offset is not applied to the longitude-only result, so only then may it be anything.
   if (LonOnly != 1) requireFinite("MoonCalc", {{"ZodiacOffset", ZodiacOffset}});
+  if (LonOnly == 1) {
+    ephem::detail::requirePointers("MoonCalc", {{"LonOnlyResult", LonOnlyResult}});
+  } else {
+    ephem::detail::requirePointers(
+        "MoonCalc", {{"MoonLon", MoonLon}, {"NodeLon", NodeLon}, {"MoonLat", MoonLat}});
+  }
   // Mean arguments in seconds of arc.
   const long double t = T;
   const long double t2 = t * t;
@@ -230,8 +236,11 @@ void MoonCalc(uint8_t NodeMode, double* LonOnlyResult, int32_t LonOnly, double Z
   *MoonLat = latitude < 0 ? -folded : folded;
 }
 
-void ExactSun(double* SunLon, double T) {
-  requireFinite("ExactSun", {{"T", T}});
+}  // extern "C"
+
+namespace ephem::detail {
+
+double apparentSunLongitude(double T) {
   const LunarAngles a = lunarArguments(T);
   const double e = 0.01675104 - 0.0000418 * T - 0.000000126 * T * T;
 
@@ -274,10 +283,25 @@ void ExactSun(double* SunLon, double T) {
   sun -= (20.47 + 0.342 * cosDeg(m2)) / 3600.0;  // aberration
   if (sun < 0) sun += 360.0;
   if (sun > 360.0) sun -= 360.0;
+  return sun;
+}
+
+}  // namespace ephem::detail
+
+extern "C" {
+
+void ExactSun(double* SunLon, double T) {
+  ephem::detail::requirePointers("ExactSun", {{"SunLon", SunLon}});
+  requireFinite("ExactSun", {{"T", T}});
+  const double sun = ephem::detail::apparentSunLongitude(T);
+  if (!std::isfinite(sun)) {
+    ephem::detail::raiseOutOfRange("ExactSun", {"T", T}, ephem::detail::kSunRangeText);
+  }
   *SunLon = sun;
 }
 
 void ExactMoon(double* MoonLon, double ZodiacOffset, double T) {
+  ephem::detail::requirePointers("ExactMoon", {{"MoonLon", MoonLon}});
   requireFinite("ExactMoon", {{"ZodiacOffset", ZodiacOffset}, {"T", T}});
   const LunarAngles a = lunarArguments(T);
   double anomaly = a.l1 - a.g;

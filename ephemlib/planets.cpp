@@ -1,6 +1,7 @@
 // Positions, declinations and daily motions of the Sun, the Moon, the planets, the lunar Node and
 // Chiron: Kepler's equation on the mean elements of the theory table, periodic corrections for
 // the outer planets, then the solar and lunar series for the Sun, the Moon and the Node.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -176,6 +177,17 @@ double latitudeDegrees(const Vector& p) {
   return std::atan(p.z / std::sqrt(p.x * p.x + p.y * p.y)) * kRadToDeg;
 }
 
+// The caller's elements 0..12; element 0 is carried along untouched so indices stay the body's.
+using Points = std::array<double, kChiron + 1>;
+
+constexpr std::array<const char*, kChiron + 1> kBodyNames = {
+    "",       "the Sun", "the Moon", "Mercury", "Venus",    "Mars",  "Jupiter",
+    "Saturn", "Uranus",  "Neptune",  "Pluto",   "the Node", "Chiron"};
+
+void computePositions(int32_t First, int32_t Last, int32_t Centric, double ZodiacOffset, double T,
+                      int32_t MoonMode, Points& Lon, Points& Decl, Points& Speed,
+                      const double* TheoryTable, uint8_t NodeMode);
+
 void requireHigh(const char* name, int32_t high, int32_t needed) {
   if (high < needed) {
     ephem::detail::raiseArithmetic(std::string("PlanetCalc needs ") + name +
@@ -197,6 +209,8 @@ void PlanetCalc(int32_t First, int32_t Last, int32_t Centric, double ZodiacOffse
                 uint8_t NodeMode) {
   // Refuse what would read or write past the caller's arrays, before anything is written.
   ephem::detail::requireFinite("PlanetCalc", {{"ZodiacOffset", ZodiacOffset}, {"T", T}});
+  ephem::detail::requirePointers(
+      "PlanetCalc", {{"Lon", Lon}, {"Decl", Decl}, {"Speed", Speed}, {"TheoryTable", TheoryTable}});
   requireHigh("Lon", LonHigh, kChiron);
   requireHigh("Decl", DeclHigh, kChiron);
   requireHigh("Speed", SpeedHigh, kChiron);
@@ -206,6 +220,40 @@ void PlanetCalc(int32_t First, int32_t Last, int32_t Centric, double ZodiacOffse
                                    std::to_string(First) + " to " + std::to_string(Last));
   }
 
+  // The work is done on copies so that a T beyond the theory's reach (a body whose position
+  // comes out NaN) is refused before the caller's arrays change. Elements the call does not
+  // compute keep the caller's values, as before.
+  Points lon, decl, speed;
+  std::copy_n(Lon, lon.size(), lon.begin());
+  std::copy_n(Decl, decl.size(), decl.begin());
+  std::copy_n(Speed, speed.size(), speed.begin());
+  computePositions(First, Last, Centric, ZodiacOffset, T, MoonMode, lon, decl, speed, TheoryTable,
+                   NodeMode);
+  // The Node is this call's own only when it computed the Moon; otherwise it is the caller's.
+  const bool moonComputed = First <= kMoon && kMoon <= Last && MoonMode != 2;
+  for (int k = std::max(First, kSun); k <= std::min(Last, kChiron); ++k) {
+    const bool computed = k != kNode || moonComputed;
+    if (computed &&
+        (!std::isfinite(lon[k]) || !std::isfinite(decl[k]) || !std::isfinite(speed[k]))) {
+      ephem::detail::raiseOutOfRange(
+          "PlanetCalc", {"T", T},
+          std::string("the theory gives no position of ") + kBodyNames[k] +
+              " there; it gives all twelve bodies for T from -131.59778959551761 to "
+              "259.49965493443756");
+    }
+  }
+  std::copy_n(lon.begin() + kSun, kChiron, Lon + kSun);
+  std::copy_n(decl.begin() + kSun, kChiron, Decl + kSun);
+  std::copy_n(speed.begin() + kSun, kChiron, Speed + kSun);
+}
+
+}  // extern "C"
+
+namespace {
+
+void computePositions(int32_t First, int32_t Last, int32_t Centric, double ZodiacOffset, double T,
+                      int32_t MoonMode, Points& Lon, Points& Decl, Points& Speed,
+                      const double* TheoryTable, uint8_t NodeMode) {
   const bool heliocentric = Centric == 1;
   Vector earthPosition{0, 0, 0};
   Vector earthVelocity{0, 0, 0};
@@ -262,7 +310,7 @@ void PlanetCalc(int32_t First, int32_t Last, int32_t Centric, double ZodiacOffse
     }
 
     if (k == kSun) {
-      ExactSun(&longitude, T);
+      longitude = ephem::detail::apparentSunLongitude(T);
       if (heliocentric) longitude = foldTurns(longitude + 180.0);
       longitude += ZodiacOffset;
       if (longitude < 0) longitude += 360.0;
@@ -286,4 +334,4 @@ void PlanetCalc(int32_t First, int32_t Last, int32_t Centric, double ZodiacOffse
   }
 }
 
-}  // extern "C"
+}  // namespace

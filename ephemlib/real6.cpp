@@ -65,6 +65,7 @@ extern "C" {
 double EphemReal6Round(double x) { return static_cast<double>(ephem::detail::real6Round(x)); }
 
 void EphemReal6Encode(double value, uint8_t bytes[6]) {
+  ephem::detail::requirePointers("EphemReal6Encode", {{"bytes", bytes}});
   const long double r = ephem::detail::real6Round(value);
   for (int i = 0; i < 6; ++i) bytes[i] = 0;
   if (r == 0) return;

@@ -8,8 +8,10 @@
 #include "internal.h"
 
 using ephem::detail::raiseArithmetic;
+using ephem::detail::raiseOutOfRange;
 using ephem::detail::real6Round;
 using ephem::detail::requireFinite;
+using ephem::detail::requirePointers;
 using ephem::detail::writeShortString;
 
 namespace {
@@ -71,6 +73,17 @@ void splitLongitude(long double longitude, int& sign, int& degrees, int& minutes
 constexpr int32_t kFirstConvertibleDay = 1721120;  // 0000-03-01
 constexpr int32_t kLastConvertibleDay = 36219003;  // 94452-02-28
 
+// FC and FS form X x pi first: beyond |X| = 5.7222349715140557e307 that product overflows, and
+// the cosine or sine of the infinity would come back as NaN.
+double radiansOfFiniteProduct(const char* function, double X) {
+  requireFinite(function, {{"X", X}});
+  const double radians = ephem::detail::degreesTimesPiOver180(X);
+  if (!std::isfinite(radians)) {
+    raiseOutOfRange(function, {"X", X}, "X x pi exceeds the largest double");
+  }
+  return radians;
+}
+
 }  // namespace
 
 extern "C" {
@@ -85,6 +98,7 @@ int32_t JulDay(int32_t Month, int32_t Day, int32_t Year) {
 }
 
 void JuldayToDate(int32_t JD, int32_t* Month, int32_t* Day, int32_t* Year) {
+  requirePointers("JuldayToDate", {{"Month", Month}, {"Day", Day}, {"Year", Year}});
   if (JD < kFirstConvertibleDay || JD > kLastConvertibleDay) {
     raiseArithmetic("JuldayToDate: day number " + std::to_string(JD) + " lies outside " +
                     std::to_string(kFirstConvertibleDay) + " (1 March of the year 0) to " +
@@ -125,6 +139,7 @@ void JuldayToDate(int32_t JD, int32_t* Month, int32_t* Day, int32_t* Year) {
 }
 
 void TimeConv(uint8_t* Hour, uint8_t* Minute, uint8_t* Second, double Hours) {
+  requirePointers("TimeConv", {{"Hour", Hour}, {"Minute", Minute}, {"Second", Second}});
   requireFinite("TimeConv", {{"Hours", Hours}});
   // Single-precision steps; the half second added first rounds to the nearest second.
   float x = static_cast<float>(static_cast<long double>(Hours) + 1.0L / 7200.0L);
@@ -140,6 +155,11 @@ void TimeConv(uint8_t* Hour, uint8_t* Minute, uint8_t* Second, double Hours) {
 
 void SidTime(int32_t JD, double* ZodiacOffset, double* LST, double UT, double* T, double* Obliquity,
              double Longitude, unsigned char* Text) {
+  requirePointers("SidTime", {{"ZodiacOffset", ZodiacOffset},
+                              {"LST", LST},
+                              {"T", T},
+                              {"Obliquity", Obliquity},
+                              {"Text", Text}});
   requireFinite("SidTime", {{"UT", UT}, {"Longitude", Longitude}});
   const long double t =
       ((static_cast<long double>(JD) - 2415020.0L) + UT / 24.0L - 0.5L) / 36525.0L;
@@ -184,6 +204,7 @@ double MinToFrac(uint8_t Minutes) {
 }
 
 void RealToDegree(double X, unsigned char* result) {
+  requirePointers("RealToDegree", {{"result", result}});
   long double x = real6Round(X);
   const char signChar = x < 0 ? '-' : '+';
   x = std::fabs(x);
@@ -213,6 +234,7 @@ void RealToDegree(double X, unsigned char* result) {
 }
 
 void MakeSign(double Longitude, double Speed, unsigned char* result) {
+  requirePointers("MakeSign", {{"result", result}});
   const long double longitude = real6Round(Longitude);
   const long double speed = real6Round(Speed);
   const char* mark = "  ";
@@ -269,6 +291,7 @@ uint16_t CheckRuler(uint16_t Sign) {
 
 void QSortReal(double* A, int32_t AHigh, int32_t Lo, int32_t Hi) {
   if (Lo >= Hi) return;
+  requirePointers("QSortReal", {{"A", A}});
   // The sort trusts its range; a range outside the array would write past it, so refuse that.
   if (Lo < 0 || Hi > AHigh) {
     raiseArithmetic("QSortReal: the range " + std::to_string(Lo) + ".." + std::to_string(Hi) +
@@ -306,21 +329,19 @@ double XToTheY(double X, double Y) {
   return result;
 }
 
-double FC(double X) {
-  requireFinite("FC", {{"X", X}});
-  return std::cos(ephem::detail::degreesTimesPiOver180(X));
-}
-double FS(double X) {
-  requireFinite("FS", {{"X", X}});
-  return std::sin(ephem::detail::degreesTimesPiOver180(X));
-}
+double FC(double X) { return std::cos(radiansOfFiniteProduct("FC", X)); }
+double FS(double X) { return std::sin(radiansOfFiniteProduct("FS", X)); }
 double FR(double X) {
   requireFinite("FR", {{"X", X}});
   return X * ephem::detail::kDegToRad;
 }
 double FD(double X) {
   requireFinite("FD", {{"X", X}});
-  return X * ephem::detail::kRadToDeg;
+  const double degrees = X * ephem::detail::kRadToDeg;
+  if (!std::isfinite(degrees)) {
+    raiseOutOfRange("FD", {"X", X}, "X x 57.29577951308232 exceeds the largest double");
+  }
+  return degrees;
 }
 double FU(double X) {
   requireFinite("FU", {{"X", X}});

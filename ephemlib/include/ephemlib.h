@@ -29,6 +29,13 @@
  *   - A time, place or angle passed as a single argument that is NaN or infinite raises
  *     EphemArithmeticError naming the export and the argument ("SidTime: UT must be a finite
  *     number ..."). Arrays of longitudes are checked only by the dignity and quality exports.
+ *   - A null pointer where an export writes a result, or an array it needs, raises
+ *     EphemArithmeticError naming the export and the argument ("ExactSun: SunLon is missing (a
+ *     null pointer)"), before anything is written.
+ *   - A finite argument for which the result would not be finite (NaN or infinite) raises
+ *     EphemArithmeticError "Export: Argument is out of range (value given): reason", where the
+ *     export says so: PlanetCalc and ExactSun beyond their ranges of T, FC, FS and FD near the
+ *     largest double.
  *   - All exports are reentrant and keep no state, except the yield handler (SetYieldHandler).
  */
 #ifndef EPHEMLIB_H
@@ -98,7 +105,8 @@ EPHEM_API void YieldToOthers(void);
 /* The six-byte real: byte 0 exponent biased by 129 (0 = zero), bytes 1..5 a 39-bit fraction, least
  * significant byte first, implicit leading 1, top bit of byte 5 the sign. Encode rounds to 40
  * significant bits (nearest, ties to even), raises EphemArithmeticError when the value is too
- * large (|x| >= 2^127) or not finite, and gives zero when it is too small (below 2^-128). */
+ * large (|x| >= 2^127) or not finite or bytes is null, and gives zero when it is too small
+ * (below 2^-128). */
 EPHEM_API void EphemReal6Encode(double value, uint8_t bytes[6]);
 EPHEM_API double EphemReal6Decode(const uint8_t bytes[6]);
 /* The value Real6 holds for x: what a Real6 variable keeps after x is stored in it. */
@@ -114,8 +122,9 @@ EPHEM_API int32_t JulDay(int32_t Month, int32_t Day, int32_t Year);
 
 /* Ord 12. Proleptic Gregorian date (Month 1..12, Day 1..31, Year with 0 the year 1 BC) of a day
  * number, exact for JD 1721120 (1 March of the year 0) to 36219003 (28 February 94452); outside
- * that range it raises EphemArithmeticError and writes nothing. For dates before 16 October 1582
- * it is not the inverse of JulDay, which reads those in the Julian calendar. */
+ * that range, or with a null Month, Day or Year, it raises EphemArithmeticError and writes
+ * nothing. For dates before 16 October 1582 it is not the inverse of JulDay, which reads those in
+ * the Julian calendar. */
 EPHEM_API void JuldayToDate(int32_t JD, int32_t* Month, int32_t* Day, int32_t* Year);
 
 /* Ord 22. From day number JD and universal time of day UT (hours; 24.0 is 0 h of the next day):
@@ -123,26 +132,27 @@ EPHEM_API void JuldayToDate(int32_t JD, int32_t* Month, int32_t* Day, int32_t* Y
  * west), the mean obliquity (radians) and the text of LST, "hHmMsS" without leading zeros, cut at
  * 10 characters (11-byte buffer). *ZodiacOffset non-zero on entry asks for the sidereal
  * correction (degrees, about -24.7 in 2000) in its place; zero on entry stays exactly zero.
- * Raises EphemArithmeticError for a non-finite UT or Longitude. */
+ * Raises EphemArithmeticError, before writing anything, for a null pointer argument and a
+ * non-finite UT or Longitude. */
 EPHEM_API void SidTime(int32_t JD, double* ZodiacOffset, double* LST, double UT, double* T,
                        double* Obliquity, double Longitude, unsigned char* Text);
 
 /* Ord 21. Decimal hours to hours, minutes and seconds, rounded to the nearest second (single
  * precision steps: the second can be one short). Hours outside 0..255 wrap in the byte.
- * Raises EphemArithmeticError for non-finite Hours. */
+ * Raises EphemArithmeticError for a null Hour, Minute or Second and for non-finite Hours. */
 EPHEM_API void TimeConv(uint8_t* Hour, uint8_t* Minute, uint8_t* Second, double Hours);
 
 /* Ord 5. Signed degrees and minutes of a Real6 angle, e.g. "+05\xB0" "30" (11-byte result buffer;
  * at least two digits each, cut at 10 characters). Minutes are rounded, ties to even, and not
- * carried: 0.9999 gives +00\xB0 60; -0 prints "+". Raises EphemArithmeticError for a value Real6
- * cannot hold (|X| >= 2^127, NaN, infinite). */
+ * carried: 0.9999 gives +00\xB0 60; -0 prints "+". Raises EphemArithmeticError for a null result
+ * and a value Real6 cannot hold (|X| >= 2^127, NaN, infinite). */
 EPHEM_API void RealToDegree(double X, unsigned char* result);
 
 /* Ord 15. Position in sign of a longitude in [0, 360): "DD G MM" (degrees and minutes in the sign,
  * truncated) plus the motion mark " R" (Speed < 0), " s" (0 < 60 x Speed < 0.00138889) or two
  * blanks; G the sign glyph byte 0x98..0xA3. 11-byte buffer. A longitude outside [0, 360) still
- * gives a text, with a glyph byte outside that range. Raises as RealToDegree for values Real6
- * cannot hold. */
+ * gives a text, with a glyph byte outside that range. Raises as RealToDegree for a null result
+ * and values Real6 cannot hold. */
 EPHEM_API void MakeSign(double Longitude, double Speed, unsigned char* result);
 
 /* Ord 2. Minutes / 60 as a Real6 (degrees). */
@@ -158,13 +168,16 @@ EPHEM_API double ArcSin(double X);
  * Moon, Sun, Mercury, Venus, Pluto, Jupiter, Saturn, Uranus, Neptune. 0 for any other sign. */
 EPHEM_API uint16_t CheckRuler(uint16_t Sign);
 /* Ord 24. Sorts A[Lo..Hi] ascending in place; A has highest index AHigh. Nothing happens when
- * Lo >= Hi; a range outside 0..AHigh raises EphemArithmeticError before anything moves. */
+ * Lo >= Hi; a null A or a range outside 0..AHigh raises EphemArithmeticError before anything
+ * moves. */
 EPHEM_API void QSortReal(double* A, int32_t AHigh, int32_t Lo, int32_t Hi);
 /* Ord 39. X to the power Y as exp(Y ln X); X <= 0, a non-finite X or Y, and a result too large
  * for a double raise EphemArithmeticError. */
 EPHEM_API double XToTheY(double X, double Y);
 /* Ords 40, 43. Cosine and sine of an angle in degrees (X x pi / 180). All five degree functions
- * raise EphemArithmeticError for a non-finite X. */
+ * raise EphemArithmeticError for a non-finite X. FC and FS raise it as out of range where X x pi
+ * overflows, |X| beyond 5.7222349715140557e307, and FD where its product does, |X| beyond
+ * 3.1375664143845866e306. */
 EPHEM_API double FC(double X);
 EPHEM_API double FS(double X);
 /* Ord 42. Degrees to radians (X x 0.017453292519943295). Ord 41: radians to degrees
@@ -195,8 +208,14 @@ EPHEM_API void InitialisePlanets(double* TheoryTable, int32_t TheoryTableHigh);
  * filled, read only. Longitudes lie in [0, 360) for ZodiacOffset in (-360, 0], except the Sun,
  * which can be exactly 360, and the Moon and the Node, which are MoonCalc's and can be below 0 with
  * a negative offset. Raises EphemArithmeticError, before writing anything, for an output array or
- * table that is too short, bodies outside 1..12 (when First <= Last) and a non-finite T or
- * ZodiacOffset. */
+ * table that is null or too short (Work and TermCounts may be null), bodies outside 1..12 (when
+ * First <= Last), a non-finite T or ZodiacOffset, and a T at which a body asked for has no finite
+ * position, as out of range naming the body. All twelve bodies have positions for T from
+ * -131.59778959551761 (below it Chiron's eccentricity passes 1) to 259.49965493443756 (above it
+ * Pluto's does). Fewer bodies reach further, as long as each one asked for (and, geocentric, the
+ * Earth) has an elliptic orbit: the Sun has ExactSun's range, Uranus -2492.4285714285716 to
+ * 2269.4761904761904, Neptune -780.2125984251968 to 794.59055118110246, Pluto from
+ * -430.63146997929607, Chiron up to 294.47142577458851. */
 EPHEM_API void PlanetCalc(int32_t First, int32_t Last, int32_t Centric, double ZodiacOffset,
                           const double* Work, int32_t WorkHigh, double T, const uint8_t* TermCounts,
                           int32_t TermCountsHigh, int32_t MoonMode, double* Lon, int32_t LonHigh,
@@ -210,19 +229,22 @@ EPHEM_API void PlanetCalc(int32_t First, int32_t Last, int32_t Centric, double Z
  * lies in (-360, 0] from 1913 on, before any offset) plus ZodiacOffset plus 360 once when
  * negative: with a sidereal offset either can stay below 0. LonOnly 1 writes only LonOnlyResult,
  * the tropical L without the offset; the other three pointers are not used. Raises
- * EphemArithmeticError for a non-finite T, or ZodiacOffset when LonOnly is not 1. */
+ * EphemArithmeticError for a non-finite T, or ZodiacOffset when LonOnly is not 1, and for a null
+ * pointer among those it writes. */
 EPHEM_API void MoonCalc(uint8_t NodeMode, double* LonOnlyResult, int32_t LonOnly,
                         double ZodiacOffset, double T, double* MoonLon, double* NodeLon,
                         double* MoonLat);
 
 /* Ord 10. Apparent solar longitude (degrees, tropical, with perturbations, nutation and
  * aberration) at T, in [0, 360]: a sum of exactly 360 is returned as 360. The value on entry is
- * not read. Raises EphemArithmeticError for a non-finite T. */
+ * not read. Raises EphemArithmeticError for a null SunLon, a non-finite T, and as out of range for
+ * T outside -3011.3899382980976 to 2679.6439065520658, where the series' solar eccentricity
+ * passes -1 and the longitude would be NaN. */
 EPHEM_API void ExactSun(double* SunLon, double T);
 
 /* Ord 9. Lunar longitude (degrees, ZodiacOffset added) from the fuller 71-term series at T, with
  * whole turns removed toward zero and nothing more: in (-360, 360), negative where the sum is.
- * Raises EphemArithmeticError for a non-finite T or ZodiacOffset. */
+ * Raises EphemArithmeticError for a null MoonLon and a non-finite T or ZodiacOffset. */
 EPHEM_API void ExactMoon(double* MoonLon, double ZodiacOffset, double T);
 
 /* Ord 31. The Moon's motion over one day in twelve equal steps: Steps[1] = StartLon (degrees),
@@ -324,7 +346,7 @@ EPHEM_API void SunMoonMid(double* Longitude, double Sun, double Moon);
 /* ---- Aspect engine ---- */
 /* The aspect, dignity and quality exports check the arrays they are given (null, highest index)
  * and raise EphemArithmeticError rather than read or write past one that is too short; the Codes
- * buffers are not checked.
+ * buffers are checked only for null.
  *
  * Aspect kinds, indexing Orbs[0..11] (degrees per kind, single precision), with their exact
  * angles and one-character codes:
@@ -387,11 +409,11 @@ EPHEM_API void GetQualities(const double* Positions, int32_t PositionsHigh, uint
 
 /* Ord 32. Universal time of day (hours) on day Day at which the Sun reaches the Ascendant, with
  * that Ascendant (degrees), for Longitude (degrees, positive west) and Latitude (degrees); both
- * must be finite or EphemArithmeticError is raised. The minute search takes the shorter way
- * round the circle and stops after one day (1440 steps): where the Sun does not meet the
- * Ascendant within it (polar days and nights) EphemArithmeticError is raised and Asc and Time
- * are left unwritten. Time can reach 24 h or more when the first estimate falls
- * on the next day; it still names the right moment counted from day Day. */
+ * must be finite, and Asc and Time not null, or EphemArithmeticError is raised. The minute search
+ * takes the shorter way round the circle and stops after one day (1440 steps): where the Sun does
+ * not meet the Ascendant within it (polar days and nights) EphemArithmeticError is raised and Asc
+ * and Time are left unwritten. Time can reach 24 h or more when the first estimate falls on the
+ * next day; it still names the right moment counted from day Day. */
 EPHEM_API void Dawn(uint8_t NodeMode, int32_t Centric, int32_t Day, double ZodiacOffset,
                     double Longitude, double Latitude, double* Asc, double* Time);
 /* Ord 33. As Dawn, for the Midheaven, starting its estimate from 6 h. */
@@ -402,8 +424,8 @@ EPHEM_API void Noon(uint8_t NodeMode, int32_t Centric, int32_t Day, double Zodia
  * years at most), then its days, then the first whole minute at which the body has reached
  * Target in its direction of motion goes to *Time, with its day in *Day. When nothing is found
  * *Time is not written and *Day holds the last day the search moved to, unchanged when no year
- * was accepted; a non-finite Target is such a search, ended at once. Body outside 1..12 raises
- * EphemArithmeticError. */
+ * was accepted; a non-finite Target is such a search, ended at once. Body outside 1..12 and a
+ * null Time or Day raise EphemArithmeticError. */
 EPHEM_API void GetReturn(uint16_t Body, uint16_t Window, int32_t Centric, double Target,
                          double* Time, int32_t* Day, double ZodiacOffset, uint8_t NodeMode);
 
@@ -413,11 +435,13 @@ EPHEM_API void GetReturn(uint16_t Body, uint16_t Window, int32_t Centric, double
 EPHEM_API bool DirExists(const char* Path);
 /* Ord 47. Copies Source to Dest (replacing it, keeping its permissions), expanding the SZDD
  * compressed format and copying anything else unchanged. A Dest that is a symbolic link is
- * written through: the link stays and its target gets the contents. The copy goes to a
- * temporary file beside the destination that replaces it only when complete, so a failure
- * leaves the old destination as it was. Raises EphemIoError naming the path and the system's
- * reason when a file cannot be opened, read, created or written, or a compressed file ends
- * early. */
+ * written through: the link stays and the end of its chain of links gets the contents, created
+ * when the link dangles. The copy goes to a temporary file beside that end which replaces it only
+ * when complete, so a failure leaves the old destination as it was. Only regular files are
+ * copied and replaced: a Source that is not one (a FIFO, a device, a socket, a directory), and a
+ * Dest that exists as one, raise EphemIoError without being read or replaced, so a FIFO never
+ * blocks the call. Raises EphemIoError naming the path and the system's reason when a file
+ * cannot be opened, read, created or written, or a compressed file ends early. */
 EPHEM_API void CopyFile(const char* Source, const char* Dest);
 
 #ifdef __cplusplus

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -166,18 +168,52 @@ TEST_F(FileUtil, CopyOntoASymlinkWritesItsTargetAndKeepsTheLink) {
       {"absolute link", path("absolute"), path("elsewhere/target-a"), path("elsewhere/target-a")},
       {"relative link", path("relative"), "elsewhere/target-r", path("elsewhere/target-r")},
       {"link to a link", path("chain"), "absolute", path("elsewhere/target-a")},
+      {"dangling link", path("dangling"), "elsewhere/target-d", path("elsewhere/target-d")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    write(c.target, bytesOf("old"));
+    if (c.link != path("dangling")) write(c.target, bytesOf("old"));
     if (!fs::is_symlink(c.link)) fs::create_symlink(c.linkText, c.link);
     CopyFile(path("source").c_str(), c.link.c_str());
     EXPECT_TRUE(fs::is_symlink(c.link)) << "the link itself was replaced";
     EXPECT_EQ(fs::read_symlink(c.link).string(), c.linkText);
     EXPECT_EQ(read(c.target), bytesOf("new contents"));
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "elsewhere"), {}), 2)
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "elsewhere"), {}), 3)
       << "no temporary left beside the targets";
+}
+
+// A FIFO, a device node or a folder is neither read nor replaced: a FIFO without a writer would
+// block the copy, a device would be read without end or swapped for a plain file.
+TEST_F(FileUtil, NonRegularSourcesAndDestinationsAreRefusedAndKept) {
+  write(path("source"), bytesOf("new"));
+  ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+  fs::create_directory(path("folder"));
+  // The null device's numbers, in our own folder: harmless even where it is read or written.
+  const bool device = ::mknod(path("device").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+  const int mknodError = errno;
+  for (const char* name : {"fifo", "folder", "device"}) {
+    if (!fs::exists(fs::symlink_status(path(name)))) continue;
+    SCOPED_TRACE(name);
+    const fs::file_type type = fs::symlink_status(path(name)).type();
+    // In a child with an alarm, so that a copy that blocks fails instead of hanging the run.
+    EXPECT_EXIT(
+        {
+          ::alarm(10);
+          try {
+            CopyFile(path(name).c_str(), path("out").c_str());
+          } catch (const EphemIoError&) {
+            std::_Exit(0);
+          }
+          std::_Exit(1);
+        },
+        testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(fs::exists(path("out")));
+    EXPECT_THROW(CopyFile(path("source").c_str(), path(name).c_str()), EphemIoError);
+    EXPECT_EQ(fs::symlink_status(path(name)).type(), type) << "the destination was replaced";
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), device ? 4 : 3) << "no temporary";
+  if (!device) GTEST_SKIP() << "mknod is not permitted here: " << std::strerror(mknodError);
 }
 
 TEST_F(FileUtil, ReadOnlyDestinationIsNotReplaced) {
