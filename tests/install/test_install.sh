@@ -10,6 +10,7 @@ dest="$work/root"
 DESTDIR="$dest" cmake --install "$build" > "$work/install.log"
 prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
 libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/CMakeCache.txt")
+includedir=$(sed -n 's/^CMAKE_INSTALL_INCLUDEDIR:PATH=//p' "$build/CMakeCache.txt")
 root="$dest$prefix"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -54,12 +55,41 @@ int main(void) {
   return 0;
 }
 CODE
-flags=$(PKG_CONFIG_SYSROOT_DIR="$dest" PKG_CONFIG_PATH="$root/$libdir/pkgconfig" \
-        pkg-config --cflags --libs ephemlib)
-# shellcheck disable=SC2086  # the flags are several words
-cc -std=c11 -Wall -Werror -o "$work/julday" "$work/julday.c" $flags
-[ "$(LD_LIBRARY_PATH="$root/$libdir" "$work/julday")" = 2451545 ] || fail "JulDay from C"
+# The flags of the tree at $1, checked to lead into that tree and nowhere else, then the C
+# program built with them and run on that tree's library. No sysroot is given: ephemlib.pc finds
+# its prefix from where it lies.
+buildWithPkgConfig() {
+  local tree="$1" flags flag dir include="" lib=""
+  flags=$(PKG_CONFIG_LIBDIR="$tree/$libdir/pkgconfig" PKG_CONFIG_PATH="" \
+          pkg-config --cflags --libs ephemlib)
+  for flag in $flags; do
+    case "$flag" in
+      -I*) dir="${flag#-I}"; include=1 ;;
+      -L*) dir="${flag#-L}"; lib=1 ;;
+      *) continue ;;
+    esac
+    case "$(realpath -m "$dir")" in
+      "$(realpath -m "$tree/$includedir")" | "$(realpath -m "$tree/$libdir")") ;;
+      *) fail "pkg-config for the tree at $tree gives $flag" ;;
+    esac
+  done
+  if [ -z "$include" ] || [ -z "$lib" ]; then fail "pkg-config gives no -I and -L: $flags"; fi
+  # shellcheck disable=SC2086  # the flags are several words
+  cc -std=c11 -Wall -Werror -o "$work/julday" "$work/julday.c" $flags
+  [ "$(LD_LIBRARY_PATH="$tree/$libdir" "$work/julday")" = 2451545 ] || fail "JulDay from C"
+}
+buildWithPkgConfig "$root"
 echo "a C program builds with pkg-config and calls JulDay"
+
+# The same build installed with another --prefix than it was configured for, as
+# `cmake --install build --prefix /usr` of a build for /usr/local: the package files follow.
+moved="$work/moved"
+cmake --install "$build" --prefix "$moved" > "$work/install-moved.log"
+if grep -qF "$prefix" "$moved/$libdir/pkgconfig/ephemlib.pc"; then
+  fail "ephemlib.pc installed under $moved still names $prefix"
+fi
+buildWithPkgConfig "$moved"
+echo "installed with --prefix $moved, pkg-config gives that prefix"
 
 mkdir -p "$work/project"
 cat > "$work/project/CMakeLists.txt" <<'CODE'
