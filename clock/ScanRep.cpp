@@ -192,13 +192,11 @@ bool TfrmScanReport::savePdf(const QString& path, QString* error) const {
   buffer.open(QIODevice::WriteOnly);
   {
     QPdfWriter pdf(&buffer);
-    QPageLayout layout = printer_ ? printer_->pageLayout() : pdf.pageLayout();
-    if (!printer_) {
-      layout.setUnits(QPageLayout::Millimeter);
-      layout.setMargins(QMarginsF(kMarginMillimetres, kMarginMillimetres, kMarginMillimetres,
-                                  kMarginMillimetres));
-    }
-    pdf.setPageLayout(layout);
+    // The page a new printer has (the locale's paper), with the report's margins, until
+    // Printer Setup chooses another.
+    QPrinter defaults(QPrinter::HighResolution);
+    setReportMargins(defaults);
+    pdf.setPageLayout(printer_ ? printer_->pageLayout() : defaults.pageLayout());
     pdf.setTitle(windowTitle());
     pdf.setCreator(QStringLiteral("Heliodial"));
     if (!PrintReportLines(pdf, scan_.lines(), memoScan->font())) {
