@@ -1,8 +1,5 @@
 #include "Registration.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
+
+#include "settings/AtomicFile.h"
+#include "settings/XdgPaths.h"
 
 namespace {
 
@@ -29,14 +29,6 @@ bool IsSwitch(std::string_view argument, std::string_view name) {
 }
 
 std::string Reason(int error) { return std::generic_category().message(error); }
-
-std::filesystem::path HomeDirectory() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/') return home;
-  if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) {
-    return user->pw_dir;
-  }
-  return "/";
-}
 
 // Characters the bus's Exec parsing takes literally outside quotes.
 bool NeedsNoQuotes(char c) {
@@ -60,15 +52,7 @@ StartAction ParseStartSwitches(std::span<const std::string_view> arguments) {
   return action;
 }
 
-std::filesystem::path ActivationDirectory() {
-  std::filesystem::path data;
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg == '/') {
-    data = xdg;
-  } else {
-    data = HomeDirectory() / ".local" / "share";
-  }
-  return data / "dbus-1" / "services";
-}
+std::filesystem::path ActivationDirectory() { return DataHome() / "dbus-1" / "services"; }
 
 std::filesystem::path ActivationFile() {
   return ActivationDirectory() / (std::string(kScriptBusName) + ".service");
@@ -111,33 +95,10 @@ void WriteActivationFile(const std::filesystem::path& programPath) {
     throw RegistrationError("Unable to create " + folder.string() + ": " + ec.message());
   }
   // The bus reads only names ending in ".service", so it never sees the unfinished file.
-  std::string temporary = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) throw RegistrationError("Unable to write to " + file.string() + ": " + Reason(errno));
-  const auto fail = [&](int error) {
-    ::close(fd);
-    ::unlink(temporary.c_str());
-    throw RegistrationError("Unable to write to " + file.string() + ": " + Reason(error));
-  };
-  std::size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail(errno);
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  if (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0) fail(errno);
-  if (::close(fd) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    throw RegistrationError("Unable to write to " + file.string() + ": " + Reason(error));
-  }
-  if (::rename(temporary.c_str(), file.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    throw RegistrationError("Unable to write to " + file.string() + ": " + Reason(error));
+  try {
+    WriteFileAtomically(file, text);
+  } catch (const AtomicWriteError& e) {
+    throw RegistrationError(e.what());
   }
 }
 

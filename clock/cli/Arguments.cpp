@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include "cli/OneLine.h"
 #include "wheel/WheelImage.h"
 
 const char* const kUsage =
@@ -12,13 +13,10 @@ const char* const kUsage =
 
 namespace {
 
-// One line for standard error: a control character in an argument (a line break, an escape to
-// the terminal) is shown as '?', so the message can neither spill nor steer the terminal.
-[[noreturn]] void usageError(QString message) {
-  for (QChar& c : message) {
-    if (c.category() == QChar::Other_Control) c = QLatin1Char('?');
-  }
-  throw ArgumentError(message.toLocal8Bit().toStdString());
+// Usage messages are one line of our own words, so the whole of each can go through OneLine with
+// the arguments it quotes.
+[[noreturn]] void usageError(const QString& message) {
+  throw ArgumentError(OneLine(message).toLocal8Bit().toStdString());
 }
 
 // The raw bytes of an option's value as the command line gave them ("--wheel NAME" or
@@ -147,10 +145,16 @@ Options ParseCommandLine(int argc, char** argv) {
     }
   }
   if (p.parser.isSet(p.scan)) {
+    // The years --at takes, 1 to 9999, must hold the whole scan in Universal Time: the day moved
+    // by up to a day of zone either way, and the end of its last minute.
     const QString text = p.parser.value(p.scan);
+    static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    const QDate first(1, 1, 2), last(9999, 12, 29);
     options.scan = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-    if (!options.scan.isValid()) {
-      usageError(QStringLiteral("--scan wants a day as YYYY-MM-DD, not \"%1\"").arg(text));
+    if (!form.match(text).hasMatch() || !options.scan.isValid() || options.scan < first ||
+        options.scan > last) {
+      usageError(QStringLiteral("--scan wants a day from %1 to %2 as YYYY-MM-DD, not \"%3\"")
+                     .arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate), text));
     }
   }
   if (p.parser.isSet(p.orb)) {

@@ -6,9 +6,10 @@
 #include <string>
 #include <string_view>
 
-// Writes bytes to path (the name's own bytes, whatever the locale's encoding): a temporary file
-// beside it, flushed to disk, then renamed over it, so the file is whole or as it was. Returns
-// the reason on failure ("No space left on device"), an empty text on success.
+// Writes bytes to path (the name's own bytes, whatever the locale's encoding) as one complete
+// replacement, so the file is whole or as it was; a symbolic link is written through, and a
+// replaced file keeps its permissions. Returns the reason on failure ("No space left on
+// device"), an empty text on success.
 std::string WriteFileReplacing(const std::string& path, std::string_view bytes);
 
 // Writes bytes to standard output; the reason on failure (a full disk, a closed pipe).

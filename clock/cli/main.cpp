@@ -20,6 +20,7 @@
 #include "chart/ScanExport.h"
 #include "cli/Arguments.h"
 #include "cli/ChartReport.h"
+#include "cli/OneLine.h"
 #include "cli/Output.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
@@ -27,13 +28,19 @@
 
 namespace {
 
+// A message for standard error. What it quotes from outside (a path, an argument, a zone name)
+// has gone through OneLine; the program's own words may run over several lines.
+void say(std::string_view message) {
+  std::fprintf(stderr, "heliodial-chart: %.*s\n", static_cast<int>(message.size()), message.data());
+}
+
 [[noreturn]] void usageError(const QString& message) {
-  std::fprintf(stderr, "heliodial-chart: %s\n", message.toLocal8Bit().constData());
+  say(message.toLocal8Bit().toStdString());
   std::exit(2);
 }
 
 [[noreturn]] void failure(const std::string& message) {
-  std::fprintf(stderr, "heliodial-chart: %s\n", message.c_str());
+  say(message);
   std::exit(1);
 }
 
@@ -58,7 +65,7 @@ void requireExistingLocalTime(const IniDocument& file, QDate date, QTime time) {
   usageError(QStringLiteral("--at %1 %2 does not exist in this computer's time zone (%3): the "
                             "clocks skip that time for daylight saving")
                  .arg(date.toString(Qt::ISODate), time.toString(QStringLiteral("HH:mm")),
-                      QString::fromUtf8(QTimeZone::systemTimeZoneId())));
+                      OneLine(QString::fromUtf8(QTimeZone::systemTimeZoneId()))));
 }
 
 void writeOut(const QByteArray& bytes) {
@@ -78,11 +85,17 @@ struct LoadedSettings {
 LoadedSettings loadSettings(int wheelWidth) {
   const IniFile settingsFile;
   LoadedSettings loaded;
-  loaded.file = settingsFile.Read();
+  try {
+    loaded.file = settingsFile.Read();
+  } catch (const IniReadError& e) {
+    // The path comes from the environment.
+    failure("Cannot read settings from " + OneLine(settingsFile.Path().string()) + ": " +
+            e.Reason());
+  }
   SettingsNotices notices;
   LoadSettings(loaded.file, loaded.settings, wheelWidth, SystemStandardBiasMinutes(), &notices);
   for (const std::string& notice : notices) {
-    std::fprintf(stderr, "heliodial-chart: %s\n", notice.c_str());
+    say(notice);
   }
   loaded.place = {std::filesystem::exists(settingsFile.Path()),
                   QString::fromStdString(settingsFile.Path().string())};
@@ -123,7 +136,9 @@ void printChart(const Options& options) {
     const std::string reason = WriteFileReplacing(
         options.wheel,
         std::string_view(picture.constData(), static_cast<std::size_t>(picture.size())));
-    if (!reason.empty()) failure("cannot write the wheel to " + options.wheel + ": " + reason);
+    if (!reason.empty()) {
+      failure("cannot write the wheel to " + OneLine(options.wheel) + ": " + reason);
+    }
   }
 }
 
@@ -146,7 +161,7 @@ int main(int argc, char** argv) {
   try {
     options = ParseCommandLine(argc, argv);
   } catch (const ArgumentError& e) {
-    std::fprintf(stderr, "heliodial-chart: %s\n", e.what());
+    say(e.what());
     return 2;
   }
   if (options.action == Options::Action::Help) {

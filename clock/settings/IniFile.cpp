@@ -1,8 +1,6 @@
 #include "settings/IniFile.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +16,9 @@
 #include <string>
 #include <system_error>
 #include <utility>
+
+#include "settings/AtomicFile.h"
+#include "settings/XdgPaths.h"
 
 namespace fs = std::filesystem;
 
@@ -197,11 +198,6 @@ class FileDescriptor {
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int Get() const { return fd_; }
-  // Closes now, reporting whether the close succeeded (a delayed write error shows up here).
-  bool Close() {
-    const int fd = std::exchange(fd_, -1);
-    return fd < 0 || ::close(fd) == 0;
-  }
 
  private:
   int fd_;
@@ -259,39 +255,12 @@ bool LoadFile(const fs::path& path, std::string& bytes, struct stat* info = null
     done += static_cast<std::size_t>(n);
   }
   bytes.resize(done);
-  return true;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
+  // Read as bytes, UTF-16 text would show no keys, and a write would add UTF-8 lines to it.
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+    bytes.clear();
+    throw IniReadError(path, "it is UTF-16 text; save it as UTF-8");
   }
   return true;
-}
-
-// Where a write must go: the path itself, or the end of its chain of symbolic links, which may
-// not exist yet. Writing there keeps a linked settings file linked, and a dangling link gets its
-// target created instead of being replaced by a plain file.
-fs::path WriteTarget(const fs::path& path) {
-  fs::path target = path;
-  for (int hops = 0;; ++hops) {
-    struct stat st {};
-    if (::lstat(target.c_str(), &st) != 0) {
-      if (errno == ENOENT || errno == ENOTDIR) return target;  // the folder part fails later
-      throw IniWriteError(path, SystemMessage(errno));
-    }
-    if (!S_ISLNK(st.st_mode)) return target;
-    if (hops == 40) throw IniWriteError(path, SystemMessage(ELOOP));  // the kernel's own limit
-    std::error_code ec;
-    const fs::path next = fs::read_symlink(target, ec);
-    if (ec) throw IniWriteError(path, ec.message());
-    target = next.is_absolute() ? next : target.parent_path() / next;
-  }
 }
 
 // The advisory lock that serialises writers of one settings file: flock on ".<name>.lock" in
@@ -317,85 +286,6 @@ class WriterLock {
  private:
   FileDescriptor fd_;
 };
-
-std::string TemporaryPrefix(const std::string& name) { return "." + name + ".tmp-"; }
-
-// A fresh temporary file beside the target, so the final rename stays on one file system. Its
-// name, ".<name>.tmp-<pid>-<n>", is what RemoveStaleTemporaries looks for.
-int CreateTemporary(const fs::path& dir, const std::string& name, fs::path& temporary) {
-  static std::atomic<unsigned> counter{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = dir / (TemporaryPrefix(name) + std::to_string(::getpid()) + "-" +
-                       std::to_string(counter.fetch_add(1)));
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
-bool IsTemporaryName(std::string_view entry, const std::string& prefix) {
-  if (entry.substr(0, prefix.size()) != prefix) return false;
-  entry.remove_prefix(prefix.size());
-  const std::size_t dash = entry.find('-');
-  auto digits = [](std::string_view s) {
-    return !s.empty() &&
-           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-  };
-  return dash != std::string_view::npos && digits(entry.substr(0, dash)) &&
-         digits(entry.substr(dash + 1));
-}
-
-// Removes the temporary files of writers that died before their rename. Only called under the
-// writer lock: every live writer holds that lock while its temporary file exists, so any such
-// file seen now belongs to a writer that is gone.
-void RemoveStaleTemporaries(const fs::path& dir, const std::string& name) {
-  DIR* listing = ::opendir(dir.c_str());
-  if (listing == nullptr) return;
-  const std::string prefix = TemporaryPrefix(name);
-  while (const dirent* entry = ::readdir(listing)) {
-    if (IsTemporaryName(entry->d_name, prefix)) ::unlinkat(::dirfd(listing), entry->d_name, 0);
-  }
-  ::closedir(listing);
-}
-
-void SyncDirectory(const fs::path& dir) {
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);  // the rename is done; failing to persist the entry is not worth an error
-  ::close(fd);
-}
-
-// Makes sure the file as it is, and its name, are on disk. Cheap when they already are.
-void SyncExisting(const fs::path& target, const fs::path& dir, const fs::path& reported) {
-  FileDescriptor fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (fd.Get() < 0 || ::fsync(fd.Get()) != 0) throw IniWriteError(reported, SystemMessage(errno));
-  SyncDirectory(dir);
-}
-
-// Replaces `target` by a file holding `contents`: written with one call, flushed to disk, given
-// the old file's permissions, renamed over the old one. Returns the new file's device and inode.
-std::pair<std::uint64_t, std::uint64_t> ReplaceFile(const fs::path& target, const fs::path& dir,
-                                                    std::string_view contents,
-                                                    std::optional<mode_t> keepMode,
-                                                    const fs::path& reported) {
-  fs::path temporary;
-  FileDescriptor fd(CreateTemporary(dir, target.filename().string(), temporary));
-  if (fd.Get() < 0) throw IniWriteError(reported, SystemMessage(errno));
-  int error = 0;
-  struct stat st {};
-  if (keepMode && ::fchmod(fd.Get(), *keepMode) != 0) error = errno;
-  if (error == 0 && !WriteAll(fd.Get(), contents)) error = errno;
-  if (error == 0 && ::fsync(fd.Get()) != 0) error = errno;
-  if (error == 0 && ::fstat(fd.Get(), &st) != 0) error = errno;
-  if (!fd.Close() && error == 0) error = errno;
-  if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary.c_str());
-    throw IniWriteError(reported, SystemMessage(error));
-  }
-  SyncDirectory(dir);
-  return {st.st_dev, st.st_ino};
-}
 
 }  // namespace
 
@@ -626,7 +516,7 @@ void IniDocument::Splice(std::size_t at, std::size_t erase, std::string_view ins
 }
 
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-  Change(section, key, value);
+  if (Change(section, key, value)) ++changes_;
 }
 
 bool IniDocument::Change(std::string_view section, std::string_view key, std::string_view value) {
@@ -694,21 +584,7 @@ IniFile::IniFile() : path_(DefaultPath()) {}
 
 IniFile::IniFile(fs::path path) : path_(std::move(path)) {}
 
-fs::path IniFile::DefaultPath() {
-  fs::path dir;
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg != nullptr && xdg[0] == '/') {  // a relative value is to be ignored
-    dir = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] == '\0') {
-      const passwd* entry = ::getpwuid(::getuid());
-      home = entry != nullptr ? entry->pw_dir : ".";
-    }
-    dir = fs::path(home) / ".config";
-  }
-  return dir / "helidial.ini";
-}
+fs::path IniFile::DefaultPath() { return ConfigHome() / "helidial.ini"; }
 
 IniDocument IniFile::Read() const {
   std::string bytes;
@@ -732,7 +608,16 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool def)
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   CheckNames(section, key);  // before anything on disk is touched
-  const fs::path target = WriteTarget(path_);
+  Update([&](IniDocument& document) { document.Set(section, key, value); });
+}
+
+void IniFile::Update(const std::function<void(IniDocument&)>& change) {
+  fs::path target;
+  try {
+    target = AtomicWriteTarget(path_);
+  } catch (const AtomicWriteError& e) {
+    throw IniWriteError(path_, e.Reason());
+  }
   fs::path dir = target.parent_path();
   if (dir.empty()) dir = ".";
   std::error_code ec;
@@ -742,7 +627,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
 
   const WriterLock lock(dir, name, path_);
   std::optional<mode_t> mode;
-  std::pair<std::uint64_t, std::uint64_t> identity;
+  FileIdentity identity;
   try {
     struct stat st {};
     if (LoadFile(target, buffer_, &st)) {
@@ -753,25 +638,30 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     // Rewriting a file we could not read would throw away the user's settings.
     throw IniWriteError(path_, e.Reason());
   }
-  // Parsing is the costly part of a write to a large file; the dialog's OK writes a hundred keys
-  // in a row, and the file is then still exactly what this object wrote last.
+  // Parsing is the costly part of a write to a large file, and a file that is still exactly what
+  // this object wrote last needs none.
   const bool ours = written_ && buffer_ == written_->text_;
   if (!ours) written_ = IniDocument::Adopt(std::move(buffer_));
   try {
-    if (!written_->Change(section, key, value) && mode) {
+    const std::uint64_t before = written_->changes_;
+    change(*written_);
+    if (written_->changes_ == before && mode) {
       // The file already holds exactly this text, and most of the dialog's OK rewrites values as
       // they were. A copy would cost two flushes to disk for nothing; the file we made and
       // flushed ourselves needs none, any other is flushed as it is.
-      if (!ours || identity != writtenFile_) SyncExisting(target, dir, path_);
+      if (!ours || identity != writtenFile_) SyncFileAndFolder(target, path_);
       RemoveStaleTemporaries(dir, name);
       return;
     }
     if (written_->text_.size() > kIniFileSizeLimit) {
       throw IniWriteError(path_, "the file would grow past " + Megabytes(kIniFileSizeLimit));
     }
-    writtenFile_ = ReplaceFile(target, dir, written_->text_, mode, path_);
+    writtenFile_ = ReplaceFileAtomically(target, written_->text_, mode, path_);
+  } catch (const AtomicWriteError& e) {
+    written_.reset();  // it holds the change the file did not get
+    throw IniWriteError(path_, e.Reason());
   } catch (...) {
-    written_.reset();  // it may hold the change the file did not get
+    written_.reset();
     throw;
   }
   RemoveStaleTemporaries(dir, name);

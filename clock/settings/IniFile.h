@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -97,6 +98,7 @@ class IniDocument {
   std::string_view LineEnding() const;
 
   std::string text_;
+  std::uint64_t changes_ = 0;    // Sets that changed the text
   std::uint32_t bodyStart_ = 0;  // 3 after a byte-order mark
   // Offsets of the header lines of searchable sections (the first of each name), ascending.
   std::vector<std::uint32_t> headers_;
@@ -141,6 +143,11 @@ class IniFile {
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
+
+  // Many keys as one write: `change` is applied to the file as it is now, under the lock, and the
+  // result replaces the file once. Either every change reaches the file or, when `change` or the
+  // write throws, none does and the old file stays byte for byte as it was.
+  void Update(const std::function<void(IniDocument&)>& change);
 
  private:
   std::filesystem::path path_;

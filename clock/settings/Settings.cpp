@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "model/Angles.h"
+#include "settings/SettingsSchema.h"
 
 #ifdef __FAST_MATH__
 #error "The glyph size truncation and the natal number form need exact IEEE arithmetic"
@@ -18,44 +19,16 @@
 
 namespace {
 
-// Beyond this the glyph font would dwarf the wheel; the dialog itself stops at 100.
-constexpr std::int32_t kMaxSize = 1000;
-// Window sides outside this would ask for absurd wheel images.
-constexpr std::int32_t kMaxWindowSide = 16384;
 // Local time minus Universal Time stays within a day, which the one-step day wrap relies on.
 constexpr double kMaxZoneHours = 24.0;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// A value that does not fit the setting's type reads as the default rather than wrapping.
-template <typename T>
-T ReadFitting(const IniDocument& file, std::string_view section, std::string_view key, T def) {
-  const std::int32_t value = file.ReadInteger(section, key, def);
-  return std::in_range<T>(value) ? static_cast<T>(value) : def;
-}
-
 // Negation that cannot overflow for the most negative integer.
 std::int32_t Negate(std::int32_t v) {
   return v == std::numeric_limits<std::int32_t>::min() ? std::numeric_limits<std::int32_t>::max()
                                                        : -v;
-}
-
-// Houses as the dialog stores it (0 Placidus, 1 Koch, 2 Equal; 3..8 by hand) to the house code.
-HouseSystem HouseCodeFor(std::int32_t houses) {
-  // No cusps, and no wrapped byte landing on a system.
-  if (houses < 0 || houses > 8) return HouseSystem::None;
-  return houses == 2 ? HouseSystem::Equal : static_cast<HouseSystem>(houses + 1);
-}
-
-WindowGeometry ReadGeometry(const IniDocument& file, std::string_view section,
-                            const WindowGeometry& def) {
-  WindowGeometry g;
-  g.Top = file.ReadInteger(section, "Top", def.Top);
-  g.Left = file.ReadInteger(section, "Left", def.Left);
-  g.Height = std::clamp(file.ReadInteger(section, "Height", def.Height), 1, kMaxWindowSide);
-  g.Width = std::clamp(file.ReadInteger(section, "Width", def.Width), 1, kMaxWindowSide);
-  return g;
 }
 
 // "5:30 hours" or "-24:00 hours": a zone offset as a person writes it.
@@ -188,13 +161,13 @@ std::string FormatNatalReal(double value) {
 double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes, SettingsNotices* notices) {
   // The system's standard bias, shifted an hour by hand for summer, unless a manual zone is
   // given, which counts east or west with the place's longitude.
+  const auto read = [&file](const char* key) { return LoadedValue(file, SchemaRow("Place", key)); };
   double bias = standardBiasMinutes;
-  if (file.ReadBool("Place", "Summer", false)) bias -= 60.0;
+  if (read("Summer") != 0) bias -= 60.0;
   double offset = -bias / 60.0;
-  if (file.ReadBool("Place", "ManualZone", false)) {
-    offset = -(static_cast<double>(file.ReadInteger("Place", "ZoneH", 0)) +
-               file.ReadInteger("Place", "ZoneM", 0) / 60.0);
-    if (file.ReadInteger("Place", "EW", 0) == 0) offset = -offset;
+  if (read("ManualZone") != 0) {
+    offset = -(static_cast<double>(read("ZoneH")) + read("ZoneM") / 60.0);
+    if (read("EW") == 0) offset = -offset;
   }
   const double clamped = std::clamp(offset, -kMaxZoneHours, kMaxZoneHours);
   if (clamped != offset && notices != nullptr) {
@@ -207,90 +180,35 @@ double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes, Settings
 
 void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int standardBiasMinutes,
                   SettingsNotices* notices) {
-  // Section Setting: sign colours, house system, zodiac.
-  s.Glyphs = static_cast<SignColouring>(ReadFitting<std::uint8_t>(file, "Setting", "Glyphs", 0));
-  s.HouseCode = HouseCodeFor(file.ReadInteger("Setting", "Houses", 0));
-  s.SiderealZodiac = ReadFitting<std::int16_t>(file, "Setting", "Zodiac", 0);
-
-  s.Cusps = static_cast<CuspMode>(ReadFitting<std::uint8_t>(file, "Setting", "Cusps", 0));
-  s.Size = static_cast<std::uint16_t>(
-      std::clamp(file.ReadInteger("Setting", "Size", 63), std::int32_t{0}, kMaxSize));
+  s = Settings{};  // points 13 and 14 are never shown, and slot 0 is no point
+  for (const SettingKey& row : SettingsSchema()) {
+    if (row.kind == KeyKind::Natal) {
+      s.NatalPos[row.index] =
+          NatalLongitude(ParseLenientReal(file.ReadString(row.section, row.key, "0")));
+    } else if (row.apply != nullptr) {
+      row.apply(s, LoadedValue(file, row), row.index);
+    }
+  }
   s.GlyphSize = GlyphSizeFor(s.Size, wheelWidth);
-
-  s.Color = ParseLenientInteger(file.ReadString("Setting", "Color", "0"));
-
-  const std::int32_t latD = file.ReadInteger("Place", "LatD", 0);
-  const std::int32_t latM = file.ReadInteger("Place", "LatM", 0);
-  const std::int32_t longD = file.ReadInteger("Place", "LongD", 0);
-  const std::int32_t longM = file.ReadInteger("Place", "LongM", 0);
-
-  s.LogTN = file.ReadBool("Setting", "LogTN", false);
-  s.LogTT = file.ReadBool("Setting", "LogTT", false);
-  s.Do30 = file.ReadBool("VOC", "Do30", true);
-  s.Do45 = file.ReadBool("VOC", "Do45", true);
-  s.CustomAngle = file.ReadInteger("Custom", "Aspect", 0);
-
   s.ZoneOffset = ZoneOffsetFrom(file, standardBiasMinutes, notices);
 
   // Only a hemisphere of exactly 0 means south or east: both parts take the minus sign.
-  const bool south = file.ReadInteger("Place", "NS", 0) == 0;
-  s.LatDeg = south ? Negate(latD) : latD;
-  s.LatMin = south ? Negate(latM) : latM;
-  const bool east = file.ReadInteger("Place", "EW", 0) == 0;
-  s.LongDeg = east ? Negate(longD) : longD;
-  s.LongMin = east ? Negate(longM) : longM;
+  const auto read = [&file](const char* key) { return LoadedValue(file, SchemaRow("Place", key)); };
+  const bool south = read("NS") == 0;
+  s.LatDeg = south ? Negate(read("LatD")) : read("LatD");
+  s.LatMin = south ? Negate(read("LatM")) : read("LatM");
+  const bool east = read("EW") == 0;
+  s.LongDeg = east ? Negate(read("LongD")) : read("LongD");
+  s.LongMin = east ? Negate(read("LongM")) : read("LongM");
   KeepWithin(s.LatDeg, s.LatMin, 90, "latitude", "north", "south", notices);
   KeepWithin(s.LongDeg, s.LongMin, 180, "longitude", "west", "east", notices);
 
-  s.HelioMode = file.ReadInteger("Show", "HelioCentric", 0);
-  for (int p = 1; p <= kPointCount; ++p) {
-    s.Show[p] = p <= kShownPlanetCount && file.ReadBool("Show", kPoints[p].key, p <= 10);
-  }
-  s.Show[0] = false;
-  s.ClockGeometry = ReadGeometry(file, "Show", {1, 1, 576, 545});
-  s.ATNGeometry = ReadGeometry(file, "ATN", {76, 400, 279, 187});
-  s.ATTGeometry = ReadGeometry(file, "ATT", {376, 400, 279, 187});
-
-  const auto pointDefault = [](int p) { return p != 11 && p != 12; };  // Node, Chiron off
-  s.AspectTo[0] = s.AspectFrom[0] = s.DoLine[0] = false;
-  for (int p = 1; p <= kPointCount; ++p) {
-    s.AspectTo[p] = file.ReadBool("AspectTo", kPoints[p].key, pointDefault(p));
-    s.AspectFrom[p] = file.ReadBool("AspectFrom", kPoints[p].key, pointDefault(p));
-  }
-  for (int k = 0; k < kAspectKindCount; ++k) {
-    s.UseAspects[k] = file.ReadBool("UseAspects", kAspectKinds[k].useKey, k < 10);
-  }
-
-  s.TransitOrb =
-      file.ReadInteger("Custom", "Degree", 1) + file.ReadInteger("Custom", "Minute", 1) / 60.0;
-  s.NatalOrb =
-      file.ReadInteger("Custom", "DegreeN", 1) + file.ReadInteger("Custom", "MinuteN", 1) / 60.0;
-
-  s.NatalPos[0] = 0.0;
-  for (int p = 1; p <= kPointCount; ++p) {
-    const std::string key = "Planet" + std::to_string(p);
-    s.NatalPos[p] = NatalLongitude(ParseLenientReal(file.ReadString("Natal", key, "0")));
-  }
-
-  s.TextMode = file.ReadBool("Show", "Text", false);
-  s.Duplicates = file.ReadBool("UseAspects", "Duplicates", false);
-
-  for (int k = 0; k < kAspectKindCount; ++k) {
-    const std::string name(kAspectKinds[k].lineKey);
-    s.LineColor[k] = file.ReadInteger("Wheel", "ALC" + name, 0);
-    s.LineStyle[k] =
-        static_cast<AspectLineStyle>(ReadFitting<std::uint16_t>(file, "Wheel", "ALS" + name, 0));
-  }
-  s.AspectLines = file.ReadBool("Wheel", "AspectLines", false);
-  s.Annotate = file.ReadBool("Wheel", "Annotate", false);
-  s.AnnotateMin = file.ReadBool("Wheel", "AnnotateMin", false);
-
-  for (int p = 1; p <= kPointCount; ++p) {
-    s.DoLine[p] = file.ReadBool("DoLine", kPoints[p].key, pointDefault(p));
-  }
-  s.VOCIcon = file.ReadBool("VOC", "Icon", true);
-  s.DoColor = file.ReadBool("VOC", "DoColor", false);
-  s.VOCColor = file.ReadInteger("VOC", "Color", 16777215);
+  const auto orb = [&file](const char* degrees, const char* minutes) {
+    return LoadedValue(file, SchemaRow("Custom", degrees)) +
+           LoadedValue(file, SchemaRow("Custom", minutes)) / 60.0;
+  };
+  s.TransitOrb = orb("Degree", "Minute");
+  s.NatalOrb = orb("DegreeN", "MinuteN");
 }
 
 void LoadSettings(const IniFile& file, Settings& settings, int wheelWidth, int standardBiasMinutes,

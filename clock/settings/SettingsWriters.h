@@ -1,5 +1,6 @@
-// The two writers of helidial.ini: the settings dialog's OK and the Exit command. Each key is a
-// separate write; a refused write throws IniWriteError and the keys after it are not written.
+// The two writers of helidial.ini: the settings dialog's OK and the Exit command. Each is one
+// update of the file: a refused write throws IniWriteError and leaves the file as it was, with
+// none of the keys written.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +51,8 @@ struct OptionsValues {
   bool Icon = true;                  // optVOCIcon
   bool DoColor = false;              // optVOCcolor
   std::int32_t VOCColor = 16777215;  // ColorDialog1's colour
+
+  bool operator==(const OptionsValues&) const = default;
 };
 
 // The dialog's opening values: from the file (orb minutes default to 0 there, unlike the loader),

@@ -1,19 +1,22 @@
 #include "ScanRep.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPageSetupDialog>
+#include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSaveFile>
 #include <optional>
 
 #include "ErrorReport.h"
 #include "ScanPrint.h"
+#include "settings/AtomicFile.h"
 #include "wheel/GlyphFont.h"
 
 namespace {
@@ -42,6 +45,19 @@ constexpr FormatChoice kFormats[] = {
 QString fileStem(QDate day) { return QStringLiteral("aspects-") + day.toString(Qt::ISODate); }
 
 QString unableToWrite(const QString& path) { return QStringLiteral("Unable to write to ") + path; }
+
+// The whole file or, with the reason in error, the old file as it was.
+bool writeFile(const QString& path, const QByteArray& data, QString* error) {
+  try {
+    WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                        std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+    return true;
+  } catch (const AtomicWriteError& e) {
+    if (error)
+      *error = unableToWrite(path) + QStringLiteral(": ") + QString::fromStdString(e.Reason());
+    return false;
+  }
+}
 
 // Until Printer Setup says otherwise, paper margins a hand can hold the sheet by; a printer's own
 // minimum is often a few millimetres.
@@ -149,26 +165,28 @@ bool TfrmScanReport::printTo(QPrinter& target) const {
 }
 
 bool TfrmScanReport::savePdf(const QString& path, QString* error) const {
-  QPrinter pdf(QPrinter::HighResolution);
-  pdf.setOutputFormat(QPrinter::PdfFormat);
-  setReportMargins(pdf);
-  if (printer_) pdf.setPageLayout(printer_->pageLayout());
-  pdf.setOutputFileName(path);
-  pdf.setDocName(windowTitle());
-  pdf.setCreator(QStringLiteral("Heliodial"));
-  if (printTo(pdf)) return true;
-  if (error) *error = unableToWrite(path);
-  return false;
+  // Drawn in memory first, so a failed save leaves the old file as it was.
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter pdf(&buffer);
+    // The page a new printer has (the locale's paper), with the report's margins, until
+    // Printer Setup chooses another.
+    QPrinter defaults(QPrinter::HighResolution);
+    setReportMargins(defaults);
+    pdf.setPageLayout(printer_ ? printer_->pageLayout() : defaults.pageLayout());
+    pdf.setTitle(windowTitle());
+    pdf.setCreator(QStringLiteral("Heliodial"));
+    if (!PrintReportLines(pdf, scan().lines(), memoScan->font())) {
+      if (error) *error = unableToWrite(path);
+      return false;
+    }
+  }
+  return writeFile(path, buffer.data(), error);
 }
 
 bool TfrmScanReport::saveAs(const QString& path, ScanFileFormat format, QString* error) const {
-  const QByteArray data = ScanFile(scan(), format, QDateTime::currentDateTimeUtc());
-  QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit()) {
-    return true;
-  }
-  if (error) *error = unableToWrite(path);
-  return false;
+  return writeFile(path, ScanFile(scan(), format, QDateTime::currentDateTimeUtc()), error);
 }
 
 void TfrmScanReport::Print1Click() {

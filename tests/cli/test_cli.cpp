@@ -17,54 +17,26 @@
 #include <string>
 #include <vector>
 
+#include "support/companion.h"
+#include "support/fixtures.h"
+
 namespace {
-
-struct Outcome {
-  int status;
-  QByteArray out, err;
-};
-
-const char* const kGreenwich =
-    "[Place]\nLatD=0\nLatM=0\nLongD=0\nLongM=0\nNS=1\nEW=1\nManualZone=1\nZoneH=0\n"
-    "ZoneM=0\n[Setting]\nHouses=0\nZodiac=0\n";
 
 class ChartCompanion : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(home.isValid());
-    settings(kGreenwich);
+    settings(kEquatorAtGreenwich);
   }
   void settings(const std::string& contents) {
     std::ofstream(home.filePath("helidial.ini").toStdString()) << contents;
   }
-  // The program with arguments; program may be a shell line for raw bytes and redirections, with
-  // the companion as $0.
   Outcome run(const QStringList& args, const QString& zone = QStringLiteral("UTC"),
               const std::function<void(QProcess&)>& prepare = {}) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", home.path());
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    env.insert("TZ", zone);
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(home.path());
-    if (prepare) prepare(process);
-    process.start(HELIODIAL_CHART_EXE, args);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
+    return RunCompanion({home.path(), zone, {}, prepare}, args);
   }
-  Outcome shell(const QString& line) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", home.path());
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(home.path());
-    process.start("/bin/sh", {"-c", line, HELIODIAL_CHART_EXE});
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-  }
+  // A shell line for raw bytes and redirections, with the companion as $0.
+  Outcome shell(const QString& line) { return RunCompanion({home.path(), {}, {}}, {line}, true); }
   QTemporaryDir home;
 };
 
@@ -143,7 +115,15 @@ TEST_F(ChartCompanion, AFailedWriteIsNeverASuccess) {
   QFile kept(picture);
   ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
   EXPECT_EQ(kept.readAll(), "the old picture");
-  EXPECT_EQ(QDir(home.path()).entryList({".heliodial-*"}, QDir::Hidden | QDir::Files).size(), 0);
+  EXPECT_EQ(QDir(home.path()).entryList({".*tmp-*"}, QDir::Hidden | QDir::Files).size(), 0);
+
+  // A path that cannot be written is quoted on one line, with no escape reaching the terminal.
+  const Outcome nowhere =
+      run({"--at", "2000-01-01 12:00", "--wheel", home.filePath("none/a\n\x1b[31m.png")});
+  EXPECT_EQ(nowhere.status, 1);
+  EXPECT_EQ(nowhere.err, ("heliodial-chart: cannot write the wheel to " +
+                          home.filePath("none/a??[31m.png") + ": No such file or directory\n")
+                             .toUtf8());
 }
 
 TEST_F(ChartCompanion, AFileNameIsUsedByteForByte) {
@@ -156,6 +136,14 @@ TEST_F(ChartCompanion, AFileNameIsUsedByteForByte) {
     if (name.rfind("wheel-", 0) == 0) pictures.push_back(name);
   }
   EXPECT_EQ(pictures, std::vector<std::string>{"wheel-\xff.svg"});
+
+  // A link is written through, as the settings are: the picture lands where it points.
+  const std::filesystem::path link = home.filePath("linked.svg").toStdString();
+  std::filesystem::create_symlink("pictures/wheel.svg", link);
+  std::filesystem::create_directory(link.parent_path() / "pictures");
+  ASSERT_EQ(run({"--wheel", "linked.svg"}).status, 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_GT(std::filesystem::file_size(link.parent_path() / "pictures" / "wheel.svg"), 0u);
 }
 
 TEST_F(ChartCompanion, ValuesNoPlaceCanHaveAreNamedOnceOnStandardError) {

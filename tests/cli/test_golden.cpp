@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <vector>
 
+#include "support/companion.h"
+
 namespace {
 
 struct Case {
@@ -63,20 +65,11 @@ class Golden : public ::testing::TestWithParam<Case> {
 
   // Standard output, followed by the status and standard error when the run did not succeed.
   QByteArray run(const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", home.path());
-    env.insert("TZ", QString::fromLatin1(GetParam().zone));
-    env.insert("LC_ALL", "C.UTF-8");
-    env.insert("XDG_RUNTIME_DIR", home.path());  // Qt warns on standard error without one
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(home.path());
-    process.start(HELIODIAL_CHART_EXE, args);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    QByteArray out = process.readAllStandardOutput();
-    const QByteArray err = process.readAllStandardError();
-    if (process.exitCode() != 0 || !err.isEmpty()) {
-      out += "--- status " + QByteArray::number(process.exitCode()) + "\n" + err;
+    const Outcome r = RunCompanion(
+        {home.path(), QString::fromLatin1(GetParam().zone), QStringLiteral("C.UTF-8")}, args);
+    QByteArray out = r.out;
+    if (r.status != 0 || !r.err.isEmpty()) {
+      out += "--- status " + QByteArray::number(r.status) + "\n" + r.err;
     }
     // The private settings folder differs from run to run.
     return out.replace(home.path().toUtf8(), "$XDG_CONFIG_HOME");

@@ -6,18 +6,14 @@
 #include <fstream>
 
 #include "chart/export_check.h"
+#include "support/companion.h"
+#include "support/fixtures.h"
 
 namespace {
 
-struct Outcome {
-  int status;
-  QByteArray out, err;
-};
-
 // Greenwich on Universal Time, words, the orb 2°30' in the settings.
-const char* const kSettings =
-    "[Place]\nLatD=51\nLatM=28\nNS=1\nEW=1\nManualZone=1\nZoneH=0\nZoneM=0\n[Show]\nText=1\n"
-    "[Custom]\nDegree=2\nMinute=30\n";
+const std::string kSettings =
+    std::string(kGreenwichObservatory) + "[Show]\nText=1\n[Custom]\nDegree=2\nMinute=30\n";
 
 class ScanCompanion : public ::testing::Test {
  protected:
@@ -26,14 +22,7 @@ class ScanCompanion : public ::testing::Test {
     std::ofstream(home.filePath("helidial.ini").toStdString()) << kSettings;
   }
   Outcome run(const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", home.path());
-    env.insert("LC_ALL", "en_GB.UTF-8");
-    process.setProcessEnvironment(env);
-    process.start(HELIODIAL_CHART_EXE, args);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return RunCompanion({home.path(), {}, QStringLiteral("en_GB.UTF-8")}, args);
   }
   QTemporaryDir home;
 };
@@ -85,6 +74,10 @@ TEST_F(ScanCompanion, BadValuesGiveOneLineAndStatusTwo) {
       {"--scan"},
       {"--scan", "2000-02-30"},
       {"--scan", "tomorrow"},
+      {"--scan", "9999-12-31", "--ics"},
+      {"--scan", "0001-01-01"},
+      {"--scan", "-0001-06-01"},
+      {"--scan", "+2000-01-01"},
       {"--scan", "2000-01-01", "--orb", "31:00"},
       {"--scan", "2000-01-01", "--orb", "1:60"},
       {"--scan", "2000-01-01", "--orb", "-1:00"},
@@ -108,10 +101,22 @@ TEST_F(ScanCompanion, BadValuesGiveOneLineAndStatusTwo) {
 }
 
 TEST_F(ScanCompanion, FarDaysAndPolarPlacesEndCleanly) {
-  // Days far from the theory's epoch still scan; a house system without cusps says why.
-  for (const char* day : {"0001-01-01", "9999-12-31"}) {
-    const Outcome r = run({"--scan", day, "--orb", "0:05"});
-    EXPECT_EQ(r.status, 0) << day << ": " << r.err.toStdString();
+  // The first and last days a scan takes give valid iCalendar files even a day of zone away
+  // from Universal Time; a house system without cusps says why.
+  for (const char* west : {"0", "1"}) {
+    std::ofstream(home.filePath("helidial.ini").toStdString())
+        << "[Place]\nManualZone=1\nZoneH=24\nEW=" << west << "\n";
+    for (const char* day : {"0001-01-02", "9999-12-29"}) {
+      const Outcome r = run({"--scan", day, "--ics"});
+      EXPECT_EQ(r.status, 0) << day << ": " << r.err.toStdString();
+      std::string problem;
+      for (const ICalComponent& c : ParseICalendar(r.out, &problem)) {
+        if (c.name == "VEVENT") {
+          EXPECT_EQ(CheckEvent(c), "") << day << " EW=" << west;
+        }
+      }
+      EXPECT_EQ(problem, "") << day << " EW=" << west;
+    }
   }
   std::ofstream(home.filePath("helidial.ini").toStdString())
       << "[Place]\nLatD=70\nNS=1\nEW=1\nManualZone=1\n[Setting]\nHouses=0\n";

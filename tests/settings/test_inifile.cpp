@@ -254,6 +254,37 @@ TEST(IniFileWrite, RefusedByFileSizeLimitKeepsOldFileAndLeavesNoTemporary) {
   EXPECT_EQ(file.ReadInteger("Show", "Top", 0), 1) << "the refused value must not come back";
 }
 
+TEST(IniFileWrite, AnUpdateWritesAllItsKeysAsTheWritesOneByOneWouldOrNone) {
+  TempConfig config;
+  const std::string hand = "; mine\r\n[Show]\r\nTop = 1\r\n\r\n[Place]\r\nLatD=5";
+  const auto change = [](IniDocument& d) {
+    d.Set("Show", "Top", "2");
+    d.Set("Show", "Left", "3");
+    d.Set("New", "Key", "x");
+    d.Set("place", "latd", "6");
+  };
+  config.Write(hand);
+  IniFile file;
+  file.WriteString("Show", "Top", "2");
+  file.WriteString("Show", "Left", "3");
+  file.WriteString("New", "Key", "x");
+  file.WriteString("place", "latd", "6");
+  const std::string oneByOne = config.Contents();
+  config.Write(hand);
+  file.Update(change);
+  EXPECT_EQ(config.Contents(), oneByOne);
+
+  config.Write(hand);
+  EXPECT_THROW(file.Update([](IniDocument& d) {
+    d.Set("Show", "Top", "9");
+    d.Set("Show", "bad=key", "1");
+  }),
+               std::invalid_argument);
+  EXPECT_EQ(config.Contents(), hand);
+  file.WriteString("Show", "Left", "4");
+  EXPECT_EQ(file.ReadInteger("Show", "Top", 0), 1) << "the failed update's key must not come back";
+}
+
 TEST(IniFileWrite, RefusedWhenAPlainFileStandsWhereTheFolderShouldBe) {
   TempConfig config;
   const fs::path blocker = config.Dir() / "blocker";
@@ -313,6 +344,11 @@ TEST(IniFile, WhatCannotBeASettingsFileIsRefusedWithTheReason) {
        "it is 4.1 MB, more than the 4 MB a settings file may have"},
       {"4 MB", [](const fs::path& p) { fs::resize_file((std::ofstream(p), p), 4u << 20); }, "",
        "the file would grow past 4 MB"},
+      // As bytes it would read as no keys at all, and a write would mix in UTF-8 lines.
+      {"UTF-16", [](const fs::path& p) { std::ofstream(p) << std::string("\xFF\xFE[\0S\0", 6); },
+       "it is UTF-16 text; save it as UTF-8", "it is UTF-16 text; save it as UTF-8"},
+      {"UTF-16 big-endian", [](const fs::path& p) { std::ofstream(p) << "\xFE\xFF"; },
+       "it is UTF-16 text; save it as UTF-8", "it is UTF-16 text; save it as UTF-8"},
   };
   for (const Row& r : rows) {
     TempConfig config;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "settings/Settings.h"
 #include "settings/settings_compare.h"
 #include "settings/temp_config.h"
+#include "support/fixtures.h"
 
 namespace {
 
@@ -259,9 +261,6 @@ struct KeyRow {
   std::vector<std::string> alsoIn;    // other sections where the same key names mean something
 };
 
-const char* const kPointNames[14] = {"Sun",     "Moon",   "Mercury",   "Venus",    "Mars",
-                                     "Jupiter", "Saturn", "Uranus",    "Neptune",  "Pluto",
-                                     "Node",    "Chiron", "Ascendant", "Midheaven"};
 const char* const kSections[] = {"Setting", "Place",    "Custom",     "Show",   "ATN",
                                  "ATT",     "AspectTo", "AspectFrom", "DoLine", "UseAspects",
                                  "Wheel",   "VOC",      "Natal",      "Other"};
@@ -370,7 +369,7 @@ std::vector<KeyRow> KeyRows() {
       const bool byDefault = p != 11 && p != 12;
       const auto field = f.field;
       rows.push_back({f.section,
-                      std::string(kPointNames[p - 1]) + (byDefault ? "=0" : "=1"),
+                      std::string(kPointKeys[p - 1]) + (byDefault ? "=0" : "=1"),
                       [field, p, byDefault](Settings& s) { (s.*field)[p] = !byDefault; },
                       {"Show", "AspectTo", "AspectFrom", "DoLine"}});
     }
@@ -413,7 +412,22 @@ std::vector<KeyRow> KeyRows() {
 
 TEST(LoadSettings, EveryKeyIsReadFromItsOwnSectionOnly) {
   const Settings defaults;  // what no file gives with a system bias of 0
-  for (const KeyRow& row : KeyRows()) {
+  const std::vector<KeyRow> rows = KeyRows();
+  // A key added to the program's table comes with its expectation written out above.
+  const auto lines = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return "\n" + text;
+  };
+  for (const SettingKey& key : SettingsSchema()) {
+    EXPECT_TRUE(std::ranges::any_of(rows,
+                                    [&](const KeyRow& row) {
+                                      return row.section == key.section &&
+                                             lines(row.lines).find(lines(key.key + "=")) !=
+                                                 std::string::npos;
+                                    }))
+        << key.section << "/" << key.key << " has no row";
+  }
+  for (const KeyRow& row : rows) {
     Settings loaded;
     LoadSettings(IniDocument::Parse("[" + row.section + "]\n" + row.lines + "\n"), loaded, kWheel,
                  0);

@@ -17,6 +17,7 @@
 #include "WheelWidget.h"
 #include "core/MinuteTimer.h"
 #include "settings/temp_config.h"
+#include "support/fixtures.h"
 
 // The clock window's parts, found by their object names as a test or a screen reader would.
 inline TWheelImage& Wheel(const TfrmClock& clock) {
@@ -81,6 +82,3 @@ class ClockFixture : public ::testing::Test {
   int standardBias = 0;
 };
 
-// Greenwich on Universal Time, so that the charts are the companion's reference charts.
-inline const char* const kGreenwich =
-    "[Place]\nLatD=51\nLatM=28\nNS=1\nEW=1\nManualZone=1\nZoneH=0\nZoneM=0\n";

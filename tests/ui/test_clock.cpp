@@ -73,7 +73,7 @@ TEST_F(ClockWindowsTest, BothMenusInTheirOrder) {
 }
 
 TEST_F(ClockWindowsTest, ATickUpdatesCaptionWheelPositionsAndBothLists) {
-  settings(std::string(kGreenwich) + "[Show]\nText=1\n[Natal]\nPlanet1=280.5\n");
+  settings(std::string(kGreenwichObservatory) + "[Show]\nText=1\n[Natal]\nPlanet1=280.5\n");
   auto windows = run();
   TfrmClock& clock = *windows->clock;
   EXPECT_EQ(clock.windowTitle(), QStringLiteral("Heliodial 12:00"));
@@ -217,7 +217,7 @@ TEST_F(ClockWindowsTest, ExitSavesTheThreeWindowsAndANewStartRestoresThem) {
 }
 
 TEST_F(ClockWindowsTest, AnExitThatCannotWriteSaysSoOnceAndTheClockRunsOn) {
-  settings(kGreenwich);
+  settings(kGreenwichObservatory);
   auto windows = run();
   const int before = report->shownCount();
   {
@@ -282,7 +282,7 @@ TEST_F(ClockWindowsTest, AMessageThatComesWhileABoxIsOpenFollowsItInsteadOfStack
 }
 
 TEST_F(ClockWindowsTest, TheGlyphTextToggleRelistsBothWindowsWithoutRedrawing) {
-  settings(std::string(kGreenwich) + "[Natal]\nPlanet1=280.5\n");
+  settings(std::string(kGreenwichObservatory) + "[Natal]\nPlanet1=280.5\n");
   auto windows = run();
   ASSERT_FALSE(windows->natal->isVisible());
   const QString glyphs = windows->transits->memoAspects->toPlainText();
@@ -300,7 +300,7 @@ TEST_F(ClockWindowsTest, TheGlyphTextToggleRelistsBothWindowsWithoutRedrawing) {
 
 TEST_F(ClockWindowsTest, LogModeAddsOneLinePerMinuteThatHasAspects) {
   QLocale::setDefault(QLocale::c());
-  settings(std::string(kGreenwich) + "[Setting]\nLogTT=1\n[Show]\nText=1\n");
+  settings(std::string(kGreenwichObservatory) + "[Setting]\nLogTT=1\n[Show]\nText=1\n");
   auto windows = run();
   for (int minute = 1; minute <= 3; ++minute) tick(*windows);
   const QStringList lines = Lines(windows->transits.get());

@@ -184,7 +184,7 @@ class ClockOnTheBus : public ClockFixture {
 PrivateBus* ClockOnTheBus::bus = nullptr;
 
 TEST_F(ClockOnTheBus, GetPlanetGivesTheCompanionsTrueLongitudesOfTheMinute) {
-  settings(kGreenwich);
+  settings(kGreenwichObservatory);
   auto windows = serve();
   const QJsonObject chart = companion(now);
   const QJsonArray points = chart[QStringLiteral("points")].toArray();
@@ -214,7 +214,7 @@ TEST_F(ClockOnTheBus, GetPlanetGivesTheCompanionsTrueLongitudesOfTheMinute) {
 }
 
 TEST_F(ClockOnTheBus, GetPlanetConvertsTheArgumentAsTheRuntimeDoesAndRefusesTheRest) {
-  settings(kGreenwich);
+  settings(kGreenwichObservatory);
   auto windows = serve();
   const auto& truePos = windows->core->state().chart.TruePos;
   const struct Row {
@@ -290,7 +290,7 @@ TEST_F(ClockOnTheBus, GetPlanetConvertsTheArgumentAsTheRuntimeDoesAndRefusesTheR
 }
 
 TEST_F(ClockOnTheBus, RealClientsGetTheSameAnswersAndErrors) {
-  settings(kGreenwich);
+  settings(kGreenwichObservatory);
   auto windows = serve();
   const auto& truePos = windows->core->state().chart.TruePos;
   const struct {
@@ -330,7 +330,7 @@ TEST_F(ClockOnTheBus, RealClientsGetTheSameAnswersAndErrors) {
 }
 
 TEST_F(ClockOnTheBus, InEqualHousesTheMidheavenIsCuspZero) {
-  settings(std::string(kGreenwich) + "[Setting]\nHouses=2\n");
+  settings(std::string(kGreenwichObservatory) + "[Setting]\nHouses=2\n");
   auto windows = serve();
   const QJsonObject chart = companion(now);
   const QList<QDBusMessage> replies = getPlanet({14});
@@ -347,7 +347,7 @@ TEST_F(ClockOnTheBus, InEqualHousesTheMidheavenIsCuspZero) {
 TEST_F(ClockOnTheBus, PropertiesAndSignalsFollowEachTick) {
   // The 30 degree test alone: the Moon goes void at 19:32 and enters Sagittarius at 21:33 on
   // 2 January 2000 at Greenwich (the companion's charts of those minutes).
-  settings(std::string(kGreenwich) + "[VOC]\nDo45=0\n");
+  settings(std::string(kGreenwichObservatory) + "[VOC]\nDo45=0\n");
   now = QDateTime(QDate(2000, 1, 2), QTime(19, 0));
   Listener listener(client());
   auto windows = serve();
@@ -412,7 +412,7 @@ TEST_F(ClockOnTheBus, WithoutAChartGetPlanetSaysSoInsteadOfGivingZeros) {
 // The chart is whole in the state before any window gets it: a call while a window draws (and
 // lets other work run) reads that whole chart, never a mixture.
 TEST_F(ClockOnTheBus, ACallWhileTheWindowsDrawReadsTheWholeNewChart) {
-  settings(kGreenwich);
+  settings(kGreenwichObservatory);
   ClockEnvironment environment;
   environment.now = [this] { return now; };
   environment.standardBias = [] { return 0; };
@@ -442,7 +442,7 @@ TEST_F(ClockOnTheBus, ACallWhileTheWindowsDrawReadsTheWholeNewChart) {
 }
 
 TEST_F(ClockOnTheBus, TheReadmesPythonExampleRunsAgainstTheClock) {
-  settings(kGreenwich);
+  settings(kGreenwichObservatory);
   auto windows = serve();
   QFile readme(QStringLiteral(HELIODIAL_SOURCE_DIR "/README.md"));
   ASSERT_TRUE(readme.open(QIODevice::ReadOnly));

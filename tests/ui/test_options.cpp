@@ -94,7 +94,7 @@ TEST_F(OptionsDialog, ShowsTheFileClampedAndOkStoresWhatItShowed) {
 }
 
 TEST_F(OptionsDialog, CancelWritesNothingAndKeepsOnlyTheSizeItSetAtOnce) {
-  settings(std::string(kGreenwich) + "[Setting]\nSize=70\nHouses=1\n");
+  settings(std::string(kGreenwichObservatory) + "[Setting]\nSize=70\nHouses=1\n");
   auto windows = run();
   const std::string file = config.Contents();
   Settings expected = windows->core->state().settings;
@@ -174,7 +174,7 @@ std::vector<AspectStroke> Oppositions(const TfrmClock& clock) {
 
 TEST_F(OptionsDialog, ALineColourActsAtOnceAndCancelLeavesItUnsaved) {
   // At 17:50 Neptune opposes the Ascendant, drawn as a solid black line.
-  settings(std::string(kGreenwich) +
+  settings(std::string(kGreenwichObservatory) +
            "[UseAspects]\nOpposition=1\n[Wheel]\nAspectLines=1\nALSopposition=1\n"
            "ALCopposition=0\n");
   now = QDateTime(QDate(2000, 1, 1), QTime(17, 49));
@@ -267,7 +267,7 @@ TEST_F(OptionsDialog, ColourPickersStartFromMemoryAndActAtOnce) {
 }
 
 TEST_F(OptionsDialog, AFailedSaveSaysSoOnceAndChangesNothing) {
-  settings(std::string(kGreenwich) + "[Setting]\nHouses=0\n");
+  settings(std::string(kGreenwichObservatory) + "[Setting]\nHouses=0\n");
   auto windows = run();
   TfrmClock& clock = *windows->clock;
   const std::string file = config.Contents();

@@ -273,7 +273,7 @@ TEST_F(Activation, AClientsCallStartsTheClockWhichEndsWhenTheClientHasGone) {
   ASSERT_TRUE(QDir().mkpath(services));
   std::ofstream(services.toStdString() + "/Heliodial.ClockScript.service")
       << ActivationFileText(link.toStdString());
-  settings(kGreenwich);
+  settings(kGreenwichObservatory);
 
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

@@ -30,7 +30,7 @@ namespace {
 const QLocale kLocale(QLocale::English, QLocale::UnitedKingdom);
 
 // Greenwich, words, and only the Moon starting pairs: short lines, several pages of them.
-const std::string kMoonOnly = std::string(kGreenwich) +
+const std::string kMoonOnly = std::string(kGreenwichObservatory) +
                               "[Show]\nText=1\n[AspectFrom]\nSun=0\nMercury=0\nVenus=0\nMars=0\n"
                               "Jupiter=0\nSaturn=0\nUranus=0\nNeptune=0\nPluto=0\nAscendant=0\n";
 
@@ -144,7 +144,7 @@ TEST_F(ScanWindowsTest, TheDialogIsPresetToTomorrowAndTheTransitOrb) {
 }
 
 TEST_F(ScanWindowsTest, CancelOrCloseChangesNothing) {
-  settings(kGreenwich);
+  settings(kGreenwichObservatory);
   auto windows = run();
   TfrmClock& clock = *windows->clock;
   const ClockState before = clock.state();
@@ -160,7 +160,7 @@ TEST_F(ScanWindowsTest, CancelOrCloseChangesNothing) {
 }
 
 TEST_F(ScanWindowsTest, TheReportSaysScanningThenNamesTheDay) {
-  settings(std::string(kGreenwich) + "[Show]\nText=1\n");
+  settings(std::string(kGreenwichObservatory) + "[Show]\nText=1\n");
   auto windows = run();
   TfrmScanReport* report =
       scan(*windows->clock, true, [](TfrmScan& d) { d.dtDateScan->setDate(QDate(2000, 1, 1)); });
@@ -192,7 +192,7 @@ TEST_F(ScanWindowsTest, TheReportSaysScanningThenNamesTheDay) {
 }
 
 TEST_F(ScanWindowsTest, TheClockOfTheMomentIsLeftAloneAndTicksGoOn) {
-  settings(kGreenwich);
+  settings(kGreenwichObservatory);
   auto windows = run();
   TfrmClock& clock = *windows->clock;
   const Chart noon = clock.state().chart;
@@ -223,7 +223,7 @@ TEST_F(ScanWindowsTest, TheClockOfTheMomentIsLeftAloneAndTicksGoOn) {
 }
 
 TEST_F(ScanWindowsTest, ClosingTheReportMidScanStopsItCleanly) {
-  settings(kGreenwich);
+  settings(kGreenwichObservatory);
   auto windows = run();
   TfrmClock& clock = *windows->clock;
   QPointer<TfrmScanReport> report = scan(clock);
@@ -273,7 +273,7 @@ TEST_F(ScanWindowsTest, AMinuteWithoutHousesStopsTheScanAndKeepsWhatWasFound) {
 }
 
 TEST_F(ScanWindowsTest, ASecondScanWhileOneRunsIsRefusedWithAWord) {
-  settings(kGreenwich);
+  settings(kGreenwichObservatory);
   auto windows = run();
   TfrmClock& clock = *windows->clock;
   TfrmScanReport* running = scan(clock);
@@ -314,7 +314,7 @@ TEST_F(ScanWindowsTest, PrintingToPdfGivesOnePrintedLinePerReportLine) {
 }
 
 TEST_F(ScanWindowsTest, ALineWiderThanThePageGoesOnBelowInsteadOfBeingCutOff) {
-  settings(std::string(kGreenwich) + "[Show]\nText=1\n");
+  settings(std::string(kGreenwichObservatory) + "[Show]\nText=1\n");
   auto windows = run();
   TfrmScanReport* report = scan(*windows->clock, true, [](TfrmScan& d) {
     d.dtDateScan->setDate(QDate(2000, 1, 1));
@@ -367,11 +367,12 @@ TEST_F(ScanWindowsTest, SaveAsWritesEachFormat) {
 
   const QString nowhere = path("no-such-folder/r.txt");
   EXPECT_FALSE(report->saveAs(nowhere, ScanFileFormat::Text, &error));
-  EXPECT_EQ(error, QStringLiteral("Unable to write to ") + nowhere);
+  EXPECT_EQ(error, QStringLiteral("Unable to write to ") + nowhere +
+                       QStringLiteral(": No such file or directory"));
 }
 
 TEST_F(ScanWindowsTest, TheCompanionPrintsTheReportsLinesForTheSameDayAndSettings) {
-  settings(std::string(kGreenwich) + "[UseAspects]\nOpposition=1\nDuplicates=1\n");
+  settings(std::string(kGreenwichObservatory) + "[UseAspects]\nOpposition=1\nDuplicates=1\n");
   auto windows = run();
   TfrmScanReport* report = scan(*windows->clock);
   ASSERT_NE(report, nullptr);
