@@ -11,6 +11,7 @@
 #include "core/ClockCore.h"
 #include "core/MinuteTimer.h"
 #include "settings/temp_config.h"
+#include "support/application.h"
 
 namespace {
 
@@ -20,10 +21,7 @@ const QTime kNoon(12, 0);
 class LiveComputation : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "heliodial_core_test";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
+    EnsureApplication<QCoreApplication>();
   }
   void SetUp() override {
     ClockEnvironment environment;

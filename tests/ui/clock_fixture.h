@@ -17,7 +17,9 @@
 #include "WheelWidget.h"
 #include "core/MinuteTimer.h"
 #include "settings/temp_config.h"
+#include "support/application.h"
 #include "support/fixtures.h"
+#include "support/private_bus.h"
 
 // The clock window's parts, found by their object names as a test or a screen reader would.
 inline TWheelImage& Wheel(const TfrmClock& clock) {
@@ -36,10 +38,7 @@ inline QMenu* Popup(const TfrmClock& clock) {
 class ClockFixture : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "heliodial_test";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) new HeliodialApplication(argc, argv);
+    EnsureApplication<HeliodialApplication>();
   }
 
   // The windows as the program creates them; the minute timer is stopped so that only the test
@@ -82,3 +81,17 @@ class ClockFixture : public ::testing::Test {
   int standardBias = 0;
 };
 
+
+// A clock of this process with a session bus of the test program's own, made once per suite.
+class ClockOnPrivateBus : public ClockFixture {
+ protected:
+  static void SetUpTestSuite() {
+    ClockFixture::SetUpTestSuite();
+    bus = new PrivateBus();
+  }
+  static void TearDownTestSuite() {
+    delete bus;
+    bus = nullptr;
+  }
+  inline static PrivateBus* bus = nullptr;
+};

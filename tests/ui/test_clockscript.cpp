@@ -17,7 +17,7 @@
 #include "ClockScript.h"
 #include "ErrorReport.h"
 #include "clock_fixture.h"
-#include "private_bus.h"
+#include "support/private_bus.h"
 
 namespace {
 
@@ -109,16 +109,8 @@ std::optional<double> GdbusDouble(const QString& out) {
   return ok ? std::optional<double>(value) : std::nullopt;
 }
 
-class ClockOnTheBus : public ClockFixture {
+class ClockOnTheBus : public ClockOnPrivateBus {
  protected:
-  static void SetUpTestSuite() {
-    ClockFixture::SetUpTestSuite();
-    bus = new PrivateBus();
-  }
-  static void TearDownTestSuite() {
-    delete bus;
-    bus = nullptr;
-  }
 
   // The clock as the program starts it: on the bus first, then its windows, then shown.
   std::unique_ptr<ClockWindows> serve() {
@@ -178,10 +170,8 @@ class ClockOnTheBus : public ClockFixture {
     return QJsonDocument::fromJson(chart.readAllStandardOutput()).object();
   }
 
-  static PrivateBus* bus;
   ClockScript script;
 };
-PrivateBus* ClockOnTheBus::bus = nullptr;
 
 TEST_F(ClockOnTheBus, GetPlanetGivesTheCompanionsTrueLongitudesOfTheMinute) {
   settings(kGreenwichObservatory);

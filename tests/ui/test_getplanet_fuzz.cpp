@@ -17,7 +17,8 @@
 
 #include "ClockScript.h"
 #include "chart/ComputeChart.h"
-#include "private_bus.h"
+#include "support/application.h"
+#include "support/private_bus.h"
 
 // Two structures the random values nest in: (is) and (dv), the second holding any value.
 struct NumberAndText {
@@ -205,10 +206,7 @@ class RandomValues {
 };
 
 TEST(GetPlanetFuzz, EveryRandomArgumentIsAnsweredAndTheServiceGoesOn) {
-  static int argc = 1;
-  static char name[] = "heliodial_fuzz";
-  static char* argv[] = {name, nullptr};
-  if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
+  EnsureApplication<QCoreApplication>();
   qDBusRegisterMetaType<NumberAndText>();
   qDBusRegisterMetaType<ValueAndAnything>();
   qDBusRegisterMetaType<QList<NumberAndText>>();

@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "options_fixture.h"
+#include "support/private_bus.h"
 
 namespace {
 
@@ -51,34 +52,6 @@ class StandIn : public QDBusVirtualObject {
   int at_;
 };
 
-// A D-Bus daemon of the test's own, so that tests running side by side, and any real service on
-// the session bus, cannot answer for each other.
-class PrivateBus {
- public:
-  PrivateBus() {
-    daemon_.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                   QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
-    if (daemon_.waitForStarted() && daemon_.waitForReadyRead(30000)) {
-      address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-    }
-  }
-  ~PrivateBus() {
-    for (const QString& name : names_) QDBusConnection::disconnectFromBus(name);
-    daemon_.terminate();
-    daemon_.waitForFinished();
-  }
-  bool running() const { return !address_.isEmpty(); }
-  QDBusConnection connect(const QString& name) {
-    names_ << name;
-    return QDBusConnection::connectToBus(address_, name);
-  }
-
- private:
-  QProcess daemon_;
-  QString address_;
-  QStringList names_;
-};
 
 class Service {
  public:
@@ -106,7 +79,6 @@ class Service {
 class NatalImportTest : public OptionsFixture {
  protected:
   void SetUp() override {
-    if (!bus.running()) GTEST_SKIP() << "no dbus-daemon";
     // The old chart: point k at k degrees of Aries.
     std::string file = "[Natal]\n";
     for (int k = 1; k <= kPointCount; ++k) {
@@ -116,10 +88,10 @@ class NatalImportTest : public OptionsFixture {
   }
   // The import of an open dialog, on the private bus, with a bound a test can wait for.
   void UsePrivateBus(TfrmOptions& d) {
-    d.natalImport() = NatalImport(bus.connect(QStringLiteral("client%1").arg(++clients)), 300);
+    d.natalImport() = NatalImport(bus.connection(QStringLiteral("client%1").arg(++clients)), 300);
   }
   QDBusConnection ServiceConnection() {
-    return bus.connect(QStringLiteral("standin%1").arg(++services));
+    return bus.connection(QStringLiteral("standin%1").arg(++services));
   }
 
   PrivateBus bus;

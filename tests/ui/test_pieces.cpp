@@ -10,16 +10,14 @@
 #include "chart/ComputeChart.h"
 #include "core/MinuteTimer.h"
 #include "wheel/WheelLayout.h"
+#include "support/application.h"
 
 namespace {
 
 class Pieces : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "pieces_test";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) new QApplication(argc, argv);
+    EnsureApplication<QApplication>();
   }
 };
 

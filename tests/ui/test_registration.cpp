@@ -22,7 +22,7 @@
 #include "ClockScript.h"
 #include "Registration.h"
 #include "clock_fixture.h"
-#include "private_bus.h"
+#include "support/private_bus.h"
 
 namespace {
 
@@ -309,26 +309,16 @@ TEST_F(Activation, AClientsCallStartsTheClockWhichEndsWhenTheClientHasGone) {
 }
 
 // A clock of this process on a private bus, and the real program started beside it.
-class SecondStart : public ClockFixture {
+class SecondStart : public ClockOnPrivateBus {
  protected:
-  static void SetUpTestSuite() {
-    ClockFixture::SetUpTestSuite();
-    bus = new PrivateBus();
-  }
-  static void TearDownTestSuite() {
-    delete bus;
-    bus = nullptr;
-  }
   QProcessEnvironment environment() const {
     QProcessEnvironment env = bus->clientEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
     return env;
   }
-  static PrivateBus* bus;
   QTemporaryDir data;
 };
-PrivateBus* SecondStart::bus = nullptr;
 
 TEST_F(SecondStart, ShowsTheRunningClockAndEndsWhileTheSwitchesStillWork) {
   ClockScript script;

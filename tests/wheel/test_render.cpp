@@ -15,21 +15,14 @@
 #include "wheel/WheelImage.h"
 #include "wheel/WheelLayout.h"
 #include "wheel/wheel_charts.h"
+#include "support/application.h"
 
 namespace {
 
 class WheelRender : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "wheel_test";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) app_ = new QGuiApplication(argc, argv);
-  }
-  static QGuiApplication* app_;
+  static void SetUpTestSuite() { EnsureApplication<QGuiApplication>(); }
 };
-
-QGuiApplication* WheelRender::app_ = nullptr;
 
 constexpr int kWidth = 576;
 
