@@ -57,7 +57,8 @@ void DrawPlanets(Surface& surface, const Settings& settings, const WheelView& vi
   surface.SetBrushStyle(BrushStyle::Clear);
   surface.SetFontSize(z.GlyphSize);
 
-  const std::array<double, kPointCount + 1> display = SpreadLongitudes(view.Pos);
+  const std::array<double, kPointCount + 1> display =
+      SpreadLongitudes(view.Pos, PointDrawn(settings, kMidheaven));
   // Label distances from the label centre; glyphs and pointers are placed around (c, c).
   auto labelAt = [&](double longitude, int radius, const QString& text) {
     const int distance = z.f - z.PlanetInset - radius;

@@ -153,10 +153,18 @@ void QtSurface::MoveTo(int x, int y) { penPosition_ = QPoint(x, y); }
 
 void QtSurface::LineTo(int x, int y) {
   ApplyPen();
+  const QPoint from = penPosition_;
   const QPoint to(x, y);
-  raster_.drawLine(penPosition_, to);
-  if (mirror_) mirror_->drawLine(penPosition_, to);
+  raster_.drawLine(from, to);
+  if (mirror_) mirror_->drawLine(from, to);
   penPosition_ = to;
+  // Only a one-pixel pen on unscaled pixels leaves its end pixels out; a wider or scaled pen is
+  // stroked as an outline that takes in its ends, and a patterned line bounds no fill anyway.
+  if (penWidth_ <= 1 && penStyle_ == PenStyle::Solid && image_.devicePixelRatio() == 1) {
+    const QRgb colour = ToRgb(penColour_);
+    lineEnds_.push_back({from, colour});
+    lineEnds_.push_back({to, colour});
+  }
 }
 
 QPoint QtSurface::PenPosition() const { return penPosition_; }
@@ -206,9 +214,26 @@ void QtSurface::FloodFill(int x, int y, Colour colour, FillMode mode) {
   if (!surfaceMode && !ContainsColour(image_, key)) {
     image_.fill(paint);
     spans.emplace_back(0, 0, width, height);
+    lineEnds_.clear();  // painted over with the rest
   } else {
-    FillSpans(
-        startX, startY, paint, [&](QRgb pixel) { return fills(pixel); }, spans);
+    const std::vector<QPoint> ends = surfaceMode ? std::vector<QPoint>() : LineEndsOfColour(key);
+    if (ends.empty()) {
+      FillSpans(
+          startX, startY, paint, fills, [](int, int) { return false; }, spans);
+    } else {
+      sealed_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+      auto at = [width](int px, int py) {
+        return static_cast<std::size_t>(py) * static_cast<std::size_t>(width) +
+               static_cast<std::size_t>(px);
+      };
+      // The fill starts wherever it is asked to, even on a line's end.
+      for (const QPoint end : ends) sealed_[at(end.x(), end.y())] = 1;
+      sealed_[at(startX, startY)] = 0;
+      FillSpans(
+          startX, startY, paint, fills, [&](int px, int py) { return sealed_[at(px, py)] != 0; },
+          spans);
+      for (const QPoint end : ends) sealed_[at(end.x(), end.y())] = 0;
+    }
   }
 
   if (mirror_) {
@@ -242,8 +267,18 @@ void QtSurface::ClearReservedColour(const QRect& area) {
   }
 }
 
-template <class Fills>
-void QtSurface::FillSpans(int startX, int startY, QRgb paint, Fills fills,
+std::vector<QPoint> QtSurface::LineEndsOfColour(QRgb key) const {
+  std::vector<QPoint> ends;
+  for (const LineEnd& end : lineEnds_) {
+    if (end.colour != key) continue;
+    if (!image_.rect().contains(end.pixel)) continue;
+    if ((image_.pixel(end.pixel) & 0x00FFFFFFu) != key) ends.push_back(end.pixel);
+  }
+  return ends;
+}
+
+template <class Fills, class Sealed>
+void QtSurface::FillSpans(int startX, int startY, QRgb paint, Fills fills, Sealed sealed,
                           std::vector<QRect>& spans) {
   struct Seed {
     int x;
@@ -266,20 +301,32 @@ void QtSurface::FillSpans(int startX, int startY, QRgb paint, Fills fills,
     if (seen[seed.x] || !fills(line[seed.x])) continue;
     int left = seed.x;
     int right = seed.x;
-    while (left > 0 && !seen[left - 1] && fills(line[left - 1])) --left;
-    while (right < width - 1 && !seen[right + 1] && fills(line[right + 1])) ++right;
+    const bool sealedSeed = sealed(seed.x, seed.y);
+    // A span ends on a sealed pixel, taking it in.
+    while (!sealedSeed && left > 0 && !seen[left - 1] && fills(line[left - 1])) {
+      if (sealed(--left, seed.y)) break;
+    }
+    while (!sealedSeed && right < width - 1 && !seen[right + 1] && fills(line[right + 1])) {
+      if (sealed(++right, seed.y)) break;
+    }
     std::fill(line + left, line + right + 1, paint);
     std::fill(seen + left, seen + right + 1, 1);
     spans.emplace_back(left, seed.y, right - left + 1, 1);
+    if (sealedSeed) continue;
+    // Only the span's open pixels pass the fill up and down; a sealed pixel met there is a span
+    // of its own, so the run beyond it gets a seed too.
+    const int from = sealed(left, seed.y) ? left + 1 : left;
+    const int to = sealed(right, seed.y) ? right - 1 : right;
     for (const int y : {seed.y - 1, seed.y + 1}) {
       if (y < 0 || y >= height) continue;
       const QRgb* next = pixels(y);
       const unsigned char* nextSeen = marks(y);
       bool inRun = false;
-      for (int x = left; x <= right; ++x) {
+      for (int x = from; x <= to; ++x) {
         const bool open = !nextSeen[x] && fills(next[x]);
-        if (open && !inRun) stack.push_back({x, y});
-        inRun = open;
+        const bool end = open && sealed(x, y);
+        if (open && (!inRun || end)) stack.push_back({x, y});
+        inRun = open && !end;
       }
     }
   }

@@ -1,6 +1,7 @@
 // The drawing surface on a QPainter over a QImage. Lines and ellipses are drawn without
 // antialiasing, so the outlines that bound a flood fill are closed to a four-way fill; text is
-// antialiased.
+// antialiased. A thin line may leave out the pixel at either end, as QPainter draws it; a fill
+// bounded by the line's colour still treats those pixels as the line's (see FloodFill).
 #ifndef HELIODIAL_QTSURFACE_H
 #define HELIODIAL_QTSURFACE_H
 
@@ -42,6 +43,12 @@ class QtSurface final : public Surface {
   void TextOut(int x, int y, const QString& text) override;
   int TextWidth(const QString& text) override;
   int TextHeight(const QString& text) override;
+  // A border fill stops at the boundary colour and at the end pixels of every thin solid line
+  // drawn in that colour on unscaled pixels since the picture was last filled whole. The raster
+  // leaves out the last pixel of such a line, and the first too where the line leaves it through a
+  // corner (a line at 45 degrees); where the line ends on a curve, that pixel can be the one gap
+  // through which a four-way fill runs on into the next cell. The fill paints such a pixel but goes
+  // no further from it, so a fill that never reached a gap leaves the picture as it was.
   void FloodFill(int x, int y, Colour colour, FillMode mode) override;
 
  private:
@@ -55,8 +62,12 @@ class QtSurface final : public Surface {
   const FontChoice& FontFor(const QString& text);
   void ClearReservedColour(const QRect& area);
   // Four-way scanline fill from a seed over the pixels fills accepts; records the filled spans.
-  template <class Fills>
-  void FillSpans(int startX, int startY, QRgb paint, Fills fills, std::vector<QRect>& spans);
+  // A pixel sealed accepts is painted but the fill goes on from it to no neighbour.
+  template <class Fills, class Sealed>
+  void FillSpans(int startX, int startY, QRgb paint, Fills fills, Sealed sealed,
+                 std::vector<QRect>& spans);
+  // The pixels of the line ends drawn in the colour key that are not of that colour now.
+  std::vector<QPoint> LineEndsOfColour(QRgb key) const;
 
   QImage& image_;
   QPainter raster_;
@@ -75,6 +86,13 @@ class QtSurface final : public Surface {
   std::optional<FontChoice> fonts_[2];  // by IsSignText; reset when face or size change
   QPoint penPosition_;
   std::vector<unsigned char> visited_;  // flood-fill marks, cleared after each fill
+  // The pixel at one end of a thin solid line, and the line's colour.
+  struct LineEnd {
+    QPoint pixel;
+    QRgb colour;
+  };
+  std::vector<LineEnd> lineEnds_;      // since the picture was last filled whole
+  std::vector<unsigned char> sealed_;  // the ends that bound the current fill, cleared after it
 };
 
 #endif

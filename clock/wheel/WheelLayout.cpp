@@ -112,8 +112,8 @@ QPoint PolarPoint(int cx, int cy, double radius, double angle) {
           cy + static_cast<int>(std::nearbyint(radius * std::sin(theta)))};
 }
 
-std::array<double, kPointCount + 1> SpreadLongitudes(
-    const std::array<double, kPointCount + 1>& pos) {
+std::array<double, kPointCount + 1> SpreadLongitudes(const std::array<double, kPointCount + 1>& pos,
+                                                     bool midheavenDrawn) {
   // Each key is the longitude to 9 decimals followed by the point number as two more decimals.
   std::vector<std::string> keys;
   for (int i = 1; i <= kPointCount; ++i) {
@@ -125,12 +125,22 @@ std::array<double, kPointCount + 1> SpreadLongitudes(
   }
   std::sort(keys.begin(), keys.end());
 
+  // The point number a key carries in its last two of 11 decimals.
+  auto pointOf = [](const std::string& key) {
+    const std::string text = Fixed(KeyValue(key), 11);
+    return std::atoi(text.substr(text.size() - 2).c_str());
+  };
   // Each key is compared with its already moved predecessor, so crowding cascades forward.
   for (std::size_t j = 1; j < keys.size(); ++j) {
     const long double prev = KeyValue(keys[j - 1]);
     long double cur = KeyValue(keys[j]);
+    // The Midheaven's two letters need a wider step, but only where they are drawn: elsewhere
+    // the undrawn point keeps the step every other point has.
+    const bool besideMidheaven =
+        midheavenDrawn && (pointOf(keys[j - 1]) == kMidheaven || pointOf(keys[j]) == kMidheaven);
+    const long double step = besideMidheaven ? kMidheavenStep : 4.5L;
     if (cur < prev) cur = (std::trunc(prev) - std::trunc(cur)) + cur + 1;
-    if (cur > prev && (cur - prev > 300 || cur - prev <= 4.5L)) cur += 4.5L;
+    if (cur > prev && (cur - prev > 300 || cur - prev <= step)) cur += step;
     const std::string text = Fixed(cur, 11);
     keys[j] = ZeroPrefix(KeyValue(text)) + text;
   }

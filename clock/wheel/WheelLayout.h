@@ -63,9 +63,13 @@ double ScreenAngle(double longitude, int signShift);
 QPoint PolarPoint(int cx, int cy, double radius, double angle);
 
 // Display longitude of each point 1..14 after spreading crowded points forward; slot 0 unused.
-// Values may exceed 360 where a point was pushed past Aries.
-std::array<double, kPointCount + 1> SpreadLongitudes(
-    const std::array<double, kPointCount + 1>& pos);
+// Values may exceed 360 where a point was pushed past Aries. A point within 4.5 degrees of the
+// one before it moves on by 4.5 degrees, one glyph's width; where the Midheaven is drawn (Equal
+// houses), its symbol is two letters, about half as wide again, so a step beside it takes
+// kMidheavenStep instead.
+inline constexpr double kMidheavenStep = 6.75;
+std::array<double, kPointCount + 1> SpreadLongitudes(const std::array<double, kPointCount + 1>& pos,
+                                                     bool midheavenDrawn = false);
 
 // Whether the wheel draws the glyph of a point: the Show flags for 1..12, never the Ascendant
 // (cusp 1 marks it), the Midheaven only in Equal houses (elsewhere cusp 10 marks it).

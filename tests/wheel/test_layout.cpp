@@ -123,11 +123,15 @@ TEST(WheelSpreading, CrowdedPointsMoveForward) {
     const char* name;
     std::array<double, kPointCount + 1> pos;
     std::array<double, kPointCount + 1> display;
+    bool midheavenDrawn = false;
   };
   std::array<double, kPointCount + 1> apart{};
   for (int j = 1; j <= kPointCount; ++j) apart[j] = 20.0 * j + 30;
-  Row rows[3] = {
-      {"10, 12 and 13", apart, apart}, {"gap over 300", {}, {}}, {"equal", apart, apart}};
+  Row rows[5] = {{"10, 12 and 13", apart, apart},
+                 {"gap over 300", {}, {}},
+                 {"equal", apart, apart},
+                 {"Midheaven drawn", apart, apart, true},
+                 {"Midheaven not drawn", apart, apart}};
   // Three planets at 10, 12 and 13 cascade to 10, 16.5 and 21.5.
   rows[0].pos[1] = rows[0].display[1] = 10;
   rows[0].pos[2] = 12;
@@ -143,9 +147,24 @@ TEST(WheelSpreading, CrowdedPointsMoveForward) {
   // Two points on the same degree; the higher point number goes second.
   rows[2].pos[4] = rows[2].pos[9] = rows[2].display[4] = 200.25;
   rows[2].display[9] = 204.75;
+  // The Sun at 255, the Midheaven at 257 and the Moon at 259, the Node at 250 and Chiron at 270.
+  // Drawn, the Midheaven takes 6.75 degrees either side: 257 moves to 263.75, the Moon first to
+  // 264 (past the moved Midheaven) and on to 270.75; Chiron, beside the Moon, takes 4.5 from 271.
+  // Not drawn, every step is 4.5: 261.5, then 262 and 266.5, and Chiron 274.5.
+  for (Row* row : {&rows[3], &rows[4]}) {
+    row->pos[1] = row->display[1] = 255;
+    row->pos[14] = 257;
+    row->pos[2] = 259;
+  }
+  rows[3].display[14] = 263.75;
+  rows[3].display[2] = 270.75;
+  rows[3].display[12] = 275.5;
+  rows[4].display[14] = 261.5;
+  rows[4].display[2] = 266.5;
+  rows[4].display[12] = 274.5;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const auto display = SpreadLongitudes(row.pos);
+    const auto display = SpreadLongitudes(row.pos, row.midheavenDrawn);
     for (int j = 1; j <= kPointCount; ++j) EXPECT_NEAR(display[j], row.display[j], 1e-9) << j;
   }
 }

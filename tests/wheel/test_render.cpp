@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "chart/ComputeChart.h"
 #include "chart/DisplayText.h"
 #include "wheel/DrawWheel.h"
 #include "wheel/GlyphFont.h"
@@ -104,6 +105,45 @@ TEST_F(WheelRender, BackgroundSignCellsFillToTheirBoundaries) {
         for (const double radius : {285.0, 251.0}) {
           EXPECT_EQ(PixelColour(image, WheelPixel(radius, boundary - along)), own)
               << "ascendant " << ascendant << " sign " << sign << " radius " << radius;
+        }
+      }
+    }
+  }
+}
+
+TEST_F(WheelRender, BackgroundSignCellsKeepTheirColourEveryMinuteOfADay) {
+  // The Ascendant turns once a day, so a day of minutes puts the sign boundaries at 1440 angles.
+  // A boundary that leaves a pixel open lets one cell's fill run on into the next. Only the band
+  // is drawn: no planets, cusps or aspect lines. Each cell is looked at on its middle longitude,
+  // either side of its glyph, at the middle of the band; the angles are worked here as in the
+  // test above, from the Ascendant's true longitude.
+  const Colour elements[4] = {kRed, kGreen, kYellow, kBlue};
+  Settings settings;
+  settings.LatDeg = 51;
+  settings.LatMin = 30;
+  settings.LongMin = 7;
+  settings.Glyphs = SignColouring::Background;
+  settings.Show.fill(false);
+  const TheoryTable theory = InitialTheoryTable();
+  const QDate day(2026, 12, 9);
+  int wrong = 0;
+  for (int minute = 0; minute < 24 * 60 && wrong < 6; ++minute) {
+    const Chart chart = ComputeChart(settings, theory, day, QTime(minute / 60, minute % 60));
+    const WheelView view = ViewForWheel(chart);
+    for (const int width : {576, 1152}) {
+      const QImage image = RenderWheelImage(settings, view, width);
+      const int band = static_cast<int>(std::nearbyint(std::nearbyint(width / 7.0) / 2));
+      const double middle = width / 2.0 - band / 2.0;
+      for (int sign = 0; sign < 12; ++sign) {
+        const double angle = 180 + chart.CuspPos[1] - 30.0 * sign - 15;
+        for (const double side : {-9.0, 9.0}) {
+          const double theta = (angle + side) * std::numbers::pi / 180;
+          const QPoint at(width / 2 + static_cast<int>(std::lround(middle * std::cos(theta))),
+                          width / 2 + static_cast<int>(std::lround(middle * std::sin(theta))));
+          if (PixelColour(image, at) == elements[sign % 4]) continue;
+          ++wrong;
+          ADD_FAILURE() << "width " << width << " at " << minute / 60 << ":" << minute % 60
+                        << " sign " << sign << " side " << side;
         }
       }
     }
