@@ -52,6 +52,9 @@ ClockWindows::ClockWindows(ClockEnvironment environment)
     QObject::connect(&c, &ClockCore::chartComputed, list, [this, list, kind](const Chart& chart) {
       list->showList(AspectListFor(core->state().settings, chart, kind));
     });
+    QObject::connect(&c, &ClockCore::chartFailed, list, [this, list, kind](const QString& why) {
+      list->showList(NoChartListUpdate(core->state().settings, kind, why));
+    });
     QObject::connect(list, &TfrmAspectList::toggleTextRequested, &c,
                      [this] { RunReported([this] { core->ToggleTextMode(); }); });
   }
@@ -60,6 +63,11 @@ ClockWindows::ClockWindows(ClockEnvironment environment)
     if (u == ChartUpdate::Moment && Report() != nullptr) Report()->clear();
   });
   QObject::connect(&c, &ClockCore::chartComputed, clock.get(), &TfrmClock::showChart);
+  // No chart: every window says so (the chart before is not the chart of the moment), and the
+  // error is reported once until it clears.
+  QObject::connect(&c, &ClockCore::chartFailed, clock.get(), &TfrmClock::showNoChart);
+  QObject::connect(&c, &ClockCore::chartFailed, positions.get(),
+                   [this] { positions->Refresh(NoChartPositionTable()); });
   QObject::connect(&c, &ClockCore::chartFailed, clock.get(),
                    [](const QString& reason, const QString& key) {
                      if (Report() != nullptr) Report()->show(reason, key);

@@ -77,6 +77,11 @@ void RunReported(const std::function<void()>& work) {
   try {
     work();
   } catch (const std::exception& e) {
-    if (ErrorReport* report = ErrorReport::instance()) report->show(e);
+    if (ErrorReport* report = ErrorReport::instance()) {
+      // What a person asked for failed: say so every time, even when the same text was shown
+      // a moment ago (only the minute's chart error is said once).
+      report->clear();
+      report->show(e);
+    }
   }
 }

@@ -56,7 +56,8 @@ class ErrorReport : public QObject {
   int shown_ = 0;
 };
 
-// Runs an event handler's work, showing what it throws in the error report.
+// Runs an event handler's work, showing what it throws in the error report, every time: it is
+// what the user asked for that failed.
 void RunReported(const std::function<void()>& work);
 
 #endif

@@ -174,3 +174,19 @@ AspectListUpdate AspectListFor(const Settings& s, const Chart& chart, AspectList
   for (const FoundAspect& aspect : pass.found) update.lines << AspectLine(aspect, s.TextMode);
   return update;
 }
+
+AspectListUpdate NoChartListUpdate(const Settings& s, AspectList list, const QString& reason) {
+  const bool logMode = list == AspectList::TransitToNatal ? s.LogTN : s.LogTT;
+  if (logMode) return {};
+  return {
+      true, true, true, {QStringLiteral("No chart: ") + reason.section(QLatin1Char('\n'), 0, 0)}};
+}
+
+PositionRows NoChartPositionTable() {
+  PositionRows rows;
+  const QString none = QStringLiteral("-");
+  for (int i = 1; i <= 12; ++i) {
+    rows[i] = {glyphSymbol(pointGlyphCode(i)), none, QString::number(i), none};
+  }
+  return rows;
+}

@@ -88,4 +88,10 @@ struct AspectListUpdate {
 };
 AspectListUpdate AspectListFor(const Settings& settings, const Chart& chart, AspectList list);
 
+// While no chart can be computed: a list says so in one line (a log keeps what it has), and the
+// positions table shows the points with "-" for every position and cusp.
+AspectListUpdate NoChartListUpdate(const Settings& settings, AspectList list,
+                                   const QString& reason);
+PositionRows NoChartPositionTable();
+
 #endif

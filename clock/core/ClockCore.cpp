@@ -43,6 +43,7 @@ ClockCore::ClockCore(ClockEnvironment environment, QObject* parent)
   if (!env_.now) env_.now = systemLocalTime;
   timer_->setObjectName(QStringLiteral("Timer1"));
   connect(timer_, &MinuteTimer::timeout, this, &ClockCore::Timer1Timer);
+  connect(timer_, &MinuteTimer::clockSet, this, &ClockCore::ClockWasSet);
   if (env_.watchSystem) watchSystem();
 }
 
@@ -73,6 +74,15 @@ void ClockCore::Timer1Timer() {
   emit minuteBegan();
   checkZone();
   ComputeNow();
+}
+
+void ClockCore::ClockWasSet() {
+  const bool zoneChanged = checkZone();
+  const QDateTime now = env_.now();
+  const Chart& shown = state_.chart;
+  const bool sameMinute = shown.Date == now.date() && shown.Time.hour() == now.time().hour() &&
+                          shown.Time.minute() == now.time().minute();
+  if (zoneChanged || !sameMinute) Timer1Timer();
 }
 
 void ClockCore::ComputeNow() { compute(ChartUpdate::Moment); }
@@ -152,9 +162,10 @@ void ClockCore::onPrepareForSleep(bool goingToSleep) {
   if (!goingToSleep) ComputeNow();
 }
 
-void ClockCore::checkZone() {
+bool ClockCore::checkZone() {
   const int bias = env_.standardBias();
-  if (bias == zoneBias_) return;
+  if (bias == zoneBias_) return false;
   zoneBias_ = bias;
   state_.settings.ZoneOffset = ZoneOffsetFrom(IniFile().Read(), bias);
+  return true;
 }

@@ -52,6 +52,8 @@ class ClockCore : public QObject {
 
   // The minute timer's tick: the zone checked, then the chart of the moment.
   void Timer1Timer();
+  // The wall clock was set: a new chart only when the minute or the zone is another now.
+  void ClockWasSet();
   // The chart of the moment into the state, then handed out. A request that comes while one is
   // running is made up as soon as it has finished. A chart that cannot be computed is reported
   // through chartFailed and the state keeps the chart before it.
@@ -85,7 +87,8 @@ class ClockCore : public QObject {
  private:
   bool compute(ChartUpdate update);
   void watchSystem();
-  void checkZone();
+  // Takes the system zone's bias anew; true when it changed.
+  bool checkZone();
 
   ClockEnvironment env_;
   ClockState state_;

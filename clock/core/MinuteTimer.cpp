@@ -88,7 +88,13 @@ void MinuteTimer::onTimerFd() {
   std::uint64_t expirations = 0;
   const ssize_t n = ::read(fd_, &expirations, sizeof expirations);
   if (n < 0 && errno == EAGAIN) return;  // nothing due yet
-    // A read cancelled because the clock was set (ECANCELED) is a tick too: the time has changed.
+  if (n < 0 && errno == ECANCELED) {
+    // The clock was set: the minute may be another now, or the same (a virtual machine's clock
+    // is stepped by milliseconds, several times a second).
+    arm();
+    emit clockSet();
+    return;
+  }
 #endif
   arm();
   emit timeout();

@@ -1,7 +1,7 @@
 // The clock's minute timer: one tick every 60000 ms, each at the start of a wall-clock minute, so
 // that the wheel and the caption change within a second of the minute changing. It fires at once
-// when the wall clock is set (or the machine wakes and the minute has passed), since then the
-// chart on show is no longer the chart of the moment.
+// when the machine wakes and the minute has passed, and says so when the wall clock is set, since
+// then the chart on show may no longer be the chart of the moment.
 #ifndef HELIODIAL_MINUTETIMER_H
 #define HELIODIAL_MINUTETIMER_H
 
@@ -31,6 +31,8 @@ class MinuteTimer : public QObject {
 
  signals:
   void timeout();
+  // The wall clock was set; the next tick is armed anew.
+  void clockSet();
 
  private:
   void arm();

@@ -15,6 +15,7 @@
 #include "ScanRep.h"
 #include "TrayIcons.h"
 #include "WheelWidget.h"
+#include "WindowPlacement.h"
 #include "core/MinuteTimer.h"
 #include "settings/SettingsWriters.h"
 #include "tscan.h"
@@ -72,9 +73,13 @@ void TfrmClock::FormCreate() {
       if (ErrorReport* report = ErrorReport::instance()) report->inform(text);
     });
   }
+  // As stored, unless that would leave the window out of reach or larger than the screen; the
+  // frame's width is known once the window is shown (placeFrame).
   const WindowGeometry& g = core_.state().settings.ClockGeometry;
-  move(g.Left, g.Top);  // as stored, even off screen: the user put it there
-  resize(g.Width, g.Height);
+  savedFramePosition_ = QPoint(g.Left, g.Top);
+  const QRect place = PlaceOnScreens(QRect(g.Left, g.Top, g.Width, g.Height), AvailableScreens());
+  move(place.topLeft());
+  resize(place.size());
   helpFile_ = QCoreApplication::applicationDirPath() + QStringLiteral("/HELIODIAL.HLP");
 }
 
@@ -123,12 +128,25 @@ void TfrmClock::DrawWheel() {
   picWheel->setAccessibleDescription(WheelDescription(state.settings, state.chart));
 }
 
+void TfrmClock::showNoChart(const QString& reason) {
+  setWindowTitle(QStringLiteral("No chart: ") + reason.section(QLatin1Char('\n'), 0, 0));
+  picWheel->showText(QStringLiteral("No chart: ") + reason);
+}
+
 void TfrmClock::FormShow() { core_.ComputeNow(); }
 
 void TfrmClock::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   shownOnce_ = true;
   RunReported([this] { FormShow(); });
+  // The window manager frames the window after it is mapped; its frame's width is known then.
+  if (!placed_) QTimer::singleShot(100, this, [this] { placeFrame(); });
+}
+
+void TfrmClock::placeFrame() {
+  if (placed_ || !isVisible()) return;
+  placed_ = true;
+  PlaceFrame(*this, savedFramePosition_);
 }
 
 void TfrmClock::FormResize() {
@@ -195,9 +213,17 @@ void TfrmClock::Hideclock1Click() { close(); }
 void TfrmClock::mnuExitClick() {
   const Settings& s = core_.state().settings;
   IniFile file;
-  SaveGeometry(file, {pos().y(), pos().x(), height(), width()},
-               targets_.natalGeometry ? targets_.natalGeometry() : s.ATNGeometry,
-               targets_.transitGeometry ? targets_.transitGeometry() : s.ATTGeometry);
+  try {
+    SaveGeometry(file, {pos().y(), pos().x(), height(), width()},
+                 targets_.natalGeometry ? targets_.natalGeometry() : s.ATNGeometry,
+                 targets_.transitGeometry ? targets_.transitGeometry() : s.ATTGeometry);
+  } catch (const IniWriteError&) {
+    // Said once, and the clock stays; asked again, the user wants out more than the places kept.
+    if (!exitSaveFailed_) {
+      exitSaveFailed_ = true;
+      throw;
+    }
+  }
   // Not quit(): that first asks the windows to close, and without a notification area the clock
   // window answers a close by minimising, which cancels the quit.
   QCoreApplication::exit(0);

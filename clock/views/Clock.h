@@ -44,6 +44,9 @@ class TfrmClock : public QMainWindow {
   // words changed.
   void showTrayIcon(const Chart& chart);
   void showChart(const Chart& chart, ChartUpdate update);
+  // No chart can be computed (reason says why): caption and wheel say so instead of showing the
+  // last chart as if it were the chart of the moment. The next chart restores them.
+  void showNoChart(const QString& reason);
   // Draws the wheel of the state's chart at the image's size and sets the caption.
   void DrawWheel();
 
@@ -89,6 +92,8 @@ class TfrmClock : public QMainWindow {
   void createMenus();
   void followTray();
   void setOnTop(bool onTop);
+  // The saved place once the window manager has said how wide its frame is.
+  void placeFrame();
 
   ClockCore& core_;
   TWheelImage* picWheel = nullptr;
@@ -98,6 +103,10 @@ class TfrmClock : public QMainWindow {
   QAction* mnuKeepOnTop = nullptr;  // "Keep on top" in the Show menu
   bool SessionEnding = false;
   bool shownOnce_ = false;
+  bool placed_ = false;
+  // Exit could not save the windows' places: a second Exit ends without saving.
+  bool exitSaveFailed_ = false;
+  QPoint savedFramePosition_;
   QString helpFile_;
   ClockMenuTargets targets_;
   QPointer<TfrmOptions> options_;

@@ -12,12 +12,26 @@ TWheelImage::TWheelImage(QWidget* parent) : QWidget(parent) {
 
 void TWheelImage::setPicture(const QImage& picture) {
   picture_ = picture;
+  text_.clear();
+  update();
+}
+
+void TWheelImage::showText(const QString& text) {
+  picture_ = QImage();
+  text_ = text;
+  setAccessibleDescription(text);
   update();
 }
 
 void TWheelImage::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
+  if (!text_.isEmpty()) {
+    painter.setPen(Qt::black);
+    painter.drawText(rect().adjusted(width() / 10, height() / 10, -width() / 10, -height() / 10),
+                     Qt::AlignCenter | Qt::TextWordWrap, text_);
+    return;
+  }
   if (picture_.isNull()) return;
   painter.drawImage(QPoint(0, 0), picture_);
   emit wheelPainted();

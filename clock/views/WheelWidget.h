@@ -3,6 +3,7 @@
 #define HELIODIAL_WHEELWIDGET_H
 
 #include <QImage>
+#include <QString>
 #include <QWidget>
 
 class TWheelImage : public QWidget {
@@ -10,6 +11,8 @@ class TWheelImage : public QWidget {
  public:
   explicit TWheelImage(QWidget* parent);
   void setPicture(const QImage& picture);
+  // A message in place of the wheel (no chart can be computed); the next picture replaces it.
+  void showText(const QString& text);
   const QImage& picture() const { return picture_; }
 
  signals:
@@ -21,6 +24,7 @@ class TWheelImage : public QWidget {
 
  private:
   QImage picture_;
+  QString text_;
 };
 
 #endif

@@ -20,9 +20,7 @@ const QTime kNoon(12, 0);
 
 class LiveComputation : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    EnsureApplication<QCoreApplication>();
-  }
+  static void SetUpTestSuite() { EnsureApplication<QCoreApplication>(); }
   void SetUp() override {
     ClockEnvironment environment;
     environment.now = [this] { return now; };
@@ -123,6 +121,16 @@ TEST_F(LiveComputation, ATickFollowsTheMinuteAndHandsOutItsChart) {
   ASSERT_EQ(charts.size(), 1);
   EXPECT_EQ(charts[0][0].value<Chart>().Time, QTime(13, 37));
   EXPECT_EQ(charts[0][1].value<ChartUpdate>(), ChartUpdate::Moment);
+
+  // A clock set within the minute (a virtual machine steps its clock many times a second) asks
+  // for no new chart; one set to another minute does.
+  now = now.addSecs(20);
+  emit core->Timer1()->clockSet();
+  EXPECT_EQ(charts.size(), 1);
+  now = now.addSecs(3600);
+  emit core->Timer1()->clockSet();
+  ASSERT_EQ(charts.size(), 2);
+  EXPECT_EQ(charts[1][0].value<Chart>().Time.hour(), 14);
 }
 
 }  // namespace

@@ -233,6 +233,16 @@ TEST_F(ClockWindowsTest, AnExitThatCannotWriteSaysSoOnceAndTheClockRunsOn) {
   QCoreApplication::processEvents();
   tick(*windows);
   EXPECT_EQ(windows->clock->windowTitle(), QStringLiteral("Heliodial 12:01")) << "still running";
+
+  // Asked again, Exit ends the program rather than leave the user no way out.
+  const FileSizeLimit refuseWrites(1);
+  QTimer::singleShot(0, windows->clock.get(),
+                     [&] { Action(*windows->clock, "mnuExit")->trigger(); });
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  guard.start(30000);
+  EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
 TEST_F(ClockWindowsTest, APolarPlacidusChartIsReportedOnceNotEveryMinute) {
@@ -245,7 +255,30 @@ TEST_F(ClockWindowsTest, APolarPlacidusChartIsReportedOnceNotEveryMinute) {
     QCoreApplication::processEvents();
   }
   EXPECT_EQ(report->shownCount() - before, 1);
-  EXPECT_EQ(windows->clock->windowTitle(), QStringLiteral("Heliodial")) << "nothing drawn";
+  if (report->boxOpen()) report->box()->close();
+  QCoreApplication::processEvents();
+}
+
+TEST_F(ClockWindowsTest, WhileNoChartCanBeComputedTheWindowsSaySoUntilOneCan) {
+  settings(std::string(kGreenwichObservatory) + "[Setting]\nHouses=0\n");
+  auto windows = run();
+  const QString live = windows->positions->grdPos->item(1, 1)->text();
+  windows->core->state().settings.LatDeg = 70;  // a place Placidus cannot draw
+  tick(*windows);
+  EXPECT_TRUE(windows->clock->windowTitle().startsWith(QStringLiteral("No chart: ")))
+      << windows->clock->windowTitle().toStdString();
+  EXPECT_TRUE(Wheel(*windows->clock).accessibleDescription().contains(QStringLiteral("Placidus")));
+  EXPECT_EQ(windows->positions->grdPos->item(1, 1)->text(), QStringLiteral("-"));
+  for (const TfrmAspectList* list : {static_cast<TfrmAspectList*>(windows->transits.get()),
+                                     static_cast<TfrmAspectList*>(windows->natal.get())}) {
+    ASSERT_EQ(Lines(list).size(), 1);
+    EXPECT_TRUE(Lines(list)[0].startsWith(QStringLiteral("No chart: ")))
+        << Lines(list)[0].toStdString();
+  }
+  windows->core->state().settings.LatDeg = 51;
+  tick(*windows);
+  EXPECT_EQ(windows->clock->windowTitle(), QStringLiteral("Heliodial 12:02")) << "restored";
+  EXPECT_EQ(windows->positions->grdPos->item(1, 1)->text(), live);
   if (report->boxOpen()) report->box()->close();
   QCoreApplication::processEvents();
 }

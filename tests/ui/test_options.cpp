@@ -294,6 +294,17 @@ TEST_F(OptionsDialog, AFailedSaveSaysSoOnceAndChangesNothing) {
   EXPECT_FALSE(windows->core->Timer1()->isActive()) << "not restarted";
   report->box()->close();
   QCoreApplication::processEvents();
+
+  // The same failure a moment later is what the user asked for again: said again.
+  Open(*windows, [&](TfrmOptions& d) {
+    refuseWrites.emplace(1);
+    Ok(d);
+  });
+  refuseWrites.reset();
+  EXPECT_EQ(report->shownCount(), shown + 2);
+  EXPECT_EQ(config.Contents(), file);
+  if (report->boxOpen()) report->box()->close();
+  QCoreApplication::processEvents();
 }
 
 TEST_F(OptionsDialog, AfterOkAnErrorShownBeforeIsShownAgainIfItPersists) {

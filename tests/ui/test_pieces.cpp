@@ -7,18 +7,17 @@
 #include <QTimeZone>
 
 #include "TrayIcons.h"
+#include "WindowPlacement.h"
 #include "chart/ComputeChart.h"
 #include "core/MinuteTimer.h"
-#include "wheel/WheelLayout.h"
 #include "support/application.h"
+#include "wheel/WheelLayout.h"
 
 namespace {
 
 class Pieces : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    EnsureApplication<QApplication>();
-  }
+  static void SetUpTestSuite() { EnsureApplication<QApplication>(); }
 };
 
 TEST_F(Pieces, TheTickLandsJustAfterTheNextMinuteBegins) {
@@ -39,6 +38,25 @@ TEST_F(Pieces, TheTickLandsJustAfterTheNextMinuteBegins) {
   // there, which is the epoch's minute shifted by the offset's seconds.
   const QDateTime odd(QDate(2026, 12, 8), QTime(12, 0, 0), QTimeZone(30 * 60 + 20));
   EXPECT_EQ(MillisecondsToNextMinute(odd), 60020);
+}
+
+TEST_F(Pieces, ASavedPlaceOutOfReachIsMovedOntoAScreen) {
+  const QList<QRect> two = {QRect(0, 0, 1920, 1050), QRect(1920, 0, 1280, 1024)};
+  struct Row {
+    const char* what;
+    QRect saved, placed;
+  };
+  const Row rows[] = {
+      {"on a screen", QRect(40, 30, 600, 640), QRect(40, 30, 600, 640)},
+      {"on the second screen", QRect(2000, 100, 600, 640), QRect(2000, 100, 600, 640)},
+      {"half off the side, its title bar in reach", QRect(1700, 30, 600, 640),
+       QRect(1700, 30, 600, 640)},
+      {"title bar above the screen", QRect(1, -21, 600, 640), QRect(1, 0, 600, 640)},
+      {"on a monitor that is gone", QRect(3300, 200, 600, 640), QRect(1320, 200, 600, 640)},
+      {"below every screen", QRect(100, 1200, 600, 640), QRect(100, 410, 600, 640)},
+      {"taller than its screen", QRect(10, 10, 1200, 1300), QRect(10, 0, 1200, 1050)},
+  };
+  for (const Row& row : rows) EXPECT_EQ(PlaceOnScreens(row.saved, two), row.placed) << row.what;
 }
 
 TEST_F(Pieces, ThirteenTrayPicturesUnderTheirResourceNames) {
