@@ -13,6 +13,7 @@
 #include <QShowEvent>
 #include <optional>
 
+#include "Application.h"
 #include "BirthForm.h"
 #include "ErrorReport.h"
 #include "settings/IniFile.h"
@@ -157,12 +158,17 @@ ChoiceGroups Groups(const QObject* dialog) {
 const QString TfrmOptions::kImportFailure = QStringLiteral(
     "Starbench 5 must be installed for this feature to work. Read the Help item about More "
     "Astrology Calculations.");
+const QString TfrmOptions::kImportTooSlow = QStringLiteral(
+    "Starbench 5 did not answer in time. If it is busy, wait until it is done and press the "
+    "button again.");
 
 TfrmOptions::TfrmOptions(ClockState& state, std::function<void(int)> showHelp, QWidget* owner)
     : QDialog(owner),
       ui_(std::make_unique<Ui::TfrmOptions>()),
       state_(state),
-      showHelp_(std::move(showHelp)) {
+      showHelp_(std::move(showHelp)),
+      import_(new NatalImport(QDBusConnection::sessionBus(), NatalImport::kDefaultTimeoutMs, this)),
+      natalAtOpen_(state.settings.NatalPos) {
   ui_->setupUi(this);
   setFixedSize(kWidth, kHeight);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -266,6 +272,8 @@ void TfrmOptions::connectHandlers() {
   connect(ui_->cbAspectLStyle, &QComboBox::activated, this, [this] { cbAspectLStyleChange(); });
   connect(ui_->cbAspectLColor, &QComboBox::activated, this, [this] { cbAspectLColorChange(); });
   connect(ui_->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(import_, &NatalImport::finished, this,
+          [this](NatalImport::Outcome outcome) { importFinished(outcome); });
   connect(ui_->btnBirthData, &QPushButton::clicked, this, [this] { btnBirthDataClick(); });
 
   // The orbs have a help topic of their own: the "?" button, the group's context menu, and F1
@@ -514,20 +522,46 @@ void TfrmOptions::btnOKClick() {
 }
 
 void TfrmOptions::Button1Click() {
-  if (import_.Run(state_.settings.NatalPos)) {
+  // One import at a time; the button stays disabled until this one is over.
+  if (!import_->Start()) return;
+  ui_->Button1->setEnabled(false);
+  // Busy, not waiting: the dialog and the clock stay usable while the package answers.
+  setCursor(Qt::BusyCursor);
+}
+
+void TfrmOptions::importFinished(NatalImport::Outcome outcome) {
+  ui_->Button1->setEnabled(true);
+  unsetCursor();
+  if (outcome == NatalImport::Outcome::Imported) {
+    // In use at once, as the page shows it; Cancel takes it back.
+    const NatalLongitudes& imported = import_->positions();
+    NatalLongitudes& natal = state_.settings.NatalPos;
+    for (int k = 1; k <= kPointCount; ++k) {
+      natal[static_cast<std::size_t>(k)] = imported[static_cast<std::size_t>(k)];
+    }
     ShowNatalPositions();
     return;
   }
-  // Positions stored before the failure stay in memory; the page keeps showing the old ones.
-  auto* box = new QMessageBox(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
-                              kImportFailure, QMessageBox::Ok, this);
+  // A failed import stores nothing: memory and page keep the chart they had.
+  const QString& text = outcome == NatalImport::Outcome::TooSlow ? kImportTooSlow : kImportFailure;
+  auto* box = new QMessageBox(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, this);
   box->setObjectName(QStringLiteral("msgImportFailure"));
   box->setAccessibleName(QStringLiteral("Natal import"));
-  box->setAccessibleDescription(kImportFailure);
+  box->setAccessibleDescription(text);
   box->setAttribute(Qt::WA_DeleteOnClose);
   importMessage_ = box;
   // Window-modal without a nested event loop: the dialog waits for the OK, the clock runs on.
   box->open();
+}
+
+void TfrmOptions::done(int result) {
+  if (import_->running()) {
+    import_->Cancel();
+    ui_->Button1->setEnabled(true);
+    unsetCursor();
+  }
+  if (result != QDialog::Accepted) state_.settings.NatalPos = natalAtOpen_;
+  QDialog::done(result);
 }
 
 QMessageBox* TfrmOptions::importMessage() const { return importMessage_; }

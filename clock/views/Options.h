@@ -2,7 +2,8 @@
 // file and the clock's settings in memory. What its controls hold is an OptionsValues; the clock's
 // Options1Click fills it from the file, runs it and saves what it holds on OK. A few controls act
 // on the settings in memory at once, before OK: both colours, the aspect line colours and styles,
-// the glyph size and the natal import.
+// the glyph size and the natal import. Cancel takes the natal chart back to what it was when the
+// dialog opened.
 #ifndef HELIODIAL_OPTIONS_H
 #define HELIODIAL_OPTIONS_H
 
@@ -60,7 +61,7 @@ class TfrmOptions : public QDialog {
   void BitBtn1Click();
 
   // The natal import the "Load chart from Starbench" button runs; tests shorten its bound.
-  NatalImport& natalImport() { return import_; }
+  NatalImport& natalImport() { return *import_; }
   // The import's failure message while it is shown.
   QMessageBox* importMessage() const;
 
@@ -69,6 +70,11 @@ class TfrmOptions : public QDialog {
   QColorDialog* ColorDialog1 = nullptr;
 
   static const QString kImportFailure;
+  static const QString kImportTooSlow;
+
+  // OK or Cancel, however the dialog ends: a running import is dropped, and any end but OK puts
+  // the natal chart in memory back as it was when the dialog opened.
+  void done(int result) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -91,11 +97,14 @@ class TfrmOptions : public QDialog {
   // The colour as a swatch on its button.
   void showColour(QAbstractButton* button, std::int32_t colour);
   Settings baseForBirthChart() const;
+  void importFinished(NatalImport::Outcome outcome);
 
   std::unique_ptr<Ui::TfrmOptions> ui_;
   ClockState& state_;
   std::function<void(int)> showHelp_;
-  NatalImport import_;
+  NatalImport* import_;
+  // The natal chart in memory when the dialog opened, for Cancel.
+  NatalLongitudes natalAtOpen_{};
   std::array<NatalRow, kPointCount + 1> natal_{};  // rows 1..14
   // What the two pickers hold: saved on OK, preset from memory at each click.
   std::int32_t colour_ = 0;

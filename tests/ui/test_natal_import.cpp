@@ -3,6 +3,7 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QProcess>
 #include <QThread>
@@ -26,7 +27,10 @@ QVariant Answer(int i) {
 }
 double Imported(int i) { return i == 3 ? std::trunc(Item(3)) : FoldLongitude(Item(i)); }
 
-enum class Fault { None, ErrorAt, NotANumberAt, SilentAt };
+enum class Fault { None, ErrorAt, NotANumberAt, NaNAt, HugeAt, SilentAt, Slow };
+// How long the slow stand-in takes over each answer: the import's bound in the tests runs out
+// after some of them.
+constexpr unsigned long kSlowAnswerMs = 40;
 
 // Answers GetDefaultItem from a thread of its own, as a separate program would while the clock
 // waits for it.
@@ -36,22 +40,31 @@ class StandIn : public QDBusVirtualObject {
   QString introspect(const QString&) const override { return {}; }
   bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
     const int item = m.arguments().value(0).toInt();
-    if (m.member() != QLatin1String(NatalImport::kMethod) || item != at_ || fault_ == Fault::None) {
+    if (item == 1) ++firstItemAsked;
+    if (fault_ == Fault::Slow) QThread::msleep(kSlowAnswerMs);
+    if (m.member() != QLatin1String(NatalImport::kMethod) || item != at_ || fault_ == Fault::None ||
+        fault_ == Fault::Slow) {
       bus.send(m.createReply(QVariant::fromValue(QDBusVariant(Answer(item)))));
     } else if (fault_ == Fault::ErrorAt) {
       bus.send(m.createErrorReply(QStringLiteral("Starbench.Error"), QStringLiteral("no chart")));
     } else if (fault_ == Fault::NotANumberAt) {
       bus.send(m.createReply(QVariant::fromValue(QDBusVariant(QStringLiteral("Leo")))));
+    } else if (fault_ == Fault::NaNAt || fault_ == Fault::HugeAt) {
+      const double value =
+          fault_ == Fault::HugeAt ? 1e300 : std::numeric_limits<double>::quiet_NaN();
+      bus.send(m.createReply(QVariant::fromValue(QDBusVariant(value))));
     }
     // SilentAt: never answers.
     return true;
   }
 
+  // How many imports began: each asks for item 1 first.
+  std::atomic<int> firstItemAsked = 0;
+
  private:
   Fault fault_;
   int at_;
 };
-
 
 class Service {
  public:
@@ -68,6 +81,7 @@ class Service {
     thread_.wait();
   }
   bool registered() const { return registered_; }
+  int importsBegun() const { return object_.firstItemAsked; }
 
  private:
   QDBusConnection bus_;
@@ -79,6 +93,7 @@ class Service {
 class NatalImportTest : public OptionsFixture {
  protected:
   void SetUp() override {
+    OptionsFixture::SetUp();
     // The old chart: point k at k degrees of Aries.
     std::string file = "[Natal]\n";
     for (int k = 1; k <= kPointCount; ++k) {
@@ -88,10 +103,26 @@ class NatalImportTest : public OptionsFixture {
   }
   // The import of an open dialog, on the private bus, with a bound a test can wait for.
   void UsePrivateBus(TfrmOptions& d) {
-    d.natalImport() = NatalImport(bus.connection(QStringLiteral("client%1").arg(++clients)), 300);
+    d.natalImport().setConnection(bus.connection(QStringLiteral("client%1").arg(++clients)));
+    d.natalImport().setTimeout(300);
   }
   QDBusConnection ServiceConnection() {
     return bus.connection(QStringLiteral("standin%1").arg(++services));
+  }
+  // Lets the clock run until the import is over: the import button is usable again.
+  static void WaitForImport(TfrmOptions& d) {
+    QPushButton* button = Find<QPushButton>(d, QStringLiteral("Button1"));
+    QElapsedTimer waited;
+    waited.start();
+    while (!button->isEnabled() && waited.elapsed() < kPatience) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    EXPECT_TRUE(button->isEnabled()) << "the import did not end";
+  }
+  // The import as the user runs it.
+  static void Import(TfrmOptions& d) {
+    Find<QPushButton>(d, QStringLiteral("Button1"))->click();
+    WaitForImport(d);
   }
 
   PrivateBus bus;
@@ -100,6 +131,9 @@ class NatalImportTest : public OptionsFixture {
 
   static void ExpectOldPage(const TfrmOptions& d) {
     for (int k = 1; k <= kPointCount; ++k) EXPECT_EQ(Row(d, k), (NatalFields{0, k, 0})) << k;
+  }
+  static void ExpectOldChart(const NatalLongitudes& natal) {
+    for (int k = 1; k <= kPointCount; ++k) EXPECT_DOUBLE_EQ(natal[k], k) << k;
   }
 };
 
@@ -110,7 +144,7 @@ TEST_F(NatalImportTest, FillsThePageAndMemoryAtOnceAndOkStoresItToTheMinute) {
   const auto& natal = windows->core->state().settings.NatalPos;
   Open(*windows, [&](TfrmOptions& d) {
     UsePrivateBus(d);
-    Find<QPushButton>(d, QStringLiteral("Button1"))->click();
+    Import(d);
     EXPECT_EQ(d.importMessage(), nullptr);
     for (int k = 1; k <= kPointCount; ++k) {
       EXPECT_DOUBLE_EQ(natal[k], Imported(k)) << "stored at once: " << k;
@@ -125,20 +159,51 @@ TEST_F(NatalImportTest, FillsThePageAndMemoryAtOnceAndOkStoresItToTheMinute) {
   windows->core->Timer1()->stop();
 }
 
-TEST_F(NatalImportTest, EveryFailureShowsOnlyTheMessageAndKeepsWhatCameBefore) {
+TEST_F(NatalImportTest, CancelAfterAFullImportKeepsTheChartOfTheOpenedDialog) {
+  Service service(ServiceConnection(), Fault::None, 0);
+  ASSERT_TRUE(service.registered());
+  const std::string before = config.Contents();
+  auto windows = run();
+  const auto& natal = windows->core->state().settings.NatalPos;
+  Open(*windows, [&](TfrmOptions& d) {
+    UsePrivateBus(d);
+    Import(d);
+    EXPECT_DOUBLE_EQ(natal[14], Imported(14));
+    Find<QPushButton>(d, QStringLiteral("btnCancel"))->click();
+  });
+  ExpectOldChart(natal);
+  EXPECT_EQ(config.Contents(), before);
+  // The next OK saves the chart the page shows, which is the old one.
+  Open(*windows, [&](TfrmOptions& d) {
+    ExpectOldPage(d);
+    Ok(d);
+  });
+  ExpectOldChart(natal);
+  EXPECT_NE(config.Contents().find("Planet14= 1.40000000000000E+0001\n"), std::string::npos);
+  windows->core->Timer1()->stop();
+}
+
+TEST_F(NatalImportTest, EveryFailureShowsOnlyItsMessageAndStoresNothing) {
+  const QString notInstalled = QStringLiteral(
+      "Starbench 5 must be installed for this feature to work. Read the Help item "
+      "about More Astrology Calculations.");
+  const QString tooSlow = TfrmOptions::kImportTooSlow;
   struct Case {
     const char* what;
     bool serviceThere;
     Fault fault;
     int at;
-    int stored;  // points imported before the failure
+    const QString& message;
   };
   const Case cases[] = {
-      {"no service", false, Fault::None, 0, 0},
-      {"an error at item 7", true, Fault::ErrorAt, 7, 6},
-      {"a word at item 3", true, Fault::NotANumberAt, 3, 2},
-      {"no answer at item 1", true, Fault::SilentAt, 1, 0},
-      {"an error at the text item", true, Fault::ErrorAt, NatalImport::kTextItem, 14},
+      {"no service", false, Fault::None, 0, notInstalled},
+      {"an error at item 7", true, Fault::ErrorAt, 7, notInstalled},
+      {"a word at item 3", true, Fault::NotANumberAt, 3, notInstalled},
+      {"NaN at item 4", true, Fault::NaNAt, 4, notInstalled},
+      {"1e300 at item 14", true, Fault::HugeAt, 14, notInstalled},
+      {"no answer at item 1", true, Fault::SilentAt, 1, tooSlow},
+      {"no answer at item 9", true, Fault::SilentAt, 9, tooSlow},
+      {"an error at the text item", true, Fault::ErrorAt, NatalImport::kTextItem, notInstalled},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -147,28 +212,87 @@ TEST_F(NatalImportTest, EveryFailureShowsOnlyTheMessageAndKeepsWhatCameBefore) {
       service.emplace(ServiceConnection(), c.fault, c.at);
       ASSERT_TRUE(service->registered());
     }
+    const std::string before = config.Contents();
     auto windows = run();
     const auto& natal = windows->core->state().settings.NatalPos;
     Open(*windows, [&](TfrmOptions& d) {
       UsePrivateBus(d);  // with the bound that a service that never answers runs into
-      Find<QPushButton>(d, QStringLiteral("Button1"))->click();
+      Import(d);
       QMessageBox* box = d.importMessage();
       ASSERT_NE(box, nullptr);
       EXPECT_TRUE(box->isVisible());
-      EXPECT_EQ(box->text(),
-                QStringLiteral("Starbench 5 must be installed for this feature to work. Read the "
-                               "Help item about More Astrology Calculations."));
+      EXPECT_EQ(box->text(), c.message);
+      EXPECT_EQ(box->windowTitle(), QStringLiteral("Heliodial 3.2"));
       EXPECT_EQ(box->buttons().size(), 1);
-      for (int k = 1; k <= kPointCount; ++k) {
-        EXPECT_DOUBLE_EQ(natal[k], k <= c.stored ? Imported(k) : k) << k;
-      }
+      ExpectOldChart(natal);
       ExpectOldPage(d);
       box->close();
       Find<QPushButton>(d, QStringLiteral("btnCancel"))->click();
     });
-    // Cancel keeps a partial import in memory until the next load.
-    for (int k = 1; k <= c.stored; ++k) EXPECT_DOUBLE_EQ(natal[k], Imported(k)) << k;
+    ExpectOldChart(natal);
+    EXPECT_EQ(config.Contents(), before);
   }
+}
+
+TEST_F(NatalImportTest, ASlowServiceNeitherBlocksTheClockNorCountsAsMissing) {
+  Service service(ServiceConnection(), Fault::Slow, 0);
+  ASSERT_TRUE(service.registered());
+  auto windows = run();
+  const auto& natal = windows->core->state().settings.NatalPos;
+  Open(*windows, [&](TfrmOptions& d) {
+    UsePrivateBus(d);
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    ticker.setInterval(10);
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    sinceTick.start();
+    ticker.start();
+    Find<QPushButton>(d, QStringLiteral("Button1"))->click();
+    // While it runs: a busy cursor, the dialog usable, and a second click starts nothing.
+    EXPECT_EQ(d.cursor().shape(), Qt::BusyCursor);
+    for (const char* name : {"btnOK", "btnCancel", "BitBtn1", "btnBirthData"}) {
+      EXPECT_TRUE(Find<QPushButton>(d, QString::fromLatin1(name))->isEnabled()) << name;
+    }
+    d.Button1Click();
+    WaitForImport(d);
+    // The ticks that were due come in now, if the clock stood still.
+    QElapsedTimer after;
+    after.start();
+    while (after.elapsed() < 30) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ticker.stop();
+    EXPECT_LE(longestGap, 100) << "the event loop stood still";
+    EXPECT_EQ(service.importsBegun(), 1);
+    EXPECT_NE(d.cursor().shape(), Qt::BusyCursor);
+    QMessageBox* box = d.importMessage();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), TfrmOptions::kImportTooSlow);
+    ExpectOldChart(natal);
+    box->close();
+  });
+  windows->core->Timer1()->stop();
+}
+
+TEST_F(NatalImportTest, CancelDuringAnImportStoresNothingLater) {
+  Service service(ServiceConnection(), Fault::Slow, 0);
+  ASSERT_TRUE(service.registered());
+  auto windows = run();
+  const auto& natal = windows->core->state().settings.NatalPos;
+  Open(*windows, [&](TfrmOptions& d) {
+    UsePrivateBus(d);
+    d.natalImport().setTimeout(5000);
+    Find<QPushButton>(d, QStringLiteral("Button1"))->click();
+    Find<QPushButton>(d, QStringLiteral("btnCancel"))->click();
+  });
+  // Long enough for the whole import, had it gone on.
+  QElapsedTimer waited;
+  waited.start();
+  while (waited.elapsed() < 16 * static_cast<qint64>(kSlowAnswerMs)) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  ExpectOldChart(natal);
+  windows->core->Timer1()->stop();
 }
 
 TEST_F(NatalImportTest, OkAfterAPartialImportStoresThePagesOldValues) {
@@ -177,13 +301,11 @@ TEST_F(NatalImportTest, OkAfterAPartialImportStoresThePagesOldValues) {
   auto windows = run();
   Open(*windows, [&](TfrmOptions& d) {
     UsePrivateBus(d);
-    Find<QPushButton>(d, QStringLiteral("Button1"))->click();
+    Import(d);
     if (d.importMessage() != nullptr) d.importMessage()->close();
     Ok(d);
   });
-  for (int k = 1; k <= kPointCount; ++k) {
-    EXPECT_DOUBLE_EQ(windows->core->state().settings.NatalPos[k], k) << k;
-  }
+  ExpectOldChart(windows->core->state().settings.NatalPos);
   windows->core->Timer1()->stop();
 }
 
@@ -206,6 +328,20 @@ TEST(NatalImportAnswers, NumbersAndNumericTextOnly) {
   };
   for (const auto& [answer, value] : cases) {
     EXPECT_EQ(NatalImport::ToReal(answer), value) << answer.toString().toStdString();
+  }
+  // A longitude is a number within a turn of the zodiac, folded into it; 1e300 is no longitude.
+  const std::pair<QVariant, std::optional<double>> longitudes[] = {
+      {400.25, 40.25},
+      {qint32(-7), 353.0},
+      {QStringLiteral("359.5"), 359.5},
+      {-360.0, std::nullopt},
+      {720.0, std::nullopt},
+      {1e300, std::nullopt},
+      {QStringLiteral("1e300"), std::nullopt},
+      {nan, std::nullopt},
+  };
+  for (const auto& [answer, value] : longitudes) {
+    EXPECT_EQ(NatalImport::ToLongitude(answer), value) << answer.toString().toStdString();
   }
   EXPECT_EQ(NatalImport::ToText(QStringLiteral("x")), QStringLiteral("x"));
   EXPECT_EQ(NatalImport::ToText(3), QStringLiteral("3"));
