@@ -1,7 +1,9 @@
 #include "AspectWindow.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStyle>
+#include <QTextCursor>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -75,14 +77,34 @@ void TfrmAspectList::FormCreate(const WindowGeometry& g) {
 }
 
 void TfrmAspectList::showList(const AspectListUpdate& update) {
-  if (update.replace) clear();
+  // The reader's place survives the minute: a replaced list stays where it was read, a log follows
+  // its newest line only while the reader is at its end, and lines show from their first
+  // character (the time of a log line, the first planet of an aspect).
+  QScrollBar* vertical = memoAspects->verticalScrollBar();
+  const int top = vertical->value();
+  const bool atEnd = top >= vertical->maximum();
   if (update.setFont) setListFont(update.textFont);
-  for (const QString& line : update.lines) addLine(line);
+  if (update.replace) {
+    memoAspects->setPlainText(update.lines.join(QLatin1Char('\n')));
+  } else {
+    for (const QString& line : update.lines) addLine(line);
+  }
+  // The list's own cursor stays at the start, so that no later layout scrolls to where text went
+  // in.
+  memoAspects->setTextCursor(QTextCursor(memoAspects->document()));
+  vertical->setValue(!update.replace && atEnd ? vertical->maximum() : top);
+  memoAspects->horizontalScrollBar()->setValue(0);
 }
 
 void TfrmAspectList::clear() { memoAspects->clear(); }
 
-void TfrmAspectList::addLine(const QString& line) { memoAspects->appendPlainText(line); }
+void TfrmAspectList::addLine(const QString& line) {
+  // Written at the end by a cursor of its own: the view's cursor and place are left alone.
+  QTextCursor end(memoAspects->document());
+  end.movePosition(QTextCursor::End);
+  if (!memoAspects->document()->isEmpty()) end.insertBlock();
+  end.insertText(line);
+}
 
 void TfrmAspectList::setListFont(bool textMode) {
   const QFont font = ListFont(QStringLiteral("Arial"), !textMode);
