@@ -2,6 +2,8 @@
 // of the moment left alone, closing mid-scan, one scan at a time, printing and saving.
 #include <QDateEdit>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -11,6 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -369,6 +372,119 @@ TEST_F(ScanWindowsTest, SaveAsWritesEachFormat) {
   EXPECT_FALSE(report->saveAs(nowhere, ScanFileFormat::Text, &error));
   EXPECT_EQ(error, QStringLiteral("Unable to write to ") + nowhere +
                        QStringLiteral(": No such file or directory"));
+}
+
+// Chooses "Save as...", types name with the file type filter chosen, and answers every question
+// with answer. Returns the questions asked.
+QStringList SaveThroughDialog(TfrmScanReport& report, const QString& name, int filter,
+                              QMessageBox::StandardButton answer) {
+  QStringList questions;
+  QTimer answerer;
+  QObject::connect(&answerer, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (box == nullptr || !box->isVisible()) continue;
+      questions << box->text();
+      box->button(answer)->click();
+    }
+  });
+  answerer.start(10);
+  bool seen = false;
+  QTimer::singleShot(0, &report, [&] {
+    auto* dialog = report.findChild<QFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    seen = true;
+    dialog->selectNameFilter(dialog->nameFilters().at(filter));
+    dialog->selectFile(name);
+    QMetaObject::invokeMethod(dialog, "accept");  // its Save button
+    if (dialog->isVisible()) dialog->reject();    // "No" to its own question keeps it open
+  });
+  report.SaveAs1->trigger();
+  EXPECT_TRUE(seen) << "the file dialog was shown";
+  return questions;
+}
+
+// What a saved report's bytes are: "pdf", "txt", "csv" or "ics".
+std::string SavedFormat(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "missing";
+  const QByteArray data = file.readAll();
+  if (data.startsWith("%PDF")) return "pdf";
+  if (data.startsWith("BEGIN:VCALENDAR")) return "ics";
+  std::string problem;
+  return data.contains(',') && !ParseCsv(data, &problem).empty() && problem.empty() ? "csv" : "txt";
+}
+
+TEST_F(ScanWindowsTest, SaveAsWritesTheNameTypedInTheFormatItsSuffixNamesAndAsksBeforeReplacing) {
+  enum { Pdf, Text, Csv, ICalendar };
+  struct Row {
+    const char* name;
+    const char* typed;
+    int filter;
+    QMessageBox::StandardButton answer;
+    const char* written;  // the file and its format afterwards; nullptr: nothing written
+    const char* format;
+    const char* question;  // the file asked about, if any
+  } rows[] = {
+      {"the suffix picks the format", "scan1.csv", Pdf, QMessageBox::Yes, "scan1.csv", "csv",
+       nullptr},
+      {"another type's file is not touched", "scan1.txt", Pdf, QMessageBox::Yes, "scan1.txt", "txt",
+       nullptr},
+      {"in any case", "scan2.ICS", Text, QMessageBox::Yes, "scan2.ICS", "ics", nullptr},
+      {"no suffix: the chosen type's", "scan3", Csv, QMessageBox::Yes, "scan3.csv", "csv", nullptr},
+      {"another suffix keeps it", "notes.dat", ICalendar, QMessageBox::Yes, "notes.dat.ics", "ics",
+       nullptr},
+      {"an added suffix names a file there: no", "scan1", Pdf, QMessageBox::No, nullptr, nullptr,
+       "scan1.pdf"},
+      {"an added suffix names a file there: yes", "scan1", Pdf, QMessageBox::Yes, "scan1.pdf",
+       "pdf", "scan1.pdf"},
+      {"the name typed is there: no", "scan1.pdf", Text, QMessageBox::No, nullptr, nullptr,
+       "scan1.pdf"},
+      {"the name typed is there: yes", "scan1.pdf", Text, QMessageBox::Yes, "scan1.pdf", "pdf",
+       "scan1.pdf"},
+  };
+  settings(kMoonOnly);
+  auto windows = run();
+  TfrmScanReport* report = scan(*windows->clock);
+  finish(report);
+  const QString folder = QString::fromStdString(config.Dir().string());
+  // Where Qt keeps its dialogs' settings: the configuration folder the program keeps its own in.
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+  const QByteArray old = "an earlier file";
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    for (const char* existing : {"scan1.pdf", "other.txt"}) {
+      QFile file(folder + QLatin1Char('/') + QLatin1String(existing));
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+      file.write(old);
+    }
+    const QStringList before = QDir(folder).entryList(QDir::Files);
+    const QStringList questions = SaveThroughDialog(
+        *report, folder + QLatin1Char('/') + QLatin1String(r.typed), r.filter, r.answer);
+    if (r.question != nullptr) {
+      ASSERT_EQ(questions.size(), 1);
+      EXPECT_TRUE(questions[0].startsWith(QLatin1String(r.question) + QStringLiteral(" already")))
+          << questions[0].toStdString();
+    } else {
+      EXPECT_EQ(questions, QStringList());
+    }
+    QStringList expected = before;
+    if (r.written != nullptr) {
+      EXPECT_EQ(SavedFormat(folder + QLatin1Char('/') + QLatin1String(r.written)), r.format);
+      if (!expected.contains(QLatin1String(r.written))) expected << QLatin1String(r.written);
+    }
+    expected.sort();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name), expected)
+        << "no other file, and no QtProject.conf beside the settings";
+    for (const QString& name : before) {
+      if (name == QLatin1String(r.written)) continue;
+      QFile file(folder + QLatin1Char('/') + name);
+      ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+      EXPECT_EQ(file.readAll(), old) << name.toStdString() << " left as it was";
+    }
+  }
 }
 
 TEST_F(ScanWindowsTest, TheCompanionPrintsTheReportsLinesForTheSameDayAndSettings) {
