@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <optional>
 
 #include "ErrorReport.h"
@@ -162,8 +163,12 @@ void TfrmScanReport::start() {
 void TfrmScanReport::showNewLines() {
   const QStringList& lines = scan().lines();
   if (shownLines_ >= lines.size()) return;
-  // One append for the whole slice: the text box lays out once.
-  memoScan->appendPlainText(lines.mid(shownLines_).join(QLatin1Char('\n')));
+  // One insertion for the whole slice, so that the text box lays out once, and at the end by a
+  // cursor of its own: the report stays where the reader is, at 00:00 until scrolled.
+  QTextCursor end(memoScan->document());
+  end.movePosition(QTextCursor::End);
+  if (shownLines_ > 0) end.insertBlock();
+  end.insertText(lines.mid(shownLines_).join(QLatin1Char('\n')));
   shownLines_ = lines.size();
 }
 
@@ -234,7 +239,12 @@ void TfrmScanReport::Print1Click() {
   auto* dialog = new QPrintDialog(&printer(), this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   connect(dialog, &QDialog::accepted, this, [this] {
-    if (!printTo(printer())) {
+    // The printout is titled as the window (a PDF's Title, a print job's name); the file name the
+    // dialog offered was made from the plain name.
+    printer().setDocName(windowTitle());
+    const bool printed = printTo(printer());
+    printer().setDocName(fileStem(scan().day()));
+    if (!printed) {
       QMessageBox::warning(
           this, windowTitle(),
           QStringLiteral("The report could not be printed on %1.").arg(printer().printerName()));

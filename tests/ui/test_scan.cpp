@@ -13,9 +13,11 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <functional>
@@ -56,6 +58,31 @@ QStringList PdfLines(const QString& pdf, int* pages = nullptr) {
     if (!line.trimmed().isEmpty()) lines << line.trimmed();
   }
   return lines;
+}
+
+// The printed lines without the page numbers at the feet, which go to feet, in order.
+QStringList WithoutFeet(const QStringList& printed, QStringList* feet = nullptr) {
+  static const QRegularExpression foot(QStringLiteral("^Page \\d+ of \\d+$"));
+  QStringList body;
+  for (const QString& line : printed) {
+    if (foot.match(line).hasMatch()) {
+      if (feet != nullptr) *feet << line;
+    } else {
+      body << line;
+    }
+  }
+  return body;
+}
+
+// A PDF's Title, as pdfinfo reads it.
+QString PdfTitle(const QString& pdf) {
+  QProcess process;
+  process.start(QStringLiteral("pdfinfo"), {pdf});
+  EXPECT_TRUE(process.waitForFinished(60000));
+  for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n')) {
+    if (line.startsWith(QStringLiteral("Title:"))) return line.mid(6).trimmed();
+  }
+  return {};
 }
 
 QString WithoutSpaces(QString text) {
@@ -173,6 +200,13 @@ TEST_F(ScanWindowsTest, TheReportSaysScanningThenNamesTheDay) {
   EXPECT_EQ(report->memoScan->font().pixelSize(), 11);
   EXPECT_EQ(report->memoScan->font().family(), QStringLiteral("Arial")) << "text mode";
   EXPECT_FALSE(report->Print1->isEnabled()) << "not before the scan is done";
+  // The report shows its first minutes, while the scan runs and when it is done.
+  const auto firstShown = [report] {
+    return report->memoScan->cursorForPosition(QPoint(1, 1)).block().text();
+  };
+  report->setSliceMinutes(120);
+  while (report->scan().minutesDone() < 600) QCoreApplication::processEvents();
+  EXPECT_EQ(firstShown(), report->scan().lines().first());
   QStringList items;
   for (const QAction* a : report->Transits1->actions())
     items << (a->isSeparator() ? "-" : a->text());
@@ -183,6 +217,9 @@ TEST_F(ScanWindowsTest, TheReportSaysScanningThenNamesTheDay) {
   EXPECT_EQ(report->windowTitle(), QStringLiteral("Transiting Aspects for 01/01/2000"));
   EXPECT_EQ(MemoLines(*report), report->scan().lines());
   EXPECT_EQ(MemoLines(*report).size(), 1440);
+  EXPECT_TRUE(report->scan().lines().first().startsWith(QStringLiteral("01/01/2000::00:00:")));
+  EXPECT_EQ(firstShown(), report->scan().lines().first());
+  EXPECT_EQ(report->memoScan->verticalScrollBar()->value(), 0);
   EXPECT_TRUE(report->Print1->isEnabled());
   EXPECT_TRUE(report->testAttribute(Qt::WA_DeleteOnClose));
 
@@ -311,9 +348,14 @@ TEST_F(ScanWindowsTest, PrintingToPdfGivesOnePrintedLinePerReportLine) {
   printer.setOutputFileName(dir.filePath(QStringLiteral("report.pdf")));
   ASSERT_TRUE(report->printTo(printer));
   int pages = 0;
-  const QStringList printed = PdfLines(printer.outputFileName(), &pages);
+  QStringList feet;
+  const QStringList printed = WithoutFeet(PdfLines(printer.outputFileName(), &pages), &feet);
   EXPECT_EQ(printed, lines);
   EXPECT_GT(pages, 2);
+  QStringList numbered;
+  for (int page = 1; page <= pages; ++page)
+    numbered << QStringLiteral("Page %1 of %2").arg(page).arg(pages);
+  EXPECT_EQ(feet, numbered) << "each page's number and the count at its foot";
 }
 
 TEST_F(ScanWindowsTest, ALineWiderThanThePageGoesOnBelowInsteadOfBeingCutOff) {
@@ -331,7 +373,7 @@ TEST_F(ScanWindowsTest, ALineWiderThanThePageGoesOnBelowInsteadOfBeingCutOff) {
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(dir.filePath(QStringLiteral("wide.pdf")));
   ASSERT_TRUE(PrintReportLines(printer, lines, report->memoScan->font()));
-  const QStringList printed = PdfLines(printer.outputFileName());
+  const QStringList printed = WithoutFeet(PdfLines(printer.outputFileName()));
   EXPECT_GT(printed.size(), lines.size()) << "wrapped";
   EXPECT_EQ(WithoutSpaces(printed.join(QString())), WithoutSpaces(lines.join(QString())))
       << "nothing lost, nothing reordered";
@@ -366,7 +408,9 @@ TEST_F(ScanWindowsTest, SaveAsWritesEachFormat) {
   EXPECT_EQ(problem, "");
   ParseICalendar(read("r.ics"), &problem);
   EXPECT_EQ(problem, "");
-  EXPECT_EQ(PdfLines(path("r.pdf")), MemoLines(*report));
+  EXPECT_EQ(WithoutFeet(PdfLines(path("r.pdf"))), MemoLines(*report));
+  EXPECT_EQ(PdfTitle(path("r.pdf")), report->windowTitle());
+  EXPECT_TRUE(report->windowTitle().startsWith(QStringLiteral("Transiting Aspects for ")));
 
   const QString nowhere = path("no-such-folder/r.txt");
   EXPECT_FALSE(report->saveAs(nowhere, ScanFileFormat::Text, &error));
