@@ -17,11 +17,13 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <functional>
 
+#include "About.h"
 #include "ErrorReport.h"
 #include "ScanPrint.h"
 #include "ScanRep.h"
@@ -171,6 +173,38 @@ TEST_F(ScanWindowsTest, TheDialogIsPresetToTomorrowAndTheTransitOrb) {
     });
     windows->help->close();
   }
+}
+
+TEST_F(ScanWindowsTest, TheAboutWindowsOpenTheirLinksInTheHelpWindow) {
+  struct Row {
+    const char* name;
+    int tabs;  // to the link, from the top of the page, as a keyboard user goes
+    const char* own;
+    const char* opened;
+  } rows[] = {
+      {"About: Contents", 1, "about.html", "index.html"},
+      {"More Astrology calculations: Contents", 1, "moreastrology.html", "index.html"},
+      {"More Astrology calculations: Aspects to Natal", 2, "moreastrology.html", "aspects.html"},
+  };
+  auto windows = run();
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TfrmPage& page = r.own == std::string("about.html") ? static_cast<TfrmPage&>(*windows->about)
+                                                        : *windows->info;
+    windows->help->hide();
+    page.show();
+    page.text->setSource(page.text->source());  // back at its top
+    page.text->setFocus();
+    for (int i = 0; i < r.tabs; ++i) QTest::keyClick(page.text, Qt::Key_Tab);
+    QTest::keyClick(page.text, Qt::Key_Return);
+    EXPECT_TRUE(windows->help->isVisible());
+    EXPECT_TRUE(windows->help->browser->source().toString().endsWith(QLatin1String(r.opened)))
+        << windows->help->browser->source().toString().toStdString();
+    EXPECT_TRUE(page.text->source().toString().endsWith(QLatin1String(r.own)))
+        << "the page stays as it was";
+    page.close();
+  }
+  windows->help->close();
 }
 
 TEST_F(ScanWindowsTest, CancelOrCloseChangesNothing) {
