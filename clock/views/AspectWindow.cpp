@@ -1,8 +1,10 @@
 #include "AspectWindow.h"
 
+#include <QEvent>
+#include <QIcon>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QStyle>
 #include <QTextCursor>
 #include <QToolBar>
 #include <QToolButton>
@@ -19,6 +21,39 @@ QFont ListFont(const QString& family, bool glyphs) {
   QFont font = glyphs ? GlyphFont(1, QString()) : QFont(family);
   font.setPixelSize(kListFontPixels);
   return font;
+}
+
+// The toolbar's pictures, drawn in the palette's button text colour so that they show on a dark
+// theme as on a light one (the style's own pictures are dark drawings).
+QIcon ToolIcon(bool keepOnTop, const QPalette& palette) {
+  QIcon icon;
+  const QColor ink = palette.color(QPalette::ButtonText);
+  for (const qreal ratio : {1.0, 2.0}) {
+    QPixmap pixmap(QSize(18, 18) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(ink, 1.5));
+    if (keepOnTop) {
+      // A window standing in front of another.
+      painter.drawRect(QRectF(2.5, 2.5, 9, 8));
+      painter.setBrush(ink);
+      painter.drawRect(QRectF(6.5, 7.5, 9, 8));
+    } else {
+      // A glyph beside a letter: the Sun's circle and dot, and "A".
+      painter.drawEllipse(QPointF(5.5, 9), 4, 4);
+      painter.drawPoint(QPointF(5.5, 9));
+      QFont font = painter.font();
+      font.setPixelSize(12);
+      font.setBold(true);
+      painter.setFont(font);
+      painter.drawText(QRectF(9, 2, 9, 14), Qt::AlignCenter, QStringLiteral("A"));
+    }
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
 }
 
 }  // namespace
@@ -44,7 +79,6 @@ TfrmAspectList::TfrmAspectList(const QString& caption, const WindowGeometry& geo
   ToolbarButton972->setObjectName(QStringLiteral("ToolbarButton972"));
   ToolbarButton972->setToolTip(QStringLiteral("Toggle glyphs/text"));
   ToolbarButton972->setAccessibleName(QStringLiteral("Toggle glyphs/text"));
-  ToolbarButton972->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   connect(ToolbarButton972, &QToolButton::clicked, this, &TfrmAspectList::toggleTextRequested);
   Toolbar971->addWidget(ToolbarButton972);
 
@@ -52,7 +86,6 @@ TfrmAspectList::TfrmAspectList(const QString& caption, const WindowGeometry& geo
   ToolbarButton971->setObjectName(QStringLiteral("ToolbarButton971"));
   ToolbarButton971->setToolTip(QStringLiteral("Keep on top"));
   ToolbarButton971->setAccessibleName(QStringLiteral("Keep on top"));
-  ToolbarButton971->setIcon(style()->standardIcon(QStyle::SP_TitleBarShadeButton));
   ToolbarButton971->setCheckable(true);
   connect(ToolbarButton971, &QToolButton::clicked, this, &TfrmAspectList::ToolbarButton971Click);
   Toolbar971->addWidget(ToolbarButton971);
@@ -67,7 +100,20 @@ TfrmAspectList::TfrmAspectList(const QString& caption, const WindowGeometry& geo
   memoAspects->setFont(ListFont(startFamily, startWithGlyphs));
   layout->addWidget(memoAspects);
 
+  updateIcons();
   FormCreate(geometry);
+}
+
+void TfrmAspectList::updateIcons() {
+  ToolbarButton972->setIcon(ToolIcon(false, palette()));
+  ToolbarButton971->setIcon(ToolIcon(true, palette()));
+}
+
+void TfrmAspectList::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
+    updateIcons();
+  }
+  QWidget::changeEvent(event);
 }
 
 void TfrmAspectList::FormCreate(const WindowGeometry& g) {

@@ -4,10 +4,12 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTimeZone>
+#include <QToolButton>
 
 #include "Transit.h"
 #include "TrayIcons.h"
@@ -142,6 +144,41 @@ TEST_F(Pieces, AnAspectListShowsItsLinesFromTheirStartAndKeepsTheReadersPlace) {
       EXPECT_GT(vertical.value(), 0);
     } else {
       EXPECT_EQ(vertical.value(), r.scrolledTo) << "the reader's place is kept";
+    }
+  }
+}
+
+TEST_F(Pieces, TheAspectListsToolbarPicturesShowOnLightAndDarkThemes) {
+  struct Row {
+    const char* name;
+    QColor window, text;
+  } rows[] = {
+      {"light", QColor(239, 239, 239), QColor(0, 0, 0)},
+      {"dark", QColor(43, 43, 43), QColor(238, 238, 238)},
+  };
+  for (const Row& r : rows) {
+    TfrmAspectTT window{Settings()};
+    QPalette palette;
+    palette.setColor(QPalette::Window, r.window);
+    palette.setColor(QPalette::Button, r.window);
+    palette.setColor(QPalette::WindowText, r.text);
+    palette.setColor(QPalette::ButtonText, r.text);
+    window.setPalette(palette);
+    for (const QToolButton* button : {window.ToolbarButton971, window.ToolbarButton972}) {
+      const QImage picture = button->icon().pixmap(QSize(18, 18)).toImage();
+      // The drawn pixels stand out from the toolbar: on average half the scale of grey apart.
+      double contrast = 0;
+      int drawn = 0;
+      for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+          const QColor c = picture.pixelColor(x, y);
+          if (c.alpha() < 128) continue;
+          contrast += std::abs(c.lightnessF() - r.window.lightnessF());
+          ++drawn;
+        }
+      }
+      ASSERT_GT(drawn, 10) << r.name << " " << button->toolTip().toStdString();
+      EXPECT_GT(contrast / drawn, 0.5) << r.name << " " << button->toolTip().toStdString();
     }
   }
 }
