@@ -37,6 +37,8 @@ ClockWindows::ClockWindows(ClockEnvironment environment)
   targets.natalGeometry = [this] { return natal->savedGeometry(); };
   targets.transitGeometry = [this] { return transits->savedGeometry(); };
   clock->attachWindows(std::move(targets));
+  for (TfrmPage* page : std::initializer_list<TfrmPage*>{about.get(), info.get()})
+    QObject::connect(page, &TfrmPage::pageRequested, help.get(), &HelpWindow::showPage);
 
   // Each chart reaches the windows in this order: the tray icon, the positions table, the
   // transit-to-transit list, the transit-to-natal list, then the wheel.

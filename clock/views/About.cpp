@@ -15,7 +15,10 @@ TfrmPage::TfrmPage(const QString& caption, const QString& page, QSize size)
   auto* layout = new QVBoxLayout(this);
   text = new QTextBrowser(this);
   text->setAccessibleName(caption);
+  // Web links open in the browser; the help pages' links go to the help window.
   text->setOpenExternalLinks(true);
+  text->setOpenLinks(false);
+  connect(text, &QTextBrowser::anchorClicked, this, &TfrmPage::pageRequested);
   text->setSource(QUrl(page));
   layout->addWidget(text);
   btnClose = new QPushButton(QStringLiteral("Close"), this);
@@ -68,14 +71,14 @@ HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
   });
 }
 
-void HelpWindow::showContents() { showPage(QStringLiteral("qrc:/help/index.html")); }
+void HelpWindow::showContents() { showPage(QUrl(QStringLiteral("qrc:/help/index.html"))); }
 
 void HelpWindow::showTopic(int topic) {
-  showPage(QStringLiteral("qrc:/help/topic%1.html").arg(topic));
+  showPage(QUrl(QStringLiteral("qrc:/help/topic%1.html").arg(topic)));
 }
 
-void HelpWindow::showPage(const QString& page) {
-  browser->setSource(QUrl(page));
+void HelpWindow::showPage(const QUrl& page) {
+  browser->setSource(page);
   show();
   raise();
   activateWindow();

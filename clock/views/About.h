@@ -15,6 +15,11 @@ class TfrmPage : public QWidget {
   TfrmPage(const QString& caption, const QString& page, QSize size);
   QTextBrowser* text = nullptr;
   QPushButton* btnClose = nullptr;
+
+ signals:
+  // A link to a help page was followed: the help window shows it, with its way back, and this
+  // page stays as it is.
+  void pageRequested(const QUrl& page);
 };
 
 class TfrmAbout : public TfrmPage {
@@ -38,10 +43,9 @@ class HelpWindow : public QWidget {
   // The contents page, "Instructions for use".
   void showContents();
   void showTopic(int topic);
+  // Any shipped page, such as one another window links to.
+  void showPage(const QUrl& page);
   QTextBrowser* browser = nullptr;
-
- private:
-  void showPage(const QString& page);
 };
 
 #endif

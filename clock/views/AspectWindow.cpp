@@ -1,7 +1,11 @@
 #include "AspectWindow.h"
 
+#include <QEvent>
+#include <QIcon>
+#include <QPainter>
 #include <QPlainTextEdit>
-#include <QStyle>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -17,6 +21,39 @@ QFont ListFont(const QString& family, bool glyphs) {
   QFont font = glyphs ? GlyphFont(1, QString()) : QFont(family);
   font.setPixelSize(kListFontPixels);
   return font;
+}
+
+// The toolbar's pictures, drawn in the palette's button text colour so that they show on a dark
+// theme as on a light one (the style's own pictures are dark drawings).
+QIcon ToolIcon(bool keepOnTop, const QPalette& palette) {
+  QIcon icon;
+  const QColor ink = palette.color(QPalette::ButtonText);
+  for (const qreal ratio : {1.0, 2.0}) {
+    QPixmap pixmap(QSize(18, 18) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(ink, 1.5));
+    if (keepOnTop) {
+      // A window standing in front of another.
+      painter.drawRect(QRectF(2.5, 2.5, 9, 8));
+      painter.setBrush(ink);
+      painter.drawRect(QRectF(6.5, 7.5, 9, 8));
+    } else {
+      // A glyph beside a letter: the Sun's circle and dot, and "A".
+      painter.drawEllipse(QPointF(5.5, 9), 4, 4);
+      painter.drawPoint(QPointF(5.5, 9));
+      QFont font = painter.font();
+      font.setPixelSize(12);
+      font.setBold(true);
+      painter.setFont(font);
+      painter.drawText(QRectF(9, 2, 9, 14), Qt::AlignCenter, QStringLiteral("A"));
+    }
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
 }
 
 }  // namespace
@@ -42,7 +79,6 @@ TfrmAspectList::TfrmAspectList(const QString& caption, const WindowGeometry& geo
   ToolbarButton972->setObjectName(QStringLiteral("ToolbarButton972"));
   ToolbarButton972->setToolTip(QStringLiteral("Toggle glyphs/text"));
   ToolbarButton972->setAccessibleName(QStringLiteral("Toggle glyphs/text"));
-  ToolbarButton972->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   connect(ToolbarButton972, &QToolButton::clicked, this, &TfrmAspectList::toggleTextRequested);
   Toolbar971->addWidget(ToolbarButton972);
 
@@ -50,7 +86,6 @@ TfrmAspectList::TfrmAspectList(const QString& caption, const WindowGeometry& geo
   ToolbarButton971->setObjectName(QStringLiteral("ToolbarButton971"));
   ToolbarButton971->setToolTip(QStringLiteral("Keep on top"));
   ToolbarButton971->setAccessibleName(QStringLiteral("Keep on top"));
-  ToolbarButton971->setIcon(style()->standardIcon(QStyle::SP_TitleBarShadeButton));
   ToolbarButton971->setCheckable(true);
   connect(ToolbarButton971, &QToolButton::clicked, this, &TfrmAspectList::ToolbarButton971Click);
   Toolbar971->addWidget(ToolbarButton971);
@@ -65,7 +100,20 @@ TfrmAspectList::TfrmAspectList(const QString& caption, const WindowGeometry& geo
   memoAspects->setFont(ListFont(startFamily, startWithGlyphs));
   layout->addWidget(memoAspects);
 
+  updateIcons();
   FormCreate(geometry);
+}
+
+void TfrmAspectList::updateIcons() {
+  ToolbarButton972->setIcon(ToolIcon(false, palette()));
+  ToolbarButton971->setIcon(ToolIcon(true, palette()));
+}
+
+void TfrmAspectList::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
+    updateIcons();
+  }
+  QWidget::changeEvent(event);
 }
 
 void TfrmAspectList::FormCreate(const WindowGeometry& g) {
@@ -75,14 +123,34 @@ void TfrmAspectList::FormCreate(const WindowGeometry& g) {
 }
 
 void TfrmAspectList::showList(const AspectListUpdate& update) {
-  if (update.replace) clear();
+  // The reader's place survives the minute: a replaced list stays where it was read, a log follows
+  // its newest line only while the reader is at its end, and lines show from their first
+  // character (the time of a log line, the first planet of an aspect).
+  QScrollBar* vertical = memoAspects->verticalScrollBar();
+  const int top = vertical->value();
+  const bool atEnd = top >= vertical->maximum();
   if (update.setFont) setListFont(update.textFont);
-  for (const QString& line : update.lines) addLine(line);
+  if (update.replace) {
+    memoAspects->setPlainText(update.lines.join(QLatin1Char('\n')));
+  } else {
+    for (const QString& line : update.lines) addLine(line);
+  }
+  // The list's own cursor stays at the start, so that no later layout scrolls to where text went
+  // in.
+  memoAspects->setTextCursor(QTextCursor(memoAspects->document()));
+  vertical->setValue(!update.replace && atEnd ? vertical->maximum() : top);
+  memoAspects->horizontalScrollBar()->setValue(0);
 }
 
 void TfrmAspectList::clear() { memoAspects->clear(); }
 
-void TfrmAspectList::addLine(const QString& line) { memoAspects->appendPlainText(line); }
+void TfrmAspectList::addLine(const QString& line) {
+  // Written at the end by a cursor of its own: the view's cursor and place are left alone.
+  QTextCursor end(memoAspects->document());
+  end.movePosition(QTextCursor::End);
+  if (!memoAspects->document()->isEmpty()) end.insertBlock();
+  end.insertText(line);
+}
 
 void TfrmAspectList::setListFont(bool textMode) {
   const QFont font = ListFont(QStringLiteral("Arial"), !textMode);

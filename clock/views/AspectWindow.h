@@ -39,7 +39,12 @@ class TfrmAspectList : public QWidget {
   // The user asked for words instead of glyphs, or the other way round.
   void toggleTextRequested();
 
+ protected:
+  // A new palette (a dark theme chosen) redraws the toolbar's pictures in its colours.
+  void changeEvent(QEvent* event) override;
+
  private:
+  void updateIcons();
   void FormCreate(const WindowGeometry& geometry);
   void ToolbarButton971Click();
 };

@@ -2,6 +2,7 @@
 
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <vector>
 
 namespace {
 
@@ -9,6 +10,8 @@ constexpr qreal kScreenDpi = 96;
 constexpr qreal kPointsPerInch = 72;
 // Continuation pieces of a long line stand this many average characters in.
 constexpr qreal kIndentCharacters = 4;
+// Lines of the page kept for its number: a blank one, then the number.
+constexpr qreal kFootLines = 2;
 
 // The longest prefix of text, in whole characters, whose width is within width; at least one
 // character, so that every piece makes progress.
@@ -58,6 +61,10 @@ QStringList WrapReportLine(const QString& line, const QFontMetricsF& metrics, qr
   return pieces;
 }
 
+QString PageFoot(int page, int pages) {
+  return QStringLiteral("Page %1 of %2").arg(page).arg(pages);
+}
+
 bool PrintReportLines(QPagedPaintDevice& device, const QStringList& lines, const QFont& font) {
   QPainter painter;
   if (!painter.begin(&device)) return false;
@@ -67,17 +74,37 @@ bool PrintReportLines(QPagedPaintDevice& device, const QStringList& lines, const
   const qreal height = device.height();
   const qreal lineHeight = metrics.lineSpacing();
   const qreal indent = kIndentCharacters * metrics.averageCharWidth();
+  // The foot of each page holds its number, a blank line under the last report line.
+  const qreal bodyHeight = height - kFootLines * lineHeight;
+
+  // Laid out first, so that each foot can say how many pages there are.
+  struct Piece {
+    qreal x, y;
+    QString text;
+  };
+  std::vector<std::vector<Piece>> pages(1);
   qreal y = 0;
   for (const QString& line : lines) {
     const QStringList pieces = WrapReportLine(line, metrics, width, indent);
     for (qsizetype p = 0; p < pieces.size(); ++p) {
-      if (y > 0 && y + lineHeight > height) {
-        device.newPage();
+      if (y > 0 && y + lineHeight > bodyHeight) {
+        pages.emplace_back();
         y = 0;
       }
-      painter.drawText(QPointF(p == 0 ? 0 : indent, y + metrics.ascent()), pieces[p]);
+      pages.back().push_back({p == 0 ? 0 : indent, y + metrics.ascent(), pieces[p]});
       y += lineHeight;
     }
+  }
+
+  const int count = static_cast<int>(pages.size());
+  for (int page = 0; page < count; ++page) {
+    if (page > 0) device.newPage();
+    for (const Piece& piece : pages[static_cast<std::size_t>(page)]) {
+      painter.drawText(QPointF(piece.x, piece.y), piece.text);
+    }
+    const QString foot = PageFoot(page + 1, count);
+    painter.drawText(
+        QPointF((width - metrics.horizontalAdvance(foot)) / 2, height - metrics.descent()), foot);
   }
   return painter.end();
 }

@@ -18,8 +18,12 @@ QFont PrintFont(const QFont& screenFont);
 QStringList WrapReportLine(const QString& line, const QFontMetricsF& metrics, qreal width,
                            qreal indent);
 
-// Prints the lines on device; a line wider than the page goes on, indented, on the lines under
-// it rather than being cut off. False when the device cannot be painted on.
+// The foot of each printed page: "Page 2 of 5".
+QString PageFoot(int page, int pages);
+
+// Prints the lines on device, each page numbered at its foot; a line wider than the page goes on,
+// indented, on the lines under it rather than being cut off. False when the device cannot be
+// painted on.
 bool PrintReportLines(QPagedPaintDevice& device, const QStringList& lines, const QFont& font);
 
 #endif

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -12,6 +13,9 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextCursor>
 #include <optional>
 
 #include "ErrorReport.h"
@@ -39,6 +43,43 @@ constexpr FormatChoice kFormats[] = {
     {ScanFileFormat::Text, "Plain text (*.txt)", "txt"},
     {ScanFileFormat::Csv, "CSV, one row per aspect and minute (*.csv)", "csv"},
     {ScanFileFormat::ICalendar, "iCalendar, one event per aspect (*.ics)", "ics"},
+};
+
+// The format a file name's suffix names, in any case; none for another suffix or none.
+const FormatChoice* choiceForSuffix(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix();
+  for (const FormatChoice& c : kFormats) {
+    if (suffix.compare(QLatin1String(c.suffix), Qt::CaseInsensitive) == 0) return &c;
+  }
+  return nullptr;
+}
+
+// Qt's file dialog keeps its folders and history in a settings file of its own (QtProject.conf in
+// the configuration folder), written as the dialog is destroyed, whether or not it is the static
+// one. The program keeps one settings file, so while a dialog lives the user settings folder Qt
+// writes to is a temporary one that goes with it. Nothing else in the program uses QSettings.
+class QtDialogSettingsAside {
+ public:
+  QtDialogSettingsAside()
+      : previous_(QFileInfo(QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                                      QStringLiteral("QtProject"))
+                                .fileName())
+                      .absolutePath()) {
+    if (aside_.isValid()) {
+      QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, aside_.path());
+    }
+  }
+  ~QtDialogSettingsAside() {
+    if (aside_.isValid()) {
+      QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, previous_);
+    }
+  }
+  QtDialogSettingsAside(const QtDialogSettingsAside&) = delete;
+  QtDialogSettingsAside& operator=(const QtDialogSettingsAside&) = delete;
+
+ private:
+  const QString previous_;
+  QTemporaryDir aside_;
 };
 
 // The name a saved or printed report is offered under.
@@ -122,8 +163,12 @@ void TfrmScanReport::start() {
 void TfrmScanReport::showNewLines() {
   const QStringList& lines = scan().lines();
   if (shownLines_ >= lines.size()) return;
-  // One append for the whole slice: the text box lays out once.
-  memoScan->appendPlainText(lines.mid(shownLines_).join(QLatin1Char('\n')));
+  // One insertion for the whole slice, so that the text box lays out once, and at the end by a
+  // cursor of its own: the report stays where the reader is, at 00:00 until scrolled.
+  QTextCursor end(memoScan->document());
+  end.movePosition(QTextCursor::End);
+  if (shownLines_ > 0) end.insertBlock();
+  end.insertText(lines.mid(shownLines_).join(QLatin1Char('\n')));
   shownLines_ = lines.size();
 }
 
@@ -194,7 +239,12 @@ void TfrmScanReport::Print1Click() {
   auto* dialog = new QPrintDialog(&printer(), this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   connect(dialog, &QDialog::accepted, this, [this] {
-    if (!printTo(printer())) {
+    // The printout is titled as the window (a PDF's Title, a print job's name); the file name the
+    // dialog offered was made from the plain name.
+    printer().setDocName(windowTitle());
+    const bool printed = printTo(printer());
+    printer().setDocName(fileStem(scan().day()));
+    if (!printed) {
       QMessageBox::warning(
           this, windowTitle(),
           QStringLiteral("The report could not be printed on %1.").arg(printer().printerName()));
@@ -211,26 +261,45 @@ void TfrmScanReport::PrinterSetup1Click() {
 void TfrmScanReport::SaveAs1Click() {
   QStringList filters;
   for (const FormatChoice& choice : kFormats) filters << QString::fromLatin1(choice.filter);
-  QString filter = filters.first();
-  QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save as"),
-                                              fileStem(scan().day()) + QStringLiteral(".pdf"),
-                                              filters.join(QStringLiteral(";;")), &filter);
-  if (path.isEmpty()) return;
-  const FormatChoice* choice = &kFormats[0];
-  for (const FormatChoice& c : kFormats) {
-    if (filter == QLatin1String(c.filter)) choice = &c;
+  QString typed, filter;
+  {
+    const QtDialogSettingsAside aside;  // outlives the dialog, which writes them as it goes
+    QFileDialog dialog(this, QStringLiteral("Save as"),
+                       fileStem(scan().day()) + QStringLiteral(".pdf"),
+                       filters.join(QStringLiteral(";;")));
+    dialog.setObjectName(QStringLiteral("SaveAsDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.selectNameFilter(filters.first());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    typed = dialog.selectedFiles().constFirst();
+    filter = dialog.selectedNameFilter();
   }
-  // The name gets the chosen type's ending, in place of another type's (the offered name ends in
-  // .pdf whatever type is chosen).
-  const QString suffix = QLatin1Char('.') + QLatin1String(choice->suffix);
-  for (const FormatChoice& c : kFormats) {
-    const QString other = QLatin1Char('.') + QLatin1String(c.suffix);
-    if (path.endsWith(other, Qt::CaseInsensitive)) path.chop(other.size());
+  if (typed.isEmpty()) return;
+  // The name typed is the file written, in the format its suffix names; only a name without one
+  // of the formats' suffixes gets the chosen type's.
+  QString path = typed;
+  const FormatChoice* choice = choiceForSuffix(typed);
+  if (choice == nullptr) {
+    choice = &kFormats[0];
+    for (const FormatChoice& c : kFormats) {
+      if (filter == QLatin1String(c.filter)) choice = &c;
+    }
+    path += QLatin1Char('.') + QLatin1String(choice->suffix);
+    // The dialog asked about the name it returned, not about this one.
+    if (QFileInfo::exists(path) && !confirmReplace(path)) return;
   }
-  path += suffix;
   QString error;
   const bool saved = choice->format ? saveAs(path, *choice->format, &error) : savePdf(path, &error);
   if (!saved) QMessageBox::warning(this, windowTitle(), error);
+}
+
+bool TfrmScanReport::confirmReplace(const QString& path) {
+  // Worded as the file dialog words its own question.
+  const QString question = QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                               .arg(QFileInfo(path).fileName());
+  return QMessageBox::warning(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TfrmScanReport::N1Click() { close(); }

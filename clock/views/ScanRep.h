@@ -59,6 +59,8 @@ class TfrmScanReport : public QMainWindow {
 
  private:
   void showNewLines();
+  // The usual question before a file is replaced; true for yes.
+  bool confirmReplace(const QString& path);
   void finish(const QString& why);
   QPrinter& printer();
 

@@ -4,8 +4,14 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTimeZone>
+#include <QToolButton>
 
+#include "Transit.h"
 #include "TrayIcons.h"
 #include "WindowPlacement.h"
 #include "chart/ComputeChart.h"
@@ -99,6 +105,102 @@ TEST_F(Pieces, TheWheelInWords) {
             "Chart for 13:37: Ascendant 11 degrees 23 minutes Aries; Midheaven 9 degrees 37 "
             "minutes Capricorn; Sun 10 degrees 24 minutes Capricorn; Saturn 10 degrees 23 minutes "
             "Taurus, retrograde. The Moon is void of course.");
+}
+
+// What a reader sees at the left edge of each line in view of a list.
+QStringList VisibleLineStarts(QPlainTextEdit& memo) {
+  QStringList starts;
+  const int lineHeight = memo.fontMetrics().lineSpacing();
+  int lastBlock = -1;  // below the last line the last block is met again
+  for (int y = 2; y < memo.viewport()->height() - lineHeight; y += lineHeight) {
+    const QTextCursor at = memo.cursorForPosition(QPoint(1, y));
+    if (at.blockNumber() == lastBlock) break;
+    lastBlock = at.blockNumber();
+    starts << at.block().text().mid(at.positionInBlock(), 8);
+  }
+  return starts;
+}
+
+TEST_F(Pieces, AnAspectListShowsItsLinesFromTheirStartAndKeepsTheReadersPlace) {
+  const QString text = QStringLiteral("Mercury square Mars   0°12' applying, exact at 14:05");
+  const QString log = QStringLiteral(
+      "02/01/2000::12:00: Moon trine Venus:0°40'):Sun sextile Mars:0°"
+      "10'):Mercury square Jupiter:0°59'):");
+  struct Row {
+    const char* name;
+    bool replace;
+    QString line;
+    int scrolledTo;  // where the reader left the list before it is refilled; -1: at its end
+    bool followsEnd;
+  } rows[] = {
+      {"a minute's list", true, text, 4, false},
+      {"the no-natal notice", true, QString::fromLatin1(kNoNatalChart), 0, false},
+      {"a log, read at its end", false, log, -1, true},
+      {"a log, read further up", false, log, 3, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TfrmAspectTT window{Settings()};  // the default width
+    window.show();
+    QPlainTextEdit& memo = *window.memoAspects;
+    QScrollBar& vertical = *memo.verticalScrollBar();
+    const AspectListUpdate first{true, true, true, QStringList(40, r.line)};
+    window.showList(first);
+    QCoreApplication::processEvents();
+    if (r.scrolledTo >= 0) {
+      vertical.setValue(r.scrolledTo);
+    } else {
+      vertical.setValue(vertical.maximum());
+    }
+    window.showList({r.replace, false, true, QStringList(r.replace ? 40 : 1, r.line)});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(memo.horizontalScrollBar()->value(), 0);
+    const QStringList starts = VisibleLineStarts(memo);
+    ASSERT_FALSE(starts.isEmpty());
+    for (const QString& start : starts)
+      EXPECT_EQ(start.toStdString(), r.line.left(8).toStdString());
+    if (r.followsEnd) {
+      EXPECT_EQ(vertical.value(), vertical.maximum()) << "the newest line is in view";
+      EXPECT_GT(vertical.value(), 0);
+    } else {
+      EXPECT_EQ(vertical.value(), r.scrolledTo) << "the reader's place is kept";
+    }
+  }
+}
+
+TEST_F(Pieces, TheAspectListsToolbarPicturesShowOnLightAndDarkThemes) {
+  struct Row {
+    const char* name;
+    QColor window, text;
+  } rows[] = {
+      {"light", QColor(239, 239, 239), QColor(0, 0, 0)},
+      {"dark", QColor(43, 43, 43), QColor(238, 238, 238)},
+  };
+  for (const Row& r : rows) {
+    TfrmAspectTT window{Settings()};
+    QPalette palette;
+    palette.setColor(QPalette::Window, r.window);
+    palette.setColor(QPalette::Button, r.window);
+    palette.setColor(QPalette::WindowText, r.text);
+    palette.setColor(QPalette::ButtonText, r.text);
+    window.setPalette(palette);
+    for (const QToolButton* button : {window.ToolbarButton971, window.ToolbarButton972}) {
+      const QImage picture = button->icon().pixmap(QSize(18, 18)).toImage();
+      // The drawn pixels stand out from the toolbar: on average half the scale of grey apart.
+      double contrast = 0;
+      int drawn = 0;
+      for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+          const QColor c = picture.pixelColor(x, y);
+          if (c.alpha() < 128) continue;
+          contrast += std::abs(c.lightnessF() - r.window.lightnessF());
+          ++drawn;
+        }
+      }
+      ASSERT_GT(drawn, 10) << r.name << " " << button->toolTip().toStdString();
+      EXPECT_GT(contrast / drawn, 0.5) << r.name << " " << button->toolTip().toStdString();
+    }
+  }
 }
 
 }  // namespace

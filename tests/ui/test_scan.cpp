@@ -2,6 +2,8 @@
 // of the moment left alone, closing mid-scan, one scan at a time, printing and saving.
 #include <QDateEdit>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -11,12 +13,17 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <functional>
 
+#include "About.h"
 #include "ErrorReport.h"
 #include "ScanPrint.h"
 #include "ScanRep.h"
@@ -53,6 +60,31 @@ QStringList PdfLines(const QString& pdf, int* pages = nullptr) {
     if (!line.trimmed().isEmpty()) lines << line.trimmed();
   }
   return lines;
+}
+
+// The printed lines without the page numbers at the feet, which go to feet, in order.
+QStringList WithoutFeet(const QStringList& printed, QStringList* feet = nullptr) {
+  static const QRegularExpression foot(QStringLiteral("^Page \\d+ of \\d+$"));
+  QStringList body;
+  for (const QString& line : printed) {
+    if (foot.match(line).hasMatch()) {
+      if (feet != nullptr) *feet << line;
+    } else {
+      body << line;
+    }
+  }
+  return body;
+}
+
+// A PDF's Title, as pdfinfo reads it.
+QString PdfTitle(const QString& pdf) {
+  QProcess process;
+  process.start(QStringLiteral("pdfinfo"), {pdf});
+  EXPECT_TRUE(process.waitForFinished(60000));
+  for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n')) {
+    if (line.startsWith(QStringLiteral("Title:"))) return line.mid(6).trimmed();
+  }
+  return {};
 }
 
 QString WithoutSpaces(QString text) {
@@ -143,6 +175,38 @@ TEST_F(ScanWindowsTest, TheDialogIsPresetToTomorrowAndTheTransitOrb) {
   }
 }
 
+TEST_F(ScanWindowsTest, TheAboutWindowsOpenTheirLinksInTheHelpWindow) {
+  struct Row {
+    const char* name;
+    int tabs;  // to the link, from the top of the page, as a keyboard user goes
+    const char* own;
+    const char* opened;
+  } rows[] = {
+      {"About: Contents", 1, "about.html", "index.html"},
+      {"More Astrology calculations: Contents", 1, "moreastrology.html", "index.html"},
+      {"More Astrology calculations: Aspects to Natal", 2, "moreastrology.html", "aspects.html"},
+  };
+  auto windows = run();
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TfrmPage& page = r.own == std::string("about.html") ? static_cast<TfrmPage&>(*windows->about)
+                                                        : *windows->info;
+    windows->help->hide();
+    page.show();
+    page.text->setSource(page.text->source());  // back at its top
+    page.text->setFocus();
+    for (int i = 0; i < r.tabs; ++i) QTest::keyClick(page.text, Qt::Key_Tab);
+    QTest::keyClick(page.text, Qt::Key_Return);
+    EXPECT_TRUE(windows->help->isVisible());
+    EXPECT_TRUE(windows->help->browser->source().toString().endsWith(QLatin1String(r.opened)))
+        << windows->help->browser->source().toString().toStdString();
+    EXPECT_TRUE(page.text->source().toString().endsWith(QLatin1String(r.own)))
+        << "the page stays as it was";
+    page.close();
+  }
+  windows->help->close();
+}
+
 TEST_F(ScanWindowsTest, CancelOrCloseChangesNothing) {
   settings(kGreenwichObservatory);
   auto windows = run();
@@ -170,6 +234,13 @@ TEST_F(ScanWindowsTest, TheReportSaysScanningThenNamesTheDay) {
   EXPECT_EQ(report->memoScan->font().pixelSize(), 11);
   EXPECT_EQ(report->memoScan->font().family(), QStringLiteral("Arial")) << "text mode";
   EXPECT_FALSE(report->Print1->isEnabled()) << "not before the scan is done";
+  // The report shows its first minutes, while the scan runs and when it is done.
+  const auto firstShown = [report] {
+    return report->memoScan->cursorForPosition(QPoint(1, 1)).block().text();
+  };
+  report->setSliceMinutes(120);
+  while (report->scan().minutesDone() < 600) QCoreApplication::processEvents();
+  EXPECT_EQ(firstShown(), report->scan().lines().first());
   QStringList items;
   for (const QAction* a : report->Transits1->actions())
     items << (a->isSeparator() ? "-" : a->text());
@@ -180,6 +251,9 @@ TEST_F(ScanWindowsTest, TheReportSaysScanningThenNamesTheDay) {
   EXPECT_EQ(report->windowTitle(), QStringLiteral("Transiting Aspects for 01/01/2000"));
   EXPECT_EQ(MemoLines(*report), report->scan().lines());
   EXPECT_EQ(MemoLines(*report).size(), 1440);
+  EXPECT_TRUE(report->scan().lines().first().startsWith(QStringLiteral("01/01/2000::00:00:")));
+  EXPECT_EQ(firstShown(), report->scan().lines().first());
+  EXPECT_EQ(report->memoScan->verticalScrollBar()->value(), 0);
   EXPECT_TRUE(report->Print1->isEnabled());
   EXPECT_TRUE(report->testAttribute(Qt::WA_DeleteOnClose));
 
@@ -308,9 +382,14 @@ TEST_F(ScanWindowsTest, PrintingToPdfGivesOnePrintedLinePerReportLine) {
   printer.setOutputFileName(dir.filePath(QStringLiteral("report.pdf")));
   ASSERT_TRUE(report->printTo(printer));
   int pages = 0;
-  const QStringList printed = PdfLines(printer.outputFileName(), &pages);
+  QStringList feet;
+  const QStringList printed = WithoutFeet(PdfLines(printer.outputFileName(), &pages), &feet);
   EXPECT_EQ(printed, lines);
   EXPECT_GT(pages, 2);
+  QStringList numbered;
+  for (int page = 1; page <= pages; ++page)
+    numbered << QStringLiteral("Page %1 of %2").arg(page).arg(pages);
+  EXPECT_EQ(feet, numbered) << "each page's number and the count at its foot";
 }
 
 TEST_F(ScanWindowsTest, ALineWiderThanThePageGoesOnBelowInsteadOfBeingCutOff) {
@@ -328,7 +407,7 @@ TEST_F(ScanWindowsTest, ALineWiderThanThePageGoesOnBelowInsteadOfBeingCutOff) {
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(dir.filePath(QStringLiteral("wide.pdf")));
   ASSERT_TRUE(PrintReportLines(printer, lines, report->memoScan->font()));
-  const QStringList printed = PdfLines(printer.outputFileName());
+  const QStringList printed = WithoutFeet(PdfLines(printer.outputFileName()));
   EXPECT_GT(printed.size(), lines.size()) << "wrapped";
   EXPECT_EQ(WithoutSpaces(printed.join(QString())), WithoutSpaces(lines.join(QString())))
       << "nothing lost, nothing reordered";
@@ -363,12 +442,127 @@ TEST_F(ScanWindowsTest, SaveAsWritesEachFormat) {
   EXPECT_EQ(problem, "");
   ParseICalendar(read("r.ics"), &problem);
   EXPECT_EQ(problem, "");
-  EXPECT_EQ(PdfLines(path("r.pdf")), MemoLines(*report));
+  EXPECT_EQ(WithoutFeet(PdfLines(path("r.pdf"))), MemoLines(*report));
+  EXPECT_EQ(PdfTitle(path("r.pdf")), report->windowTitle());
+  EXPECT_TRUE(report->windowTitle().startsWith(QStringLiteral("Transiting Aspects for ")));
 
   const QString nowhere = path("no-such-folder/r.txt");
   EXPECT_FALSE(report->saveAs(nowhere, ScanFileFormat::Text, &error));
   EXPECT_EQ(error, QStringLiteral("Unable to write to ") + nowhere +
                        QStringLiteral(": No such file or directory"));
+}
+
+// Chooses "Save as...", types name with the file type filter chosen, and answers every question
+// with answer. Returns the questions asked.
+QStringList SaveThroughDialog(TfrmScanReport& report, const QString& name, int filter,
+                              QMessageBox::StandardButton answer) {
+  QStringList questions;
+  QTimer answerer;
+  QObject::connect(&answerer, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (box == nullptr || !box->isVisible()) continue;
+      questions << box->text();
+      box->button(answer)->click();
+    }
+  });
+  answerer.start(10);
+  bool seen = false;
+  QTimer::singleShot(0, &report, [&] {
+    auto* dialog = report.findChild<QFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    seen = true;
+    dialog->selectNameFilter(dialog->nameFilters().at(filter));
+    dialog->selectFile(name);
+    QMetaObject::invokeMethod(dialog, "accept");  // its Save button
+    if (dialog->isVisible()) dialog->reject();    // "No" to its own question keeps it open
+  });
+  report.SaveAs1->trigger();
+  EXPECT_TRUE(seen) << "the file dialog was shown";
+  return questions;
+}
+
+// What a saved report's bytes are: "pdf", "txt", "csv" or "ics".
+std::string SavedFormat(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "missing";
+  const QByteArray data = file.readAll();
+  if (data.startsWith("%PDF")) return "pdf";
+  if (data.startsWith("BEGIN:VCALENDAR")) return "ics";
+  std::string problem;
+  return data.contains(',') && !ParseCsv(data, &problem).empty() && problem.empty() ? "csv" : "txt";
+}
+
+TEST_F(ScanWindowsTest, SaveAsWritesTheNameTypedInTheFormatItsSuffixNamesAndAsksBeforeReplacing) {
+  enum { Pdf, Text, Csv, ICalendar };
+  struct Row {
+    const char* name;
+    const char* typed;
+    int filter;
+    QMessageBox::StandardButton answer;
+    const char* written;  // the file and its format afterwards; nullptr: nothing written
+    const char* format;
+    const char* question;  // the file asked about, if any
+  } rows[] = {
+      {"the suffix picks the format", "scan1.csv", Pdf, QMessageBox::Yes, "scan1.csv", "csv",
+       nullptr},
+      {"another type's file is not touched", "scan1.txt", Pdf, QMessageBox::Yes, "scan1.txt", "txt",
+       nullptr},
+      {"in any case", "scan2.ICS", Text, QMessageBox::Yes, "scan2.ICS", "ics", nullptr},
+      {"no suffix: the chosen type's", "scan3", Csv, QMessageBox::Yes, "scan3.csv", "csv", nullptr},
+      {"another suffix keeps it", "notes.dat", ICalendar, QMessageBox::Yes, "notes.dat.ics", "ics",
+       nullptr},
+      {"an added suffix names a file there: no", "scan1", Pdf, QMessageBox::No, nullptr, nullptr,
+       "scan1.pdf"},
+      {"an added suffix names a file there: yes", "scan1", Pdf, QMessageBox::Yes, "scan1.pdf",
+       "pdf", "scan1.pdf"},
+      {"the name typed is there: no", "scan1.pdf", Text, QMessageBox::No, nullptr, nullptr,
+       "scan1.pdf"},
+      {"the name typed is there: yes", "scan1.pdf", Text, QMessageBox::Yes, "scan1.pdf", "pdf",
+       "scan1.pdf"},
+  };
+  settings(kMoonOnly);
+  auto windows = run();
+  TfrmScanReport* report = scan(*windows->clock);
+  finish(report);
+  const QString folder = QString::fromStdString(config.Dir().string());
+  // Where Qt keeps its dialogs' settings: the configuration folder the program keeps its own in.
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+  const QByteArray old = "an earlier file";
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    for (const char* existing : {"scan1.pdf", "other.txt"}) {
+      QFile file(folder + QLatin1Char('/') + QLatin1String(existing));
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+      file.write(old);
+    }
+    const QStringList before = QDir(folder).entryList(QDir::Files);
+    const QStringList questions = SaveThroughDialog(
+        *report, folder + QLatin1Char('/') + QLatin1String(r.typed), r.filter, r.answer);
+    if (r.question != nullptr) {
+      ASSERT_EQ(questions.size(), 1);
+      EXPECT_TRUE(questions[0].startsWith(QLatin1String(r.question) + QStringLiteral(" already")))
+          << questions[0].toStdString();
+    } else {
+      EXPECT_EQ(questions, QStringList());
+    }
+    QStringList expected = before;
+    if (r.written != nullptr) {
+      EXPECT_EQ(SavedFormat(folder + QLatin1Char('/') + QLatin1String(r.written)), r.format);
+      if (!expected.contains(QLatin1String(r.written))) expected << QLatin1String(r.written);
+    }
+    expected.sort();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name), expected)
+        << "no other file, and no QtProject.conf beside the settings";
+    for (const QString& name : before) {
+      if (name == QLatin1String(r.written)) continue;
+      QFile file(folder + QLatin1Char('/') + name);
+      ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+      EXPECT_EQ(file.readAll(), old) << name.toStdString() << " left as it was";
+    }
+  }
 }
 
 TEST_F(ScanWindowsTest, TheCompanionPrintsTheReportsLinesForTheSameDayAndSettings) {
