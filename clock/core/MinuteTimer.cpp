@@ -83,6 +83,18 @@ void MinuteTimer::arm() {
   fallback_.start(MillisecondsToNextMinute(QDateTime::currentDateTime()));
 }
 
+int MinuteTimer::remainingTime() const {
+  if (!active_) return -1;
+#ifdef __linux__
+  itimerspec left{};
+  if (fd_ >= 0 && ::timerfd_gettime(fd_, &left) == 0 &&
+      (left.it_value.tv_sec != 0 || left.it_value.tv_nsec != 0)) {
+    return static_cast<int>(left.it_value.tv_sec * 1000 + left.it_value.tv_nsec / 1000000);
+  }
+#endif
+  return fallback_.remainingTime();
+}
+
 void MinuteTimer::onTimerFd() {
 #ifdef __linux__
   std::uint64_t expirations = 0;

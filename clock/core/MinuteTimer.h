@@ -28,6 +28,8 @@ class MinuteTimer : public QObject {
   void start();
   void stop();
   bool isActive() const { return active_; }
+  // Milliseconds until the armed tick, -1 when none is armed.
+  int remainingTime() const;
 
  signals:
   void timeout();

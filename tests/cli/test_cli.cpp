@@ -128,7 +128,8 @@ TEST_F(ChartCompanion, AFailedWriteIsNeverASuccess) {
 
 TEST_F(ChartCompanion, AFileNameIsUsedByteForByte) {
   // \377 is no character in UTF-8; the name must still be the one given.
-  const Outcome r = shell(QStringLiteral("exec \"$0\" --wheel \"$(printf 'wheel-\\377.svg')\""));
+  const Outcome r =
+      shell(QStringLiteral("umask 027; exec \"$0\" --wheel \"$(printf 'wheel-\\377.svg')\""));
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   std::vector<std::string> pictures;  // the names' own bytes, as the file system has them
   for (const auto& entry : std::filesystem::directory_iterator(home.path().toStdString())) {
@@ -136,6 +137,9 @@ TEST_F(ChartCompanion, AFileNameIsUsedByteForByte) {
     if (name.rfind("wheel-", 0) == 0) pictures.push_back(name);
   }
   EXPECT_EQ(pictures, std::vector<std::string>{"wheel-\xff.svg"});
+  // A new picture is readable as the user's umask says (0666 less 027), not private to its writer.
+  EXPECT_EQ(std::filesystem::status(home.path().toStdString() + "/wheel-\xff.svg").permissions(),
+            std::filesystem::perms(0640));
 
   // A link is written through, as the settings are: the picture lands where it points.
   const std::filesystem::path link = home.filePath("linked.svg").toStdString();

@@ -201,66 +201,6 @@ std::map<std::string, std::string> KeyValues(const std::string& contents) {
   return values;
 }
 
-// The dialog's values for one round trip. Over the eight rows every boolean takes both values and
-// any two booleans of one section differ in some row: flag n of row r is bit r / 2 of n, inverted
-// in the odd rows, and each flag has its own n. A section's point flags use n = point + an offset
-// of their own, so one point's flags also differ between sections. Numbers differ from their
-// defaults and from their neighbours in every row.
-bool Flag(int row, int n) { return (((n >> (row / 2)) & 1) != 0) != (row % 2 == 1); }
-
-constexpr int kShowOffset = 0, kToOffset = 5, kFromOffset = 9, kLineOffset = 14, kUseOffset = 3;
-
-// Planet glyph sizes that are no multiple of 5, with the glyph size Trunc(Size x 0.2) + 1 that
-// each gives on a 576-pixel wheel, by hand.
-constexpr int kSizes[8] = {26, 33, 41, 48, 57, 64, 72, 99};
-constexpr int kGlyphSizes[8] = {6, 7, 9, 10, 12, 13, 15, 20};
-
-OptionsValues DialogRow(int r) {
-  OptionsValues d;
-  d.LatD = 10 + r;
-  d.LatM = 20 + r;
-  d.LongD = 100 + r;
-  d.LongM = 40 + r;
-  d.North = r % 4 == 0 || r % 4 == 2;  // north west, south east, north east, south west
-  d.West = r % 4 == 0 || r % 4 == 3;
-  d.Glyphs = 1 + r % 2;
-  d.Houses = 2 - r % 2;
-  d.Cusps = 1 + (r / 2) % 2;
-  d.Zodiac = 1 - r % 2;
-  d.HelioCentric = r % 2;
-  d.Size = kSizes[r];
-  d.Color = 0x123456 + r;
-  d.VOCColor = 0x654321 + r;
-  d.Aspect = 150 + r;
-  d.Degree = 2 + r;
-  d.Minute = 11 + r;
-  d.DegreeN = 20 + r;
-  d.MinuteN = 50 + r;
-  d.Summer = Flag(r, 1);
-  d.Annotate = Flag(r, 2);
-  d.AnnotateMin = Flag(r, 3);
-  d.AspectLines = Flag(r, 4);
-  d.Text = Flag(r, 5);
-  d.Duplicates = Flag(r, 6);
-  d.LogTT = Flag(r, 7);
-  d.LogTN = Flag(r, 8);
-  d.Icon = Flag(r, 9);
-  d.DoColor = Flag(r, 10);
-  d.Do30 = Flag(r, 11);
-  d.Show.fill(false);
-  d.AspectTo.fill(false);
-  d.AspectFrom.fill(false);
-  d.DoLine.fill(false);
-  for (int p = 1; p <= 14; ++p) {
-    if (p <= 12) d.Show[p] = Flag(r, p + kShowOffset);
-    d.AspectTo[p] = Flag(r, p + kToOffset);
-    d.AspectFrom[p] = Flag(r, p + kFromOffset);
-    d.DoLine[p] = Flag(r, p + kLineOffset);
-  }
-  for (int k = 0; k < 12; ++k) d.UseAspects[k] = Flag(r, k + kUseOffset);
-  return d;
-}
-
 // What memory holds beyond the dialog: line colours and styles, the natal chart.
 void MemoryRow(int r, Settings& memory) {
   for (int k = 0; k < 12; ++k) {

@@ -126,6 +126,10 @@ TEST_F(ClockWindowsTest, CloseHidesAndTheTrayIconShowsTheClockAgain) {
   EXPECT_FALSE(clock.isVisible()) << "\"Hide clock\" closes, which hides";
   clock.mnuShowClick();
   EXPECT_TRUE(clock.isVisible());
+
+  // Closed into the notification area, the program goes on: closing its last window (this one,
+  // or the last the user opened beside it) must not end it.
+  EXPECT_FALSE(QGuiApplication::quitOnLastWindowClosed());
 }
 
 TEST_F(ClockWindowsTest, WithoutANotificationAreaClosingMinimises) {

@@ -19,6 +19,7 @@
 #include "BirthForm.h"
 #include "ErrorReport.h"
 #include "options_fixture.h"
+#include "settings/settings_compare.h"
 #include "wheel/WheelLayout.h"
 
 namespace {
@@ -113,6 +114,16 @@ TEST_F(OptionsDialog, CancelWritesNothingAndKeepsOnlyTheSizeItSetAtOnce) {
   EXPECT_EQ(config.Contents(), file);
   EXPECT_EQ(windows->core->state().settings, expected);
   EXPECT_EQ(windows->clock->optionsDialog(), nullptr) << "freed";
+
+  // Every control shows what it is given and gives it back (in two rows every flag takes both
+  // values), so that OK stores what the user saw.
+  Open(*windows, [&](TfrmOptions& d) {
+    for (int r : {0, 1}) {
+      d.fill(DialogRow(r));
+      EXPECT_EQ(OptionsDifferences(d.values(), DialogRow(r)), "") << "row " << r;
+    }
+    d.close();
+  });
 
   // The close box cancels too, and a new dialog opens on General again.
   Open(*windows, [&](TfrmOptions& d) {
@@ -427,6 +438,20 @@ TEST_F(OptionsDialog, BirthDataFillsThePageWithTheChartOfThatMoment) {
       form->tmBirthTime->setTime(birth.time);
       EXPECT_TRUE(form->lblZoneNote->text().contains(QStringLiteral("UTC+02:00")))
           << form->lblZoneNote->text().toStdString();
+      // Zones whose offset has a half or a quarter hour keep it (winter dates).
+      const std::pair<const char*, double> zones[] = {{"Asia/Kolkata", 5.5},
+                                                      {"Asia/Kathmandu", 5.75},
+                                                      {"America/St_Johns", -3.5},
+                                                      {"Australia/Adelaide", 9.5}};
+      form->dtBirthDate->setDate(QDate(1990, 1, 15));
+      for (const auto& [zone, hours] : zones) {
+        form->cbZone->setCurrentText(QString::fromLatin1(zone));
+        const bool south = QByteArray(zone).startsWith("Australia");
+        if (south) form->dtBirthDate->setDate(QDate(1990, 7, 15));
+        ASSERT_TRUE(form->birthData().has_value()) << zone;
+        EXPECT_EQ(form->birthData()->zoneOffset, hours) << zone;
+      }
+      form->dtBirthDate->setDate(birth.date);
       form->cbZone->setCurrentText(QStringLiteral("Nowhere/Special"));
       EXPECT_FALSE(form->btnOK->isEnabled()) << "an unknown zone";
       form->cbZone->setCurrentText(QStringLiteral("Europe/Berlin"));

@@ -44,6 +44,12 @@ TEST_F(Pieces, TheTickLandsJustAfterTheNextMinuteBegins) {
   // there, which is the epoch's minute shifted by the offset's seconds.
   const QDateTime odd(QDate(2026, 12, 8), QTime(12, 0, 0), QTimeZone(30 * 60 + 20));
   EXPECT_EQ(MillisecondsToNextMinute(odd), 60020);
+  // The running timer is armed for the next minute, not the one after.
+  MinuteTimer timer;
+  timer.start();
+  const int left = timer.remainingTime();
+  EXPECT_GT(left, 0);
+  EXPECT_LE(left, 60020);
 }
 
 TEST_F(Pieces, ASavedPlaceOutOfReachIsMovedOntoAScreen) {
