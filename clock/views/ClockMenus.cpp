@@ -30,7 +30,7 @@ QAction* Add(TfrmClock& clock, QMenu& menu, const Item& item) {
 QMenu& AddMenu(QMenuBar& bar, const char* name, const char* caption) {
   QMenu* menu = bar.addMenu(QString::fromLatin1(caption));
   menu->setObjectName(QString::fromLatin1(name));
-  menu->setAccessibleName(QString::fromLatin1(caption));
+  menu->setAccessibleName(QString::fromLatin1(caption).remove(QLatin1Char('&')));
   return *menu;
 }
 
@@ -39,47 +39,47 @@ QMenu& AddMenu(QMenuBar& bar, const char* name, const char* caption) {
 ClockMenuActions BuildClockMenus(TfrmClock& c, QMenuBar& bar, QMenu& popup) {
   ClockMenuActions actions;
   bar.setAccessibleName(QStringLiteral("Clock menu bar"));
-  QMenu& show = AddMenu(bar, "Show1", "Show");
-  Add(c, show, {"Positions1", "Positions", &TfrmClock::Positions1Click});
-  Add(c, show, {"ShowTransits1", "Transits to Natal", &TfrmClock::ShowTransits1Click});
+  QMenu& show = AddMenu(bar, "Show1", "&Show");
+  Add(c, show, {"Positions1", "&Positions", &TfrmClock::Positions1Click});
+  Add(c, show, {"ShowTransits1", "Transits to &Natal", &TfrmClock::ShowTransits1Click});
   Add(c, show,
-      {"ShowTransitingAspects1", "Transits to Transits", &TfrmClock::ShowTransitingAspects1Click});
+      {"ShowTransitingAspects1", "Transits to T&ransits", &TfrmClock::ShowTransitingAspects1Click});
   Add(c, show, kSeparator);
-  actions.keepOnTop = Add(c, show, {"mnuKeepOnTop", "Keep on top", &TfrmClock::OnTop1Click});
-  Add(c, show, {"Hideclock1", "Hide clock", &TfrmClock::Hideclock1Click});
-  Add(c, show, {"mnuExitClock", "Exit clock", &TfrmClock::mnuExitClick});
+  actions.keepOnTop = Add(c, show, {"mnuKeepOnTop", "&Keep on top", &TfrmClock::OnTop1Click});
+  Add(c, show, {"Hideclock1", "&Hide clock", &TfrmClock::Hideclock1Click});
+  Add(c, show, {"mnuExitClock", "E&xit clock", &TfrmClock::mnuExitClick});
 
-  QMenu& utilities = AddMenu(bar, "Utilities1", "Utilities");
+  QMenu& utilities = AddMenu(bar, "Utilities1", "&Utilities");
   Add(c, utilities,
-      {"ScanTransitstotransits1", "Scan Transits to transits",
+      {"ScanTransitstotransits1", "&Scan Transits to transits",
        &TfrmClock::ScanTransitingAspects1Click});
-  Add(c, utilities, {"Options2", "Settings...", &TfrmClock::Options1Click});
+  Add(c, utilities, {"Options2", "S&ettings...", &TfrmClock::Options1Click});
 
-  QMenu& help = AddMenu(bar, "Help1", "Help");
-  Add(c, help, {"Instructions2", "Instructions for use", &TfrmClock::About1Click});
-  Add(c, help, {"MoreAstrology2", "More Astrology calculations", &TfrmClock::InfoClick});
+  QMenu& help = AddMenu(bar, "Help1", "&Help");
+  Add(c, help, {"Instructions2", "&Instructions for use", &TfrmClock::About1Click});
+  Add(c, help, {"MoreAstrology2", "&More Astrology calculations", &TfrmClock::InfoClick});
   Add(c, help, kSeparator);
-  Add(c, help, {"About2", "About", &TfrmClock::About2Click});
+  Add(c, help, {"About2", "&About", &TfrmClock::About2Click});
 
   popup.setObjectName(QStringLiteral("PopupMenu1"));
   popup.setAccessibleName(QStringLiteral("Clock menu"));
-  Add(c, popup, {"About1", "Instructions for use", &TfrmClock::About1Click});
+  Add(c, popup, {"About1", "&Instructions for use", &TfrmClock::About1Click});
   Add(c, popup, kSeparator);
-  actions.onTop = Add(c, popup, {"OnTop1", "On Top", &TfrmClock::OnTop1Click});
-  Add(c, popup, {"mnuShow", "Show Clock", &TfrmClock::mnuShowClick});
-  Add(c, popup, {"ShowPositions1", "Show Positions", &TfrmClock::Positions1Click});
-  Add(c, popup, {"ShowTransitstoNatal1", "Show Transits to Natal", &TfrmClock::ShowTransits1Click});
+  actions.onTop = Add(c, popup, {"OnTop1", "On &Top", &TfrmClock::OnTop1Click});
+  Add(c, popup, {"mnuShow", "Show &Clock", &TfrmClock::mnuShowClick});
+  Add(c, popup, {"ShowPositions1", "Show &Positions", &TfrmClock::Positions1Click});
+  Add(c, popup, {"ShowTransitstoNatal1", "Show Transits to &Natal", &TfrmClock::ShowTransits1Click});
   Add(c, popup,
-      {"ShowTransitingAspects2", "Show Transiting Aspects",
+      {"ShowTransitingAspects2", "Show Transiting &Aspects",
        &TfrmClock::ShowTransitingAspects1Click});
   Add(c, popup,
-      {"ScanTransitingAspects1", "Scan Transiting Aspects",
+      {"ScanTransitingAspects1", "&Scan Transiting Aspects",
        &TfrmClock::ScanTransitingAspects1Click});
   Add(c, popup, kSeparator);
-  Add(c, popup, {"Options1", "Settings...", &TfrmClock::Options1Click});
+  Add(c, popup, {"Options1", "S&ettings...", &TfrmClock::Options1Click});
   Add(c, popup, kSeparator);
-  Add(c, popup, {"MoreAstrology1", "More Astrology calculations", &TfrmClock::InfoClick});
-  Add(c, popup, {"mnuExit", "Exit", &TfrmClock::mnuExitClick});
+  Add(c, popup, {"MoreAstrology1", "&More Astrology calculations", &TfrmClock::InfoClick});
+  Add(c, popup, {"mnuExit", "E&xit", &TfrmClock::mnuExitClick});
   for (QAction* onTop : {actions.onTop, actions.keepOnTop}) onTop->setCheckable(true);
   return actions;
 }

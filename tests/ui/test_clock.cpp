@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -16,7 +17,8 @@ namespace {
 QStringList Captions(const QMenu* menu) {
   QStringList captions;
   for (const QAction* action : menu->actions()) {
-    captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    // As shown: the "&" before a letter underlines it rather than standing in the caption.
+    captions << (action->isSeparator() ? QStringLiteral("-") : action->text().remove('&'));
   }
   return captions;
 }
@@ -59,7 +61,7 @@ TEST_F(ClockWindowsTest, BothMenusInTheirOrder) {
   QStringList bar;
   QList<QStringList> items;
   for (QAction* menu : windows->clock->menuBar()->actions()) {
-    bar << menu->text();
+    bar << menu->text().remove('&');
     items << Captions(menu->menu());
   }
   EXPECT_EQ(bar, (QStringList{"Show", "Utilities", "Help"}));
@@ -70,6 +72,14 @@ TEST_F(ClockWindowsTest, BothMenusInTheirOrder) {
             (QStringList{"Instructions for use", "More Astrology calculations", "-", "About"}));
   EXPECT_EQ(Tray(*windows->clock)->contextMenu(), Popup(*windows->clock));
   EXPECT_EQ(Tray(*windows->clock)->toolTip(), QStringLiteral("Heliodial"));
+  // Each bar menu has its letter, and Shift+F10 opens the context menu from the keyboard.
+  for (QAction* menu : windows->clock->menuBar()->actions())
+    EXPECT_TRUE(menu->text().contains('&'));
+  windows->clock->show();
+  QApplication::setActiveWindow(windows->clock.get());
+  QTest::keyClick(windows->clock.get(), Qt::Key_F10, Qt::ShiftModifier);
+  EXPECT_TRUE(Popup(*windows->clock)->isVisible());
+  Popup(*windows->clock)->hide();
 }
 
 TEST_F(ClockWindowsTest, ATickUpdatesCaptionWheelPositionsAndBothLists) {
