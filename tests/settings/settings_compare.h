@@ -16,6 +16,7 @@ inline std::string SettingsDifferences(const Settings& a, const Settings& b) {
   check(a.Glyphs == b.Glyphs, "Glyphs");
   check(a.HouseCode == b.HouseCode, "HouseCode");
   check(a.SiderealZodiac == b.SiderealZodiac, "SiderealZodiac");
+  check(a.Ephemeris == b.Ephemeris, "Ephemeris");
   check(a.Cusps == b.Cusps, "Cusps");
   check(a.Size == b.Size, "Size");
   check(a.GlyphSize == b.GlyphSize, "GlyphSize");
