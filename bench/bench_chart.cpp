@@ -3,6 +3,7 @@
 
 #include "chart/Aspects.h"
 #include "chart/ComputeChart.h"
+#include "chart/DayScan.h"
 
 namespace {
 
@@ -65,6 +66,34 @@ void BM_DayScanCore(benchmark::State& bench) {
   bench.SetLabel("one day, 1440 minutes");
 }
 BENCHMARK(BM_DayScanCore)->Unit(benchmark::kMillisecond);
+
+// Precise positions (Swiss Ephemeris): one chart, which must stay well within a minute tick's
+// budget (under 100 us), and the whole day scan as the clock and the companion run it (under
+// 300 ms of CPU). The first iteration opens the ephemeris files; the rest read them cached.
+void BM_PreciseChart(benchmark::State& bench) {
+  Settings settings = benchSettings();
+  settings.Ephemeris = 1;
+  const TheoryTable theory = InitialTheoryTable();
+  int minute = 0;
+  for (auto _ : bench) {
+    const Chart chart = ComputeChart(settings, theory, QDate(2026, 12, 8), minuteOfDay(minute++));
+    benchmark::DoNotOptimize(chart.TruePos);
+  }
+}
+BENCHMARK(BM_PreciseChart)->Unit(benchmark::kMicrosecond);
+
+void BM_PreciseDayScan(benchmark::State& bench) {
+  Settings settings = benchSettings();
+  settings.Ephemeris = 1;
+  const TheoryTable theory = InitialTheoryTable();
+  for (auto _ : bench) {
+    DayScan scan(settings, theory, QDate(2026, 12, 8), ScanOrb{1, 0});
+    scan.runAll();
+    benchmark::DoNotOptimize(scan);
+  }
+  bench.SetLabel("one day, 1440 minutes");
+}
+BENCHMARK(BM_PreciseDayScan)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 }  // namespace
 

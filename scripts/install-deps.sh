@@ -11,6 +11,8 @@ packages=(
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-core fonts-dejavu-core
+  # the Swiss Ephemeris and its data files for 1800-2399: the precise positions
+  libswe-dev swe-basic-data
   xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi x11-apps netpbm
   # gdbus and Python with Gio: the real clients of the automation tests
   libglib2.0-bin python3-gi

@@ -35,6 +35,10 @@ struct Chart {
   std::array<std::string, kPointCount + 1> PlanetSign;
   std::array<std::string, 13> CuspSign;
   bool VOCActive = false;
+  // Precise positions only: the moment lies outside the ephemeris files' years (1800-2399), so
+  // Chiron has no position. Its longitude and speed are 0, its text "-", and it takes no part in
+  // the aspects of ComputeLiveChart; a view may say why once.
+  bool ChironMissing = false;
   // One aspect character per transit pair (1,2) .. (12,14), at most 90, from the transit pass of
   // a live computation; the wheel draws the aspect lines from it.
   std::string PairString;
@@ -50,10 +54,11 @@ struct Chart {
   // What the computation worked from.
   int JD = 0;               // Julian day number of the Universal Time date
   double UT = 0;            // hours
-  double LST = 0;           // local sidereal time, hours
+  double LST = 0;           // local sidereal time, hours (precise: the ARMC / 15)
   double T = 0;             // Julian centuries from 1900 January 0.5
-  double Obliquity = 0;     // radians
+  double Obliquity = 0;     // radians (precise: the true obliquity of date)
   double ZodiacOffset = 0;  // degrees added to every longitude; 0 in the tropical zodiac
+                            // (precise sidereal: minus the Fagan/Bradley ayanamsa)
 };
 
 struct ClockState {

@@ -5,6 +5,7 @@
 
 #include "chart/DisplayText.h"
 #include "chart/LibraryImports.h"
+#include "chart/PrecisePositions.h"
 #include "ephemlib_houses.h"
 #include "model/Angles.h"
 
@@ -67,15 +68,21 @@ int TrayIconNumber(double ascendant, bool vocActive, bool vocIcon) {
   return static_cast<int>(std::trunc(FoldLongitude(ascendant) / 30)) + 1;
 }
 
-Chart ComputeChart(const Settings& s, const TheoryTable& theory, QDate localDate, QTime localTime) {
-  const LibraryImports& lib = libraryImports();
-  Chart chart;
-  chart.Date = localDate;
-  chart.Time = localTime;
+ChartError NoCuspsError(const std::string& reason, HouseSystem system, double latitude) {
+  const std::string name = ephem::HouseSystemName(system);
+  const std::string where = QString::number(latitude, 'f', 2).toStdString();
+  return ChartError(reason + "\nThe " + name + " houses cannot be drawn at latitude " + where +
+                        ". Choose Equal houses in the settings to see the chart here.",
+                    "houses " + name + " at " + where);
+}
 
+namespace {
+
+// Positions, speeds, cusps and the quantities of the moment from the documented theory.
+void TheoryChart(const Settings& s, const TheoryTable& theory, int32_t jd, const UniversalTime& ut,
+                 Chart& chart) {
+  const LibraryImports& lib = libraryImports();
   double zodiacOffset = s.SiderealZodiac == 1 ? 1.0 : 0.0;  // non-zero asks for the correction
-  const UniversalTime ut = toUniversalTime(localTime, localDate, s.ZoneOffset);
-  const int32_t jd = lib.JulDay(ut.date.month(), ut.date.day(), ut.date.year());
   const double latitude = s.LatDeg + s.LatMin / 60.0;
   const double longitude = s.LongDeg + s.LongMin / 60.0;
 
@@ -87,12 +94,7 @@ Chart ComputeChart(const Settings& s, const TheoryTable& theory, QDate localDate
   try {
     chart.HasCusps = CalcHouses(s.HouseCode, lst, latitude, obliquity, zodiacOffset, cusps);
   } catch (const EphemArithmeticError& e) {
-    const std::string system = ephem::HouseSystemName(s.HouseCode);
-    const std::string where = QString::number(latitude, 'f', 2).toStdString();
-    throw ChartError(std::string(e.what()) + "\nThe " + system +
-                         " houses cannot be drawn at latitude " + where +
-                         ". Choose Equal houses in the settings to see the chart here.",
-                     "houses " + system + " at " + where);
+    throw NoCuspsError(e.what(), s.HouseCode, latitude);
   }
 
   std::array<double, 15>& pos = chart.TruePos;
@@ -108,13 +110,32 @@ Chart ComputeChart(const Settings& s, const TheoryTable& theory, QDate localDate
   for (int i = 1; i <= kBodyCount; ++i) pos[i] = FoldLongitude(pos[i]);
   for (int i = 0; i <= 12; ++i) cusps[i] = FoldLongitude(cusps[i]);
 
-  chart.JD = jd;
-  chart.UT = ut.hours;
   chart.LST = lst;
   chart.T = t;
   chart.Obliquity = obliquity;
   chart.ZodiacOffset = zodiacOffset;
+}
 
+}  // namespace
+
+Chart ComputeChart(const Settings& s, const TheoryTable& theory, QDate localDate, QTime localTime) {
+  const LibraryImports& lib = libraryImports();
+  Chart chart;
+  chart.Date = localDate;
+  chart.Time = localTime;
+
+  const UniversalTime ut = toUniversalTime(localTime, localDate, s.ZoneOffset);
+  const int32_t jd = lib.JulDay(ut.date.month(), ut.date.day(), ut.date.year());
+  if (s.Ephemeris == 1) {
+    PreciseChart(s, ut.date, ut.hours, chart);
+  } else {
+    TheoryChart(s, theory, jd, ut, chart);
+  }
+  chart.JD = jd;
+  chart.UT = ut.hours;
+
+  std::array<double, 15>& pos = chart.TruePos;
+  const std::array<double, 15>& cusps = chart.CuspPos;
   pos[kAscendant] = cusps[1];
   pos[kMidheaven] = s.HouseCode == HouseSystem::Equal ? cusps[0] : cusps[10];
   chart.Speed[kAscendant] = chart.Speed[kMidheaven] = 1.0;
@@ -124,12 +145,21 @@ Chart ComputeChart(const Settings& s, const TheoryTable& theory, QDate localDate
     lib.MakeSign(pos[i], chart.Speed[i], text);
     chart.PlanetSign[i] = shortString(text);
   }
+  // A Chiron the ephemeris files do not cover has no position to show.
+  if (chart.ChironMissing) chart.PlanetSign[12].assign(1, '-');
   for (int i = 1; i <= 12; ++i) {
     lib.MakeSign(cusps[i], 1.0, text);
     chart.CuspSign[i] = shortString(text);
   }
   chart.VOCActive = VoidOfCourse(pos, s.Do30, s.Do45);
   return chart;
+}
+
+Settings WithoutMissingChiron(const Settings& s, const Chart& chart) {
+  if (!chart.ChironMissing) return s;
+  Settings without = s;
+  without.AspectFrom[12] = without.AspectTo[12] = false;
+  return without;
 }
 
 PositionRows PositionTable(const Chart& chart) {
@@ -146,10 +176,11 @@ Chart ComputeLiveChart(const Settings& s, const TheoryTable& theory, const QDate
   Chart chart = ComputeChart(s, theory, now.date(), now.time());
   chart.Moment = now;
   chart.IconNumber = TrayIconNumber(chart.CuspPos[1], previousVoid, s.VOCIcon);
-  chart.Transits = FindTransitAspects(s, chart.TruePos, chart.HasCusps);
+  const Settings aspects = WithoutMissingChiron(s, chart);
+  chart.Transits = FindTransitAspects(aspects, chart.TruePos, chart.HasCusps);
   chart.PairString = chart.Transits.pairString;
   chart.NatalSet = NatalChartSet(s);
-  if (chart.NatalSet) chart.Natal = FindNatalAspects(s, chart.TruePos, chart.HasCusps);
+  if (chart.NatalSet) chart.Natal = FindNatalAspects(aspects, chart.TruePos, chart.HasCusps);
   return chart;
 }
 

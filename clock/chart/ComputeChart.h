@@ -31,6 +31,10 @@ class ChartError : public std::runtime_error {
   std::string key_;
 };
 
+// The error for a house system without cusps at this latitude: the library's reason, then what the
+// user can do.
+ChartError NoCuspsError(const std::string& reason, HouseSystem system, double latitude);
+
 // Universal time of a local moment: hours 0 <= UT < 24 and the UT date.
 struct UniversalTime {
   double hours;
@@ -56,9 +60,14 @@ int TrayIconNumber(double ascendant, bool vocActive, bool vocIcon);
 
 // The chart for a local date and time of day: positions, cusps, texts, the void-of-course test.
 // The pair string stays empty (ComputeLiveChart fills it). Throws
-// ChartError when the house system has no cusps at this latitude.
+// ChartError when the house system has no cusps at this latitude. Settings::Ephemeris 1 takes
+// the positions and cusps from the Swiss Ephemeris (PrecisePositions.h), anything else from the
+// documented theory of ephemlib.
 Chart ComputeChart(const Settings& settings, const TheoryTable& theory, QDate localDate,
                    QTime localTime);
+
+// The settings for the aspect passes of a chart: Chiron takes no part when it has no position.
+Settings WithoutMissingChiron(const Settings& settings, const Chart& chart);
 
 // Rows 1..12 of the positions table: point symbol, position text, house number, cusp text
 // (display strings).

@@ -9,7 +9,8 @@
 
 const char* const kUsage =
     "usage: heliodial-chart [--at \"YYYY-MM-DD HH:MM\"] [--json] [--wheel FILE.png|FILE.svg] "
-    "[--size PIXELS] [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]]";
+    "[--size PIXELS] [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]] "
+    "[--ephemeris theory|precise]";
 
 namespace {
 
@@ -57,6 +58,11 @@ struct Parser {
                          QStringLiteral("D:MM")};
   QCommandLineOption csv{QStringLiteral("csv"), QStringLiteral("Print the scan as CSV.")};
   QCommandLineOption ics{QStringLiteral("ics"), QStringLiteral("Print the scan as iCalendar.")};
+  QCommandLineOption ephemeris{
+      QStringLiteral("ephemeris"),
+      QStringLiteral("Positions from the documented theory or, precise, from the Swiss Ephemeris "
+                     "(default: the settings' choice)."),
+      QStringLiteral("theory|precise")};
   QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                           QStringLiteral("List the options.")};
   QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Print the version.")};
@@ -66,7 +72,7 @@ struct Parser {
         QStringLiteral("The chart of a moment, or the aspects of a day, from the clock's "
                        "settings, without a window."));
     for (const QCommandLineOption* option :
-         {&at, &json, &wheel, &size, &scan, &orb, &csv, &ics, &help, &version}) {
+         {&at, &json, &wheel, &size, &scan, &orb, &csv, &ics, &ephemeris, &help, &version}) {
       parser.addOption(*option);
     }
   }
@@ -170,6 +176,16 @@ Options ParseCommandLine(int argc, char** argv) {
                      .arg(text));
     }
     options.orb = orb;
+  }
+  if (p.parser.isSet(p.ephemeris)) {
+    const QString text = p.parser.value(p.ephemeris);
+    if (text == QLatin1String("theory")) {
+      options.ephemeris = 0;
+    } else if (text == QLatin1String("precise")) {
+      options.ephemeris = 1;
+    } else {
+      usageError(QStringLiteral("--ephemeris wants theory or precise, not \"%1\"").arg(text));
+    }
   }
   if (p.parser.isSet(p.csv) && p.parser.isSet(p.ics)) {
     usageError(QStringLiteral("choose one of --csv and --ics"));

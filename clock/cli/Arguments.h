@@ -30,6 +30,8 @@ struct Options {
   QDate scan;
   std::optional<ScanOrb> orb;
   ScanFileFormat scanFormat = ScanFileFormat::Text;
+  // --ephemeris for this run: 0 the documented theory, 1 precise; unset keeps the settings'.
+  std::optional<int> ephemeris;
 };
 
 // A bad argument; the text is one line for standard error.

@@ -110,7 +110,8 @@ QJsonObject jsonReport(const ChartWithAspects& r) {
   const Settings& s = r.settings;
   QJsonArray points;
   for (int i = 1; i <= kPointCount; ++i) {
-    const bool absent = (i == kAscendant || i == kMidheaven) && !c.HasCusps;
+    const bool absent =
+        ((i == kAscendant || i == kMidheaven) && !c.HasCusps) || (i == 12 && c.ChironMissing);
     points.append(
         QJsonObject{{"index", i},
                     {"name", pointName(i)},
@@ -128,6 +129,7 @@ QJsonObject jsonReport(const ChartWithAspects& r) {
       {"local", c.Date.toString(Qt::ISODate) + QLatin1Char('T') +
                     c.Time.toString(QStringLiteral("HH:mm:ss"))},
       {"ut", c.UT},
+      {"ephemeris", s.Ephemeris == 1 ? QStringLiteral("precise") : QStringLiteral("theory")},
       {"jd", c.JD},
       {"lst", c.LST},
       {"zodiacOffset", c.ZodiacOffset},

@@ -1,5 +1,5 @@
 // heliodial-chart [--at "YYYY-MM-DD HH:MM"] [--json] [--wheel FILE.png|FILE.svg] [--size PIXELS]
-//                 [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]]
+//                 [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]] [--ephemeris theory|precise]
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
@@ -17,6 +17,7 @@
 
 #include "chart/ComputeChart.h"
 #include "chart/DayScan.h"
+#include "chart/PrecisePositions.h"
 #include "chart/ScanExport.h"
 #include "cli/Arguments.h"
 #include "cli/ChartReport.h"
@@ -82,7 +83,8 @@ struct LoadedSettings {
   ReportPlace place;
 };
 
-LoadedSettings loadSettings(int wheelWidth) {
+LoadedSettings loadSettings(const Options& options) {
+  const int wheelWidth = options.size;
   const IniFile settingsFile;
   LoadedSettings loaded;
   try {
@@ -97,6 +99,7 @@ LoadedSettings loadSettings(int wheelWidth) {
   for (const std::string& notice : notices) {
     say(notice);
   }
+  if (options.ephemeris) loaded.settings.Ephemeris = *options.ephemeris;
   loaded.place = {std::filesystem::exists(settingsFile.Path()),
                   QString::fromStdString(settingsFile.Path().string())};
   return loaded;
@@ -104,7 +107,7 @@ LoadedSettings loadSettings(int wheelWidth) {
 
 // The chart of a moment as a table or JSON, and its wheel as a picture when asked.
 void printChart(const Options& options) {
-  const LoadedSettings loaded = loadSettings(options.size);
+  const LoadedSettings loaded = loadSettings(options);
   const Settings& settings = loaded.settings;
   QDate date = options.atDate.value_or(QDate::currentDate());
   QTime time = options.atTime;
@@ -117,8 +120,14 @@ void printChart(const Options& options) {
   }
 
   Chart chart = ComputeChart(settings, InitialTheoryTable(), date, time);
-  const AspectPass transits = FindTransitAspects(settings, chart.TruePos, chart.HasCusps);
-  const AspectPass natal = FindNatalAspects(settings, chart.TruePos, chart.HasCusps);
+  if (chart.ChironMissing) {
+    say("Chiron has no position before " + std::to_string(kPreciseFirstYear) + " or after " +
+        std::to_string(kPreciseLastYear) +
+        " in the precise ephemeris's files; the report leaves it out");
+  }
+  const Settings aspects = WithoutMissingChiron(settings, chart);
+  const AspectPass transits = FindTransitAspects(aspects, chart.TruePos, chart.HasCusps);
+  const AspectPass natal = FindNatalAspects(aspects, chart.TruePos, chart.HasCusps);
   chart.PairString = transits.pairString;
   const ChartWithAspects report{settings, chart, transits, natal, loaded.place};
   if (options.json) {
@@ -144,7 +153,7 @@ void printChart(const Options& options) {
 
 // The day scan of the settings' place and aspects: the report's lines, CSV or iCalendar.
 void printScan(const Options& options) {
-  const LoadedSettings loaded = loadSettings(options.size);
+  const LoadedSettings loaded = loadSettings(options);
   // Without --orb the transit orb, as the clock's scan dialog presets it.
   const ScanOrb orb = options.orb.value_or(ScanOrbPreset(loaded.settings.TransitOrb));
   DayScan scan(loaded.settings, InitialTheoryTable(), options.scan, orb);

@@ -36,6 +36,7 @@ struct Settings {
   std::int32_t Color = 0;        // planet glyph colour, 0x00BBGGRR
   bool LogTN = false;
   bool LogTT = false;
+  std::int32_t Ephemeris = 0;  // positions: 0 the documented theory, 1 the Swiss Ephemeris
 
   // Section Place: latitude positive north, longitude positive west, both parts carry the sign.
   std::int32_t LatDeg = 0;

@@ -262,6 +262,12 @@ std::vector<SettingKey> Build() {
                            Apply<&S::SiderealZodiac>),
                     LoadRule::FitI16),
              1));
+  // Positions: only 1 chooses the Swiss Ephemeris. Anything else, 7 or junk as much as a missing
+  // key, keeps the documented theory, in memory and in the dialog alike.
+  add(Dialog(
+      "Setting", "Ephemeris", 0, FromDialog<&O::Ephemeris>,
+      [](O& d, std::int32_t v, int) { d.Ephemeris = v == 1 ? 1 : 0; },
+      [](S& s, std::int32_t v, int) { s.Ephemeris = v == 1 ? 1 : 0; }));
   SettingKey helio = Choice(Dialog("Show", "HelioCentric", 0, FromDialog<&O::HelioCentric>,
                                    ShowIn<&O::HelioCentric>, Apply<&S::HelioMode>),
                             1);

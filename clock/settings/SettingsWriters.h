@@ -24,6 +24,7 @@ struct OptionsValues {
   int Houses = 0;            // optHouse 0..2
   int Cusps = 0;             // optCusp 0..2
   int Zodiac = 0;            // optZodiac 0..1
+  int Ephemeris = 0;         // cbPositions 0..1: documented theory, precise
   PointFlags Show{};         // lstPlanets, points 1..12
   int Size = 63;             // tbPSize 25..100
   std::int32_t Color = 0;    // ColorDialog's planet colour

@@ -344,6 +344,7 @@ void TfrmOptions::fill(const OptionsValues& v) {
   ui_->optVOCcolor->setChecked(v.DoColor);
   ui_->optVOC30->setChecked(v.Do30);
   SetChoice(g.zodiac, v.Zodiac);
+  ui_->cbPositions->setCurrentIndex(v.Ephemeris);
 }
 
 OptionsValues TfrmOptions::values() const {
@@ -361,6 +362,7 @@ OptionsValues TfrmOptions::values() const {
   v.Houses = g.house->checkedId();
   v.Cusps = g.cusp->checkedId();
   v.Zodiac = g.zodiac->checkedId();
+  v.Ephemeris = ui_->cbPositions->currentIndex() == 1 ? 1 : 0;
   GetRows(ui_->lstPlanets, v.Show, 1);
   v.Size = ui_->tbPSize->value();
   v.Color = colour_;

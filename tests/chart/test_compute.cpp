@@ -1,5 +1,6 @@
 // The chart of a moment (ComputeChart), the void-of-course test and the tray icon it carries.
 #include <gtest/gtest.h>
+#include <swephexp.h>
 
 #include <QLocale>
 #include <cmath>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "chart/ComputeChart.h"
+#include "chart/PrecisePositions.h"
 #include "ephemlib.h"
 
 namespace {
@@ -321,6 +323,286 @@ TEST(VoidOfCourse, EveryBodySunToPlutoCanEndTheVoid) {
       EXPECT_TRUE(VoidOfCourse(moved, t.do30, t.do45)) << "point " << point;
     }
   }
+}
+
+// Precise positions against the Swiss Ephemeris called here by hand: the point is that every path
+// hands it the right moment (local time minus the zone), flags and slots, so the oracle spells
+// each out itself rather than reuse the module's tables.
+struct PreciseRow {
+  const char* name;
+  QDate date;  // local date and time, and the zone (local minus UT, hours)
+  QTime time;
+  double zone;
+  double utHours;  // worked out by hand
+  QDate utDate;
+  int latDeg, latMin, longDeg, longMin;  // north and west positive
+  HouseSystem houses;
+  char letter;
+  bool sidereal, helio;
+};
+const PreciseRow kPreciseRows[] = {
+    {"1800 Greenwich Placidus",
+     {1800, 1, 2},
+     {0, 0},
+     0,
+     0,
+     {1800, 1, 2},
+     51,
+     28,
+     0,
+     0,
+     HouseSystem::Placidus,
+     'P',
+     false,
+     false},
+    {"1875 Sydney Koch sidereal",
+     {1875, 6, 30},
+     {9, 15},
+     10,
+     23.25,
+     {1875, 6, 29},
+     -33,
+     -52,
+     -151,
+     -12,
+     HouseSystem::Koch,
+     'K',
+     true,
+     false},
+    {"1950 Rio Campanus helio",
+     {1950, 3, 21},
+     {23, 50},
+     -3,
+     2 + 50 / 60.0,
+     {1950, 3, 22},
+     -22,
+     -54,
+     43,
+     12,
+     HouseSystem::Campanus,
+     'C',
+     false,
+     true},
+    {"2000 Paris Topocentric sidereal helio",
+     {2000, 1, 1},
+     {12, 0},
+     1,
+     11,
+     {2000, 1, 1},
+     48,
+     51,
+     -2,
+     -21,
+     HouseSystem::Topocentric,
+     'T',
+     true,
+     true},
+    {"2026 New York Morinus",
+     {2026, 12, 9},
+     {14, 14},
+     -5,
+     19 + 14 / 60.0,
+     {2026, 12, 9},
+     40,
+     43,
+     74,
+     0,
+     HouseSystem::Morinus,
+     'M',
+     false,
+     false},
+    {"2100 Tromso Porphyry",
+     {2100, 7, 4},
+     {3, 30},
+     2,
+     1.5,
+     {2100, 7, 4},
+     69,
+     39,
+     -18,
+     -57,
+     HouseSystem::Porphyry,
+     'O',
+     false,
+     false},
+    {"2250 Cape Town Regiomontanus sidereal",
+     {2250, 11, 11},
+     {18, 5},
+     2,
+     16 + 5 / 60.0,
+     {2250, 11, 11},
+     -33,
+     -55,
+     -18,
+     -25,
+     HouseSystem::Regiomontanus,
+     'R',
+     true,
+     false},
+    {"2333 Honolulu Meridian helio",
+     {2333, 2, 28},
+     {20, 0},
+     -10,
+     6,
+     {2333, 3, 1},
+     21,
+     18,
+     157,
+     51,
+     HouseSystem::Meridian,
+     'X',
+     false,
+     true},
+    {"2399 Reykjavik Equal",
+     {2399, 12, 31},
+     {0, 1},
+     0,
+     1 / 60.0,
+     {2399, 12, 31},
+     64,
+     8,
+     21,
+     56,
+     HouseSystem::Equal,
+     'E',
+     false,
+     false},
+};
+
+Settings PreciseSettings(const PreciseRow& r) {
+  Settings s;
+  s.Ephemeris = 1;
+  s.ZoneOffset = r.zone;
+  s.LatDeg = r.latDeg;
+  s.LatMin = r.latMin;
+  s.LongDeg = r.longDeg;
+  s.LongMin = r.longMin;
+  s.HouseCode = r.houses;
+  s.SiderealZodiac = r.sidereal ? 1 : 0;
+  s.HelioMode = r.helio ? 1 : 0;
+  return s;
+}
+
+double AngleBetween(double a, double b) { return std::fabs(std::remainder(a - b, 360.0)); }
+
+TEST(PrecisePositions, EveryPointAndCuspIsTheSwissEphemerisOfItsMoment) {
+  const int body[13] = {0,        SE_SUN,       SE_MOON,   SE_MERCURY, SE_VENUS,
+                        SE_MARS,  SE_JUPITER,   SE_SATURN, SE_URANUS,  SE_NEPTUNE,
+                        SE_PLUTO, SE_TRUE_NODE, SE_CHIRON};
+  for (const PreciseRow& r : kPreciseRows) {
+    SCOPED_TRACE(r.name);
+    const Chart c = ComputeChart(PreciseSettings(r), theory(), r.date, r.time);
+    EXPECT_FALSE(c.ChironMissing);
+    EXPECT_DOUBLE_EQ(c.UT, r.utHours);
+    const double jd =
+        swe_julday(r.utDate.year(), r.utDate.month(), r.utDate.day(), r.utHours, SE_GREG_CAL);
+    EXPECT_EQ(c.JD, static_cast<int>(std::floor(jd + 0.5))) << "the day number as the theory's";
+    swe_set_sid_mode(SE_SIDM_FAGAN_BRADLEY, 0, 0);
+    char error[AS_MAXCH];
+    for (int i = 1; i <= 12; ++i) {
+      // Heliocentric: the Sun's slot holds the Earth; the Moon and the Node stay geocentric.
+      const bool helio = r.helio && i != 2 && i != 11;
+      const int32 flags = SEFLG_SWIEPH | SEFLG_SPEED | (helio ? SEFLG_HELCTR : 0) |
+                          (r.sidereal ? SEFLG_SIDEREAL : 0);
+      double x[6];
+      ASSERT_GE(swe_calc_ut(jd, r.helio && i == 1 ? SE_EARTH : body[i], flags, x, error), 0)
+          << error;
+      EXPECT_LT(AngleBetween(c.TruePos[i], x[0]), 1e-6) << "point " << i;
+      EXPECT_NEAR(c.Speed[i], x[3] * std::numbers::pi / 3, 1e-9) << "point " << i;
+    }
+    double cusps[13], ascmc[10];
+    ASSERT_GE(swe_houses_ex(jd, r.sidereal ? SEFLG_SIDEREAL : 0, r.latDeg + r.latMin / 60.0,
+                            -(r.longDeg + r.longMin / 60.0), r.letter, cusps, ascmc),
+              0);
+    ASSERT_TRUE(c.HasCusps);
+    for (int i = 1; i <= 12; ++i) {
+      EXPECT_LT(AngleBetween(c.CuspPos[i], cusps[i]), 1e-6) << "cusp " << i;
+    }
+    EXPECT_LT(AngleBetween(c.TruePos[13], cusps[1]), 1e-6) << "the Ascendant is cusp 1";
+    // Cusp 10 is the Midheaven, but for Equal houses the Ascendant + 270.
+    EXPECT_LT(AngleBetween(c.TruePos[14], r.letter == 'E' ? ascmc[1] : cusps[10]), 1e-6);
+    EXPECT_NEAR(c.LST, ascmc[2] / 15, 1e-9);
+  }
+}
+
+TEST(PrecisePositions, ChironOutsideTheFilesIsMissingAndTheRestIsShown) {
+  for (const QDate day : {QDate(1799, 12, 31), QDate(2400, 1, 2)}) {
+    SCOPED_TRACE(day.toString(Qt::ISODate).toStdString());
+    Settings s = PreciseSettings(kPreciseRows[0]);
+    s.AspectFrom[12] = s.AspectTo[12] = true;
+    const Chart c = ComputeChart(s, theory(), day, kNoon);
+    EXPECT_TRUE(c.ChironMissing);
+    EXPECT_EQ(c.TruePos[12], 0.0);
+    EXPECT_EQ(c.PlanetSign[12], "-");
+    char error[AS_MAXCH];
+    double x[6];
+    swe_calc_ut(PreciseJulianDay(day, 12.0), SE_SATURN, SEFLG_SWIEPH | SEFLG_SPEED, x, error);
+    EXPECT_LT(AngleBetween(c.TruePos[7], x[0]), 1e-6) << "Saturn from the library's own theory";
+    EXPECT_TRUE(c.HasCusps);
+    // A Chiron without a position takes no part in aspects.
+    const Settings aspects = WithoutMissingChiron(s, c);
+    EXPECT_FALSE(aspects.AspectFrom[12] || aspects.AspectTo[12]);
+  }
+  EXPECT_FALSE(ComputeChart(PreciseSettings(kPreciseRows[0]), theory(), QDate(1800, 1, 1), kNoon)
+                   .ChironMissing);
+}
+
+TEST(PrecisePositions, PolarPlacidusAndKochFailAsInTheTheoryNeverAsPorphyry) {
+  for (HouseSystem system : {HouseSystem::Placidus, HouseSystem::Koch}) {
+    Settings s = placidusAt40();
+    s.Ephemeris = 1;
+    s.HouseCode = system;
+    s.LatDeg = 70;
+    for (int hour : {0, 6, 13, 19}) {
+      try {
+        ComputeChart(s, theory(), kJ2000, QTime(hour, 0));
+        ADD_FAILURE() << ephem::HouseSystemName(system) << " at latitude 70, " << hour << "h";
+      } catch (const ChartError& e) {
+        const std::string text = e.what();
+        EXPECT_EQ(text.rfind(std::string(ephem::HouseSystemName(system)) +
+                                 " houses cannot be computed at latitude 70.00 degrees",
+                             0),
+                  0u)
+            << text;
+        EXPECT_NE(text.find("Choose Equal houses"), std::string::npos) << text;
+        EXPECT_EQ(e.key(), std::string("houses ") + ephem::HouseSystemName(system) + " at 70.00");
+      }
+    }
+  }
+}
+
+TEST(PrecisePositions, ThePolarAscendantRisesInTheEast) {
+  // Within the polar circle the ecliptic point on the western horizon is the other candidate;
+  // the Ascendant is the one on the eastern side (azimuth from the south through the west).
+  Settings s = placidusAt40();
+  s.Ephemeris = 1;
+  s.HouseCode = HouseSystem::Equal;
+  s.LatDeg = 75;
+  s.LongDeg = -25;
+  for (int hour = 0; hour < 24; ++hour) {
+    SCOPED_TRACE(hour);
+    const Chart c = ComputeChart(s, theory(), QDate(2026, 6, 20), QTime(hour, 30));
+    double where[3] = {25, 75, 0}, ecliptic[3] = {c.TruePos[13], 0, 1}, horizon[3];
+    swe_azalt(PreciseJulianDay(QDate(2026, 6, 20), hour + 0.5), SE_ECL2HOR, where, 0, 0, ecliptic,
+              horizon);
+    EXPECT_NEAR(horizon[1], 0, 1e-3) << "on the horizon";
+    EXPECT_GT(horizon[0], 180) << "in the east";
+  }
+}
+
+TEST(PrecisePositions, TheTheoryOpensNoEphemerisFile) {
+  // A fresh process: the library's state is global, and other tests here open it.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ComputeChart(placidusAt40(), theory(), kJ2000, kNoon);
+        const bool early = PreciseEphemerisOpened();
+        Settings s = placidusAt40();
+        s.Ephemeris = 1;
+        ComputeChart(s, theory(), kJ2000, kNoon);
+        std::exit(!early && PreciseEphemerisOpened() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -51,7 +51,9 @@ TEST_F(ChartCompanion, BadArgumentsGiveOneLineAndStatusTwo) {
                              {"--at", "2000-01-01 24:00"},
                              // A line break or an escape in an argument stays on one line.
                              {"two\nlines"},
-                             {"--at", "\x1b[31m\n"}};
+                             {"--at", "\x1b[31m\n"},
+                             {"--ephemeris", "exact"},
+                             {"--ephemeris"}};
   for (const QStringList& args : bad) {
     const Outcome r = run(args);
     EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
@@ -64,7 +66,7 @@ TEST_F(ChartCompanion, HelpListsEveryOptionAndVersionSaysWhich) {
   const Outcome help = run({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--at", "--json", "--wheel", "--size", "--scan", "--orb", "--csv",
-                             "--ics", "--help", "--version"}) {
+                             "--ics", "--ephemeris", "--help", "--version"}) {
     EXPECT_TRUE(help.out.contains(option)) << option;
   }
   const Outcome version = run({"--version"});
@@ -405,6 +407,42 @@ TEST_F(ChartCompanion, PlainReportWordsTheAspectLines) {
   EXPECT_TRUE(text.contains(
       QString::fromUtf8("Place 33\u00B052' south, 151\u00B012' east, zone UT+10:00 (settings: ")))
       << text.toStdString();
+}
+
+TEST_F(ChartCompanion, PreciseEphemerisForOneRunAndChironOutsideItsFiles) {
+  // 2026 December 9, 19:14 UT: Jupiter 27 00 Leo, Pluto 3 45 Aquarius and Chiron 26 37 Aries in
+  // the Swiss Ephemeris, where the documented theory has 26 53 Leo, 3 39 Aquarius, 27 43 Aries.
+  const auto json = [this](const QStringList& args) {
+    const Outcome r = run(QStringList{"--json", "--at", "2026-12-09 19:14"} + args);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    return QJsonDocument::fromJson(r.out).object();
+  };
+  const QJsonObject theory = json({});
+  EXPECT_EQ(theory["ephemeris"].toString(), "theory");
+  EXPECT_EQ(json({"--ephemeris", "theory"}), theory);
+  const QJsonObject precise = json({"--ephemeris", "precise"});
+  EXPECT_EQ(precise["ephemeris"].toString(), "precise");
+  const QJsonArray points = precise["points"].toArray();
+  const QJsonArray theoryPoints = theory["points"].toArray();
+  EXPECT_NEAR(points[5].toObject()["longitude"].toDouble(), 120 + 27.0, 1 / 60.0);
+  EXPECT_NEAR(points[9].toObject()["longitude"].toDouble(), 300 + 3.75, 1 / 60.0);
+  EXPECT_NEAR(points[11].toObject()["longitude"].toDouble(), 26 + 37 / 60.0, 1 / 60.0);
+  EXPECT_NEAR(theoryPoints[11].toObject()["longitude"].toDouble(), 27 + 43 / 60.0, 1 / 60.0);
+  EXPECT_NE(points[1].toObject()["speed"].toDouble(), 0.0) << "the Moon moves";
+
+  // The settings' choice, and Chiron before the files' first year: one line, and the rest shown.
+  settings(std::string(kEquatorAtGreenwich) + "Ephemeris=1\n");
+  EXPECT_EQ(run({"--json", "--at", "2026-12-09 19:14"}).out,
+            run({"--json", "--at", "2026-12-09 19:14", "--ephemeris", "precise"}).out);
+  const Outcome early = run({"--json", "--at", "1750-06-01 12:00"});
+  EXPECT_EQ(early.status, 0);
+  EXPECT_EQ(early.err.count('\n'), 1);
+  EXPECT_TRUE(early.err.contains("Chiron")) << early.err.toStdString();
+  const QJsonArray earlyPoints = QJsonDocument::fromJson(early.out).object()["points"].toArray();
+  EXPECT_TRUE(earlyPoints[11].toObject()["longitude"].isNull());
+  EXPECT_EQ(earlyPoints[11].toObject()["text"].toString(), "-");
+  EXPECT_TRUE(earlyPoints[6].toObject()["longitude"].isDouble()) << "Saturn is still shown";
 }
 
 }  // namespace

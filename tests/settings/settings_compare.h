@@ -16,6 +16,7 @@ inline std::string SettingsDifferences(const Settings& a, const Settings& b) {
   check(a.Glyphs == b.Glyphs, "Glyphs");
   check(a.HouseCode == b.HouseCode, "HouseCode");
   check(a.SiderealZodiac == b.SiderealZodiac, "SiderealZodiac");
+  check(a.Ephemeris == b.Ephemeris, "Ephemeris");
   check(a.Cusps == b.Cusps, "Cusps");
   check(a.Size == b.Size, "Size");
   check(a.GlyphSize == b.GlyphSize, "GlyphSize");
@@ -98,6 +99,7 @@ inline OptionsValues DialogRow(int r) {
   d.Cusps = 1 + (r / 2) % 2;
   d.Zodiac = 1 - r % 2;
   d.HelioCentric = r % 2;
+  d.Ephemeris = (r / 2) % 2;
   d.Size = kSizes[r];
   d.Color = 0x123456 + r;
   d.VOCColor = 0x654321 + r;

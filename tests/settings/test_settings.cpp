@@ -115,6 +115,21 @@ TEST(LoadSettings, HouseCodeFromTheStoredSystem) {
   }
 }
 
+TEST(LoadSettings, OnlyEphemerisOneIsPrecise) {
+  // Any other value keeps the documented theory, in memory and in the dialog alike.
+  TempConfig config;
+  const struct {
+    const char* value;
+    int ephemeris;
+  } rows[] = {{"1", 1}, {"0", 0}, {"7", 0}, {"-1", 0}, {"2", 0}, {"junk", 0}, {"1abc", 0}, {"", 0}};
+  for (const auto& r : rows) {
+    const std::string file = std::string("[Setting]\nEphemeris=") + r.value + "\n";
+    EXPECT_EQ(Load(config, file).Ephemeris, r.ephemeris) << "Ephemeris=" << r.value;
+    EXPECT_EQ(ReadOptionsValues(IniDocument::Parse(file), Settings{}).Ephemeris, r.ephemeris)
+        << "Ephemeris=" << r.value;
+  }
+}
+
 TEST(LoadSettings, PlaceAndTimeZone) {
   TempConfig config;
   const struct {
@@ -271,6 +286,7 @@ std::vector<KeyRow> KeyRows() {
       // Stored 1 is the dialog's second entry, Koch, house code 2.
       {"Setting", "Houses=1", [](Settings& s) { s.HouseCode = HouseSystem::Koch; }, {}},
       {"Setting", "Zodiac=1", [](Settings& s) { s.SiderealZodiac = 1; }, {}},
+      {"Setting", "Ephemeris=1", [](Settings& s) { s.Ephemeris = 1; }, {}},
       {"Setting", "Cusps=2", [](Settings& s) { s.Cusps = CuspMode::All; }, {}},
       // Glyph size on a 576-pixel wheel: Trunc(41 x 0.2) + 1 = 9.
       {"Setting",

@@ -79,6 +79,8 @@ TEST(SaveOptions, WritesEveryKeyInTheDialogsOrder) {
       "Setting/Glyphs", "Setting/Houses", "Setting/Cusps",  "Setting/Size", "Setting/Color",
       "Setting/LogTT",  "Setting/LogTN",  "Setting/Zodiac", "Place/LatD",   "Place/LatM",
       "Place/LongM",    "Place/LongD",    "Place/NS",       "Place/EW",     "Place/Summer"};
+  // Ephemeris comes after Zodiac in the dialog's order, so it joins the Setting section last.
+  expected.insert(expected.begin() + 8, "Setting/Ephemeris");
   for (int p = 0; p < 12; ++p) expected.push_back("Show/" + std::string(kPointKeys[p]));
   expected.insert(expected.end(), {"Show/Text", "Show/Heliocentric"});
   for (const char* section : {"AspectTo", "DoLine", "AspectFrom"}) {
@@ -247,6 +249,7 @@ TEST(SaveOptions, EveryDialogValueGoesToItsOwnKeyAndComesBack) {
         {"Setting/LogTT", Bit(d.LogTT)},
         {"Setting/LogTN", Bit(d.LogTN)},
         {"Setting/Zodiac", std::to_string(d.Zodiac)},
+        {"Setting/Ephemeris", std::to_string(d.Ephemeris)},
         {"Place/LatD", std::to_string(d.LatD)},
         {"Place/LatM", std::to_string(d.LatM)},
         {"Place/LongD", std::to_string(d.LongD)},
@@ -310,6 +313,7 @@ TEST(SaveOptions, EveryDialogValueGoesToItsOwnKeyAndComesBack) {
     want.Glyphs = static_cast<SignColouring>(d.Glyphs);
     want.HouseCode = houseCodes[d.Houses];
     want.SiderealZodiac = static_cast<std::int16_t>(d.Zodiac);
+    want.Ephemeris = d.Ephemeris;
     want.Cusps = static_cast<CuspMode>(d.Cusps);
     want.Size = static_cast<std::uint16_t>(d.Size);
     want.GlyphSize = static_cast<std::uint16_t>(kGlyphSizes[r]);
@@ -355,7 +359,7 @@ TEST(SaveOptions, EveryDialogValueGoesToItsOwnKeyAndComesBack) {
 TEST(ReadOptionsValues, EveryFieldFromItsKey) {
   const IniDocument file = IniDocument::Parse(
       "[Setting]\nGlyphs=1\nHouses=2\nCusps=1\nSize=44\nColor=$00A1B2\nLogTT=1\nLogTN=0\n"
-      "Zodiac=1\n"
+      "Zodiac=1\nEphemeris=1\n"
       "[Place]\nLatD=33\nLatM=52\nNS=1\nLongD=151\nLongM=12\nEW=0\nSummer=1\n"
       "[Show]\nHelioCentric=1\nSun=0\nMoon=1\nNode=1\nChiron=0\nText=1\n"
       "[AspectTo]\nSun=0\nMidheaven=0\nNode=1\n"
@@ -381,6 +385,7 @@ TEST(ReadOptionsValues, EveryFieldFromItsKey) {
   want.Houses = 2;
   want.Cusps = 1;
   want.Zodiac = 1;
+  want.Ephemeris = 1;
   want.Size = 44;
   want.Color = 0x00A1B2;
   want.Annotate = false;

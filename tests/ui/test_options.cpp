@@ -28,7 +28,7 @@ using OptionsDialog = OptionsFixture;
 
 // Hand-edited values out of the controls' ranges, and no orb minutes.
 const char* const kOddFile =
-    "[Setting]\nHouses=5\nGlyphs=-3\nSize=10\nColor=$0000FF\nZodiac=1\n"
+    "[Setting]\nHouses=5\nGlyphs=-3\nSize=10\nColor=$0000FF\nZodiac=1\nEphemeris=7\n"
     "[Place]\nNS=2\nEW=1\nLatD=120\nLatM=30\nLongD=13\n"
     "[Custom]\nDegree=3\nAspect=200\n"
     "[Show]\nHelioCentric=7\nText=1\n";
@@ -67,6 +67,7 @@ TEST_F(OptionsDialog, ShowsTheFileClampedAndOkStoresWhatItShowed) {
     EXPECT_TRUE(Find<QRadioButton>(d, QStringLiteral("optS"))->isChecked()) << "NS 2";
     EXPECT_TRUE(Find<QRadioButton>(d, QStringLiteral("optW"))->isChecked());
     EXPECT_FALSE(Find<QCheckBox>(d, QStringLiteral("optText"))->isChecked());
+    EXPECT_EQ(Combo(d, QStringLiteral("cbPositions"))->currentIndex(), 0) << "Ephemeris 7";
     Ok(d);
   });
 
@@ -79,9 +80,9 @@ TEST_F(OptionsDialog, ShowsTheFileClampedAndOkStoresWhatItShowed) {
               expectedMemory);
   const std::string written = config.Contents();
   EXPECT_EQ(written, expectedConfig.Contents());
-  for (const char* line :
-       {"Houses=2\n", "Glyphs=-1\n", "Size=25\n", "NS=0\n", "EW=1\n", "LatD=90\n", "Minute=0\n",
-        "MinuteN=0\n", "Aspect=180\n", "HelioCentric=1\n", "Text=0\n", "Color=255\n"}) {
+  for (const char* line : {"Houses=2\n", "Glyphs=-1\n", "Size=25\n", "NS=0\n", "EW=1\n",
+                           "LatD=90\n", "Minute=0\n", "MinuteN=0\n", "Aspect=180\n",
+                           "HelioCentric=1\n", "Text=0\n", "Color=255\n", "Ephemeris=0\n"}) {
     EXPECT_NE(written.find(line), std::string::npos) << line;
   }
 
@@ -91,6 +92,27 @@ TEST_F(OptionsDialog, ShowsTheFileClampedAndOkStoresWhatItShowed) {
   EXPECT_EQ(memory.LatDeg, -90);
   EXPECT_TRUE(windows->core->state().LiveClock);
   EXPECT_TRUE(windows->core->Timer1()->isActive()) << "restarted";
+  windows->core->Timer1()->stop();
+}
+
+TEST_F(OptionsDialog, PrecisePositionsAreSavedAndTheChartFollowsAtOnce) {
+  settings(kGreenwichObservatory);
+  auto windows = run();
+  EXPECT_EQ(windows->core->state().chart.Speed[2], 0.0) << "the theory's Moon has no speed";
+  Open(*windows, [&](TfrmOptions& d) {
+    QComboBox* positions = Combo(d, QStringLiteral("cbPositions"));
+    EXPECT_EQ(positions->currentIndex(), 0);
+    EXPECT_EQ(positions->count(), 2);
+    Choose(positions, 1);
+    Ok(d);
+  });
+  EXPECT_NE(config.Contents().find("Ephemeris=1\n"), std::string::npos);
+  EXPECT_EQ(windows->core->state().settings.Ephemeris, 1);
+  EXPECT_NE(windows->core->state().chart.Speed[2], 0.0) << "recomputed with precise positions";
+  Open(*windows, [&](TfrmOptions& d) {
+    EXPECT_EQ(Combo(d, QStringLiteral("cbPositions"))->currentIndex(), 1);
+    d.reject();
+  });
   windows->core->Timer1()->stop();
 }
 
