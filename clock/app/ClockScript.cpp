@@ -9,6 +9,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusSignature>
 #include <QDBusUnixFileDescriptor>
+#include <QTimer>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -271,8 +272,9 @@ ClockScript::ClockScript(QObject* parent) : QObject(parent) { new ClockScriptAda
 
 ClockScript::~ClockScript() {
   if (connection_) {
+    // The name first: a call routed here after the object had gone would find no object.
+    if (!nameReleased_) connection_->unregisterService(kBusName);
     connection_->unregisterObject(kObjectPath);
-    connection_->unregisterService(kBusName);
   }
 }
 
@@ -318,19 +320,44 @@ void ClockScript::setState(const ClockState* state) {
   if (state_ != nullptr && state_->chart.Date.isValid()) published_ = SnapshotOf(*state_);
 }
 
-void ClockScript::endWithLastClient() {
+void ClockScript::endWithLastClient(std::chrono::milliseconds grace) {
   if (watcher_ != nullptr || !connection_) return;
   watcher_ = new QDBusServiceWatcher(this);
   watcher_->setConnection(*connection_);
   watcher_->setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
   connect(watcher_, &QDBusServiceWatcher::serviceUnregistered, this, &ClockScript::forgetClient);
+  if (grace_ == nullptr) {
+    grace_ = new QTimer(this);
+    grace_->setSingleShot(true);
+    connect(grace_, &QTimer::timeout, this, &ClockScript::graceOver);
+  }
+  grace_->setInterval(grace);
+}
+
+void ClockScript::noteActivity() const {
+  if (grace_ != nullptr && grace_->isActive()) grace_->start();
+}
+
+void ClockScript::graceOver() {
+  if (watcher_ == nullptr || !clients_.isEmpty()) return;
+  if (!nameReleased_) {
+    // From the bus's answer on, calls to the name start another clock; those it routed here
+    // before are already on this connection, and are answered while the clock waits once more.
+    nameReleased_ = true;
+    connection_->unregisterService(kBusName);
+    grace_->start();
+    return;
+  }
+  emit lastClientGone();
 }
 
 void ClockScript::noteCaller() {
   if (watcher_ == nullptr || !calledFromDBus()) return;
+  noteActivity();
   const QString caller = message().service();
   if (caller.isEmpty() || clients_.contains(caller)) return;
   clients_.insert(caller);
+  grace_->stop();
   watcher_->addWatchedService(caller);
   // A caller that left before the watch began sends no notice: ask the bus.
   if (!connection_->interface()->isServiceRegistered(caller).value()) {
@@ -342,10 +369,11 @@ void ClockScript::noteCaller() {
 void ClockScript::forgetClient(const QString& name) {
   if (watcher_ == nullptr || !clients_.remove(name)) return;
   watcher_->removeWatchedService(name);
-  if (clients_.isEmpty()) emit lastClientGone();
+  if (clients_.isEmpty()) grace_->start();
 }
 
 ChartSnapshot ClockScript::current() const {
+  noteActivity();  // property reads come here, and do not say who asked
   return state_ ? SnapshotOf(*state_) : ChartSnapshot();
 }
 
@@ -385,6 +413,16 @@ void ClockScript::Show() {
     delete watcher_;
     watcher_ = nullptr;
     clients_.clear();
+    grace_->stop();
+  }
+  if (nameReleased_ && connection_) {
+    // Shown while it was ending: the clock takes its name back, unless another clock has it.
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
+        connection_->interface()->registerService(kBusName,
+                                                  QDBusConnectionInterface::DontQueueService,
+                                                  QDBusConnectionInterface::DontAllowReplacement);
+    nameReleased_ =
+        !reply.isValid() || reply.value() != QDBusConnectionInterface::ServiceRegistered;
   }
   emit showRequested();
 }

@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <array>
+#include <chrono>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -22,7 +23,12 @@
 #include "chart/ClockState.h"
 
 class QDBusServiceWatcher;
+class QTimer;
 class ClockCore;
+
+// How long an activated clock stays after its last client, and again after it has given up its
+// bus name: long enough for a script that calls once a second, short for a clock nobody sees.
+inline constexpr std::chrono::milliseconds kClientGrace{2000};
 
 // The chart point a GetPlanet argument names: the argument is converted to an integer as an
 // automation runtime converts a variant (integers of any width; doubles and decimal text rounded
@@ -85,10 +91,15 @@ class ClockScript : public QObject, protected QDBusContext {
   void setState(const ClockState* state);
 
   // Started by the bus for a client: end (lastClientGone) once every caller has left the bus.
-  // Show() ends this mode, since then a person wants the clock.
-  void endWithLastClient();
+  // The end never races a call: after the last client the clock keeps its name for the grace
+  // time, then releases it, so that new calls start another clock, and waits the grace time
+  // again for calls the bus had already routed here. Any call on the way back to the clock
+  // starts the waiting over. Show() ends this mode, since then a person wants the clock.
+  void endWithLastClient(std::chrono::milliseconds grace = kClientGrace);
   bool endsWithLastClient() const { return watcher_ != nullptr; }
   int clientCount() const { return static_cast<int>(clients_.size()); }
+  // Whether the clock still owns the well-known name (false once an ending clock released it).
+  bool ownsName() const { return connection_.has_value() && !nameReleased_; }
 
   QList<double> longitudes() const;
   QList<double> cusps() const;
@@ -116,6 +127,9 @@ class ClockScript : public QObject, protected QDBusContext {
   // saying who asked.
   void noteCaller();
   void forgetClient(const QString& name);
+  // A call or property read while the clock waits to end: the waiting starts over.
+  void noteActivity() const;
+  void graceOver();
   void announce(const ChartSnapshot& snapshot, const QStringList& properties);
 
   const ClockState* state_ = nullptr;
@@ -124,6 +138,9 @@ class ClockScript : public QObject, protected QDBusContext {
   // Callers' unique names while the clock serves only its clients.
   QDBusServiceWatcher* watcher_ = nullptr;
   QSet<QString> clients_;
+  // Runs while no client is there; on its end the name is released, on its second the clock ends.
+  QTimer* grace_ = nullptr;
+  bool nameReleased_ = false;
 };
 
 // Asks the clock that owns the bus name to show its window; why says what failed.

@@ -100,6 +100,39 @@ bool AnswerInformationOptions(int argc, char** argv) {
   return true;
 }
 
+// The platform Qt will load: the last -platform argument (Qt takes "--platform" too), else
+// QT_QPA_PLATFORM; empty when neither names one.
+QString PlatformAsked(int argc, char** argv) {
+  QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+  for (int i = 1; i + 1 < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "-platform" || arg == "--platform") platform = QString::fromLocal8Bit(argv[i + 1]);
+  }
+  return platform;
+}
+
+// Whether the clock is about to start on a desktop platform with no display to connect to (an
+// SSH session, an activation on a headless machine): Qt's X11 plugin would abort with a core
+// dump. Other platforms (offscreen, a framebuffer, VNC) need no display variable, and Qt says
+// itself what is wrong with them.
+bool WantsAMissingDisplay(int argc, char** argv) {
+  if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    return false;
+  }
+  const QString platform = PlatformAsked(argc, argv);
+  if (platform.isEmpty()) return true;  // Qt's default here is X11, or Wayland in its session
+  // "wayland;xcb" tries each in turn; "xcb:option" carries options after the name.
+  for (const QString& entry : platform.split(u';', Qt::SkipEmptyParts)) {
+    const QString name = entry.section(u':', 0, 0).trimmed();
+    if (name != u"xcb" && !name.startsWith(u"wayland")) return false;
+  }
+  return true;
+}
+
+constexpr char kNeedsADisplay[] =
+    "the clock needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set; heliodial-chart "
+    "computes the same charts without one.";
+
 // "REGSERVER" and "UNREGSERVER": the activation file alone, with no window and no display.
 int RunRegistrationSwitch(StartAction action) {
   try {
@@ -129,6 +162,13 @@ int main(int argc, char** argv) {
   const StartAction action = ParseStartSwitches(arguments);
   if (action == StartAction::Register || action == StartAction::Unregister) {
     return RunRegistrationSwitch(action);
+  }
+
+  // Before the application object, which would abort; a bus that started the clock for a client
+  // sees it end and answers the client with an error.
+  if (WantsAMissingDisplay(argc, argv)) {
+    Say(kNeedsADisplay);
+    return 1;
   }
 
   HeliodialApplication app(argc, argv);

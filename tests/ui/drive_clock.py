@@ -156,9 +156,15 @@ def main():
         assert any(word in text_of(listing) for word in words), text_of(listing)
         print("aspect list toggled to words")
 
-        press(find(find(frame, "menu item", "Show"), "menu item", "Exit clock"))
+        exit_item = find(find(frame, "menu item", "Show"), "menu item", "Exit clock")
+        started = time.monotonic()
+        press(exit_item)
         status = clock.wait(timeout=TIMEOUT)
+        took = time.monotonic() - started
         assert status == 0, f"the clock ended with status {status}"
+        # About 0.05-0.15 s here; the bound leaves room for a loaded machine, not for a timeout.
+        assert took < 1.0, f"Exit took {took:.2f} s from the menu to the program's end"
+        print(f"Exit ended the program in {took:.3f} s")
         with open(os.path.join(config, "helidial.ini")) as f:
             saved = f.read()
         for section in ("[Show]", "[ATN]", "[ATT]"):

@@ -13,6 +13,7 @@
 #include <QDBusServiceWatcher>
 #include <QDir>
 #include <QFile>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -217,6 +218,34 @@ TEST_F(RealProgram, VersionAndHelpNeedNoDisplay) {
   }
 }
 
+TEST_F(RealProgram, WithoutADisplayTheClockSaysSoInOneLineAndEndsWithStatusOne) {
+  // Unset, or a platform that needs a display: the X11 plugin would abort with a core dump.
+  for (const char* platform : {"", "xcb", "wayland", "wayland;xcb", "xcb:nograb"}) {
+    QProcessEnvironment env = bare();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    if (*platform != '\0')
+      env.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(platform));
+    for (const QStringList& arguments :
+         {QStringList(), QStringList{QStringLiteral("-Automation")}}) {
+      const ClientRun run = RunServing(kProgram, arguments, env);
+      ASSERT_TRUE(run.finished);
+      EXPECT_EQ(run.status, 1) << "QT_QPA_PLATFORM=" << platform << " " << run.err.toStdString();
+      EXPECT_EQ(run.err.count(u'\n'), 1) << run.err.toStdString();
+      EXPECT_TRUE(run.err.contains(QStringLiteral("needs a display"))) << run.err.toStdString();
+      EXPECT_TRUE(run.err.contains(QStringLiteral("heliodial-chart"))) << run.err.toStdString();
+      EXPECT_FALSE(std::filesystem::exists(file()))
+          << "nothing registered by a clock that did not run";
+    }
+  }
+  // The switches that need no window still work there.
+  QProcessEnvironment env = bare();
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  for (const char* answering : {"--version", "--help", "-RegServer", "-UnregServer"}) {
+    const ClientRun run = RunServing(kProgram, {QString::fromLatin1(answering)}, env);
+    EXPECT_EQ(run.status, 0) << answering << ": " << run.err.toStdString();
+  }
+}
+
 TEST_F(RealProgram, ARefusedRegistrationEndsWithStatusOneAndSaysWhere) {
   std::ofstream(data.filePath(QStringLiteral("dbus-1")).toStdString()) << "in the way";
   const ClientRun run = RunServing(kProgram, {QStringLiteral("-RegServer")}, bare());
@@ -260,7 +289,32 @@ bool Ends(pid_t pid) {
   return ended;
 }
 
-using Activation = RealProgram;
+class Activation : public RealProgram {
+ protected:
+  // The activation folder, its file naming the program, and what the bus gives the clock.
+  QString services(const QString& program = kProgram) {
+    const QString folder = data.filePath(QStringLiteral("dbus-1/services"));
+    EXPECT_TRUE(QDir().mkpath(folder));
+    std::ofstream(folder.toStdString() + "/Heliodial.ClockScript.service")
+        << ActivationFileText(program.toStdString());
+    settings(kGreenwichObservatory);
+    return folder;
+  }
+  QProcessEnvironment clockEnvironment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config.Dir().string()));
+    return env;
+  }
+};
+
+QDBusMessage GetPlanetCall(int point) {
+  QDBusMessage call = QDBusMessage::createMethodCall(kBusName, QStringLiteral("/ClockScript"),
+                                                     kBusName, QStringLiteral("GetPlanet"));
+  call << QVariant::fromValue(QDBusVariant(QVariant(point)));
+  return call;
+}
 
 TEST_F(Activation, AClientsCallStartsTheClockWhichEndsWhenTheClientHasGone) {
   // The bus runs the program through the activation file, here from a path it must unquote.
@@ -306,6 +360,60 @@ TEST_F(Activation, AClientsCallStartsTheClockWhichEndsWhenTheClientHasGone) {
   const bool ended = Ends(static_cast<pid_t>(pid.value()));
   EXPECT_TRUE(ended) << "the clock still runs after its client left";
   if (!ended) ::kill(static_cast<pid_t>(pid.value()), SIGKILL);
+}
+
+TEST_F(Activation, StaggeredCallersThatComeAndGoAreAllAnsweredByOneClock) {
+  PrivateBus bus(services(), clockEnvironment());
+  QDBusConnection observer = bus.connection(QStringLiteral("observer"));
+  QDBusServiceWatcher watcher(kBusName, observer, QDBusServiceWatcher::WatchForOwnerChange);
+  QSignalSpy owners(&watcher, &QDBusServiceWatcher::serviceOwnerChanged);
+  observer.interface()->isServiceRegistered(kBusName);  // the watch is in place at the bus
+
+  // Each caller connects, calls once and leaves; the next comes 0 to 15 ms later, so the clock
+  // is without clients again and again while the next call is on its way.
+  constexpr int kCallers = 200;
+  QStringList failures;
+  OffThread([&failures, address = bus.address()] {
+    for (int i = 0; i < kCallers; ++i) {
+      const QString name = QStringLiteral("caller%1").arg(i);
+      {
+        QDBusConnection caller = QDBusConnection::connectToBus(address, name);
+        const QDBusMessage reply = caller.call(GetPlanetCall(1 + i % 14), QDBus::Block, kPatience);
+        if (reply.type() != QDBusMessage::ReplyMessage) {
+          failures
+              << QStringLiteral("%1: %2 %3").arg(name, reply.errorName(), reply.errorMessage());
+        }
+      }
+      QDBusConnection::disconnectFromBus(name);
+      QThread::msleep(static_cast<unsigned long>(i * 7 % 16));
+    }
+  });
+  EXPECT_TRUE(failures.isEmpty()) << failures.size()
+                                  << " unanswered, first: " << failures.value(0).toStdString();
+  const QDBusReply<uint> pid = observer.interface()->servicePid(kBusName);
+  ASSERT_TRUE(pid.isValid()) << "the clock left while callers came";
+  // Staggered callers are served by the clock that the first one started.
+  EXPECT_EQ(owners.count(), 1) << "clocks started or ended while callers came and went";
+
+  // Then it gives up its name and ends.
+  EXPECT_TRUE(owners.count() > 1 || owners.wait(kPatience)) << "the name is still owned";
+  const auto clock = static_cast<pid_t>(pid.value());
+  const bool ended = Ends(clock);
+  EXPECT_TRUE(ended) << "the clock still runs after its clients left";
+  if (!ended) ::kill(clock, SIGKILL);
+}
+
+TEST_F(Activation, WithoutADisplayTheCallerGetsAnErrorAndNoClockStays) {
+  QProcessEnvironment env = clockEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    env.remove(QString::fromLatin1(name));
+  }
+  PrivateBus bus(services(), env);
+  const QDBusMessage reply =
+      bus.connection(QStringLiteral("client")).call(GetPlanetCall(1), QDBus::Block, kPatience);
+  EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
+  EXPECT_EQ(reply.errorName().toStdString(), "org.freedesktop.DBus.Error.Spawn.ChildExited")
+      << "the clock ended with status 1, not a signal: " << reply.errorMessage().toStdString();
 }
 
 // A clock of this process on a private bus, and the real program started beside it.
@@ -356,7 +464,7 @@ TEST_F(SecondStart, AShowEndsServingOnlyClientsAndTheLastClientGoingEndsTheRest)
             ClockScript::BusStart::Serving);
   auto windows = run();
   windows->serve(script);
-  script.endWithLastClient();
+  script.endWithLastClient(std::chrono::milliseconds(100));
   QSignalSpy lastGone(&script, &ClockScript::lastClientGone);
 
   // Two clients; the clock ends only when both have left.
@@ -389,16 +497,73 @@ TEST_F(SecondStart, AShowEndsServingOnlyClientsAndTheLastClientGoingEndsTheRest)
   EXPECT_EQ(lastGone.count(), 0) << "one client is still there";
   QDBusConnection::disconnectFromBus(QStringLiteral("second"));
   EXPECT_TRUE(lastGone.count() > 0 || lastGone.wait(kPatience));
+  // Before it ends, the clock gave its name up: a new call starts another clock.
+  EXPECT_FALSE(script.ownsName());
+  EXPECT_FALSE(observer.interface()->isServiceRegistered(kBusName).value());
 
   // A person's start (Show) keeps the clock when its clients leave.
   ClockScript again;
   ASSERT_EQ(again.serveOn(bus->connection(QStringLiteral("server2"))),
+            ClockScript::BusStart::Serving);
+  ClockScript third;
+  EXPECT_EQ(third.serveOn(bus->connection(QStringLiteral("server3"))),
             ClockScript::BusStart::NameTaken)
       << "one clock per session";
-  script.endWithLastClient();
+  again.endWithLastClient(std::chrono::milliseconds(100));
   const ClientRun personsStart = RunServing(kProgram, {}, environment());
   EXPECT_EQ(personsStart.status, 0) << personsStart.err.toStdString();
-  EXPECT_FALSE(script.endsWithLastClient());
+  EXPECT_FALSE(again.endsWithLastClient());
+}
+
+TEST_F(SecondStart, AnEndingClockAnswersEveryCallThatReachesItAndAShowKeepsIt) {
+  ClockScript script;
+  ASSERT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),
+            ClockScript::BusStart::Serving);
+  auto windows = run();
+  windows->serve(script);
+  script.endWithLastClient(std::chrono::milliseconds(1000));
+  QSignalSpy lastGone(&script, &ClockScript::lastClientGone);
+  QDBusConnection observer = bus->connection(QStringLiteral("observer"));
+  QDBusServiceWatcher watcher(kBusName, observer, QDBusServiceWatcher::WatchForUnregistration);
+  QSignalSpy released(&watcher, &QDBusServiceWatcher::serviceUnregistered);
+  observer.interface()->isServiceRegistered(kBusName);  // the watch is in place at the bus
+  const QString server = bus->connection(QStringLiteral("server")).baseService();
+  const auto callOnce = [&](const QString& destination, const char* method) {
+    const QString name = QStringLiteral("caller");
+    OffThread([connection = bus->connection(name), destination, method] {
+      QDBusMessage call = QDBusMessage::createMethodCall(
+          destination, QStringLiteral("/ClockScript"), QStringLiteral("Heliodial.ClockScript"),
+          QString::fromLatin1(method));
+      if (std::string_view(method) == "GetPlanet") {
+        call << QVariant::fromValue(QDBusVariant(QVariant(1)));
+      }
+      const QDBusMessage reply = QDBusConnection(connection).call(call, QDBus::Block, kPatience);
+      EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    });
+    QDBusConnection::disconnectFromBus(name);
+  };
+  callOnce(kBusName, "GetPlanet");
+  // Gone after the grace time: the name is released, yet a call that was already routed to
+  // the clock (here: sent to its own connection) is answered, and the waiting starts over.
+  ASSERT_TRUE(released.wait(kPatience));
+  EXPECT_FALSE(script.ownsName());
+  EXPECT_EQ(lastGone.count(), 0) << "it ended right after giving up its name";
+  callOnce(server, "GetPlanet");
+  EXPECT_TRUE(lastGone.wait(kPatience));
+
+  // Shown while ending: the clock keeps running for the person and takes its name back.
+  ClockScript shown;
+  ASSERT_EQ(shown.serveOn(bus->connection(QStringLiteral("server2"))),
+            ClockScript::BusStart::Serving);
+  windows->serve(shown);
+  shown.endWithLastClient(std::chrono::milliseconds(100));
+  const QString server2 = bus->connection(QStringLiteral("server2")).baseService();
+  callOnce(kBusName, "GetPlanet");
+  ASSERT_TRUE(released.wait(kPatience));
+  EXPECT_FALSE(shown.ownsName());
+  callOnce(server2, "Show");
+  EXPECT_TRUE(shown.ownsName());
+  EXPECT_FALSE(shown.endsWithLastClient());
 }
 
 }  // namespace
