@@ -13,7 +13,7 @@ packages=(
   fonts-noto-core fonts-dejavu-core
   # the Swiss Ephemeris and its data files for 1800-2399: the precise positions
   libswe-dev swe-basic-data
-  xvfb xauth dbus dbus-x11 at-spi2-core python3 python3-pyatspi x11-apps netpbm
+  xvfb xauth openbox x11-utils dbus dbus-x11 at-spi2-core python3 python3-pyatspi x11-apps netpbm
   # gdbus and Python with Gio: the real clients of the automation tests
   libglib2.0-bin python3-gi
   clang libclang-rt-dev llvm

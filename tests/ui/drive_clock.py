@@ -99,6 +99,13 @@ def text_of(node):
     return text.getText(0, text.characterCount)
 
 
+def saved_place(text):
+    """Top and Left of the clock window as Exit saved them (section Show)."""
+    show = text.split("[Show]", 1)[1].split("[", 1)[0]
+    values = dict(line.split("=", 1) for line in show.split() if "=" in line)
+    return int(values["Top"]), int(values["Left"])
+
+
 def main():
     program = sys.argv[1]
     work = tempfile.mkdtemp(prefix="heliodial-drive-")
@@ -117,6 +124,14 @@ def main():
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_CONFIG_HOME=config,
                XDG_RUNTIME_DIR=runtime, XDG_DATA_HOME=os.path.join(work, "data"))
     os.environ["DISPLAY"] = display
+    # A window manager frames the windows as on a desktop, where a saved place must mean the
+    # frame's place, title bar included.
+    wm = subprocess.Popen(["openbox"], env=env, stderr=subprocess.DEVNULL) \
+        if shutil.which("openbox") else None
+    if wm is not None:
+        wait_for("the window manager", lambda: subprocess.run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, capture_output=True,
+            text=True).stdout.count("window id") > 0 or None)
     clock = subprocess.Popen([program], env=env)
     try:
         app = application("heliodial")
@@ -170,10 +185,25 @@ def main():
         for section in ("[Show]", "[ATN]", "[ATT]"):
             assert section in saved and "Top=" in saved, f"Exit did not save {section}: {saved}"
         print("Exit clock saved the windows and ended the clock")
+
+        # Two starts more: the clock comes back where Exit left it, its title bar on the screen.
+        place = saved_place(saved)
+        for start in (2, 3):
+            clock = subprocess.Popen([program], env=env)
+            frame = window(application("heliodial"), "Heliodial *")
+            time.sleep(1)  # the window manager has framed it and the clock has placed it
+            press(find(find(frame, "menu item", "Show"), "menu item", "Exit clock"))
+            assert clock.wait(timeout=TIMEOUT) == 0
+            with open(os.path.join(config, "helidial.ini")) as f:
+                again = saved_place(f.read())
+            assert again == place and again[0] >= 0, f"start {start}: {again}, was {place}"
+        print(f"three starts, the clock stayed at top {place[0]}, left {place[1]}")
     finally:
         if clock.poll() is None:
             clock.kill()
             clock.wait()
+        if wm is not None:
+            wm.terminate()
         xvfb.terminate()
         xvfb.wait()
         shutil.rmtree(work, ignore_errors=True)
