@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Thin wrapper around CMake + Ninja. `make run` and `make test` work on a fresh Debian machine.
 BUILD ?= build
 ASAN_BUILD ?= build-asan

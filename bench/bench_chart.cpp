@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The minute tick's computation and the core of a day scan, without any window.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running clock: a cold start of the real program to its first painted wheel (with its
 // resident memory then), and one live tick in the windows: compute, positions table, both aspect
 // lists and the wheel at 576 pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Event searches: each iteration is one whole search, as a host would run it.
 #include <benchmark/benchmark.h>
 

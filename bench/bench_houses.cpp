@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one call of each house function, over a spread of sidereal times at a mid latitude
 // (Placidus also near its limit, where the search takes more rounds).
 #include <benchmark/benchmark.h>

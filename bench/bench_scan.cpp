@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The day scan as the user meets it: the report window filling while the event loop keeps
 // running, and heliodial-chart --scan as a script starts it. Wall time, since the user waits on
 // the whole of it; the longest single turn of the event loop is the longest the window freezes.

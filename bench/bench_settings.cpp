@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file service under the loads users give it: the dialog's OK (about 134 durable
 // key writes) on a small settings file and on one of a megabyte, parsing such a file, and the
 // memory a pathological document of 50 MB of blank lines costs the parser.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DrawWheel on an offscreen image at the window's default width and at twice that.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Aspect grids: every pair of chart points classified by aspect kind, with its deviation as text.
 #include <array>
 #include <cmath>

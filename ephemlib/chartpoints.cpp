@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // House placement of a longitude and the derived chart points (Vertex, East Point, Part of Fortune,
 // lunar phase, Sun/Moon midpoint).
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Argument checks shared by the exports: the texts say which export and which argument.
 #include <cmath>
 #include <cstdio>

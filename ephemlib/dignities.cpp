@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Sign-based classification of planets: essential dignities, mutual receptions, element/quality.
 #include <array>
 #include <cmath>

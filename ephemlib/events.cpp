@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Event searches: the Sun on the Ascendant or Midheaven, and planetary returns, found by stepping.
 #include <array>
 #include <cmath>

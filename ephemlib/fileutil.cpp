@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // The library's two file-system utilities: a directory test and a copy that expands SZDD files.
 #include <fcntl.h>
 #include <sys/stat.h>

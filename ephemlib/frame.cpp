@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // The library frame: its exceptions, the ordinal export table and the yield hook.
 #include <algorithm>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // The two chart angles and the house cusps of nine house systems.
 //
 // Every system follows its published steps literally (constants, order of operations, reductions),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Helpers shared by the library's own source files; nothing here is exported.
 #ifndef EPHEMLIB_INTERNAL_H
 #define EPHEMLIB_INTERNAL_H

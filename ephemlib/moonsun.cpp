@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // The Moon, the lunar Node and the Sun's apparent longitude from trigonometric series.
 #include <array>
 #include <cmath>

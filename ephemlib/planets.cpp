@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Positions, declinations and daily motions of the Sun, the Moon, the planets, the lunar Node and
 // Chiron: Kepler's equation on the mean elements of the theory table, periodic corrections for
 // the outer planets, then the solar and lunar series for the Sun, the Moon and the Node.

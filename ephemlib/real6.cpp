@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // The six-byte real: 40 significant bits, exponent biased by 129, zero when the exponent byte is 0.
 #include <cmath>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // The planetary theory: mean orbital elements of the Earth, the planets and Chiron, and the
 // periodic corrections of the outer planets, laid out as the flat 411-double table that hosts own
 // and hand back to PlanetCalc on every call.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Time and angle arithmetic: Julian days, sidereal time, position texts, degree trigonometry.
 #include <charconv>
 #include <cmath>

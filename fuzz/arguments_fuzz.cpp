@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as heliodial-chart's command line (split into arguments at
 // NUL bytes). Every input must either be refused with one line for standard error or give options
 // within their documented ranges; a crash, a hang or a sanitizer report is a finding.

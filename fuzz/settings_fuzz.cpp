@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as a hand-edited helidial.ini, through parsing, loading, an
 // in-place update and the value conversions, then through the writers on a real file: single
 // writes, the Exit command's SaveGeometry and the dialog's SaveOptions. Any crash, sanitizer

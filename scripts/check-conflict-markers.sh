@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a tracked text file still holds a merge-conflict marker, so that a half-resolved
 # merge never reaches a build, a test run or the README.
 #

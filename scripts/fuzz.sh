@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes, with libFuzzer for a bounded time (FUZZ_SECONDS, default 60, shared three to one), the
 # settings file's parser, loader and writers, then heliodial-chart's command line. Exits non-zero
 # when a fuzzer finds a crash, a sanitizer report or a broken check. The targets are built by

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The comparison ephemeris the accuracy tools need; not needed to build, run or test Heliodial.
 set -euo pipefail
 sudo_cmd=()

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that building, running and testing Heliodial need. Idempotent:
 # when everything is present it only checks. Prints one line; the package manager's own output
 # goes to the log file given as the first argument (default build/logs/install.log).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the clock when a display is there; otherwise prints the chart of the moment and writes the wheel.
 set -euo pipefail
 build="${1:-build}"

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Takes the README's screenshot of the running clock: the real program under a private X server
 (with openbox for window frames when it is installed), the example settings, the positions window
 and both aspect windows opened from the menus through the accessibility bus.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One line per step of the set-up: runs a command with its output in a log file, and on failure
 # shows the end of the log and names it.
 # usage: scripts/step.sh "Building" build/logs/build.log command...

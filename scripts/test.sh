@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The whole suite, headless (offscreen Qt, a private D-Bus session bus): the full output goes to
 # the log; the summary, every failed test's output and the reason of every skipped test are shown.
 # usage: scripts/test.sh BUILD_FOLDER JOBS [extra environment...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compares ephemlib's house cusps with the independent ephemeris library's house functions over a
 // grid of sidereal times and latitudes -60..60, and times one call of each side. Prints a Markdown
 // table: the largest cusp difference per system once the one-arc-minute increment that our angles

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compares PlanetCalc with an independent numerical ephemeris every 10 days from 11 January 1800 to
 // 2200 and prints the largest and the RMS longitude error of each body as a Markdown table, twice:
 //   - "theory": the peer evaluated at the same instant read as ephemeris time, as ephemlib reads

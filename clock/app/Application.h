@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: the title, and the last line of the error report for exceptions that
 // escape an event handler.
 #ifndef HELIODIAL_APPLICATION_H

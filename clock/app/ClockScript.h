@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clock's automation object on the session bus (resources/dbus/Heliodial.ClockScript.xml is
 // its contract): GetPlanet, Show, the chart as read-only properties, and signals after each chart
 // of the present minute. Every read copies from the clock's state at the time of the call, where

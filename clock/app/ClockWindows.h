@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running clock as the program starts it: the core, then the windows in the program's fixed
 // order (clock, positions, about, information, transit-to-transit, transit-to-natal), and the
 // wiring that hands each chart of the core to the windows. They live until the program ends.

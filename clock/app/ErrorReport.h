@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's one error report: an error that ends an event handler is shown in a message
 // box with its text, and the program goes on. One box at a time, and the same error coming back
 // every minute (a house system that fails at this latitude) is shown once: again only after it

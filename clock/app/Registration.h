@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the program was asked to start, and its registration with the session bus: the activation
 // file through which a client's call starts the clock when it is not running.
 #ifndef HELIODIAL_REGISTRATION_H

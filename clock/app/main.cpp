@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // heliodial: the clock. Creates the windows in their fixed order and runs until Exit or the end of
 // the session.
 #include <sys/socket.h>

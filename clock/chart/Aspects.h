@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The aspect test shared by the aspect lists and the day scan, the two aspect passes over a chart,
 // and the texts of the lists (glyphs or words, single lines or a running log).
 #ifndef HELIODIAL_ASPECTS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running clock's record, made of named parts: the settings as loaded, the chart of the last
 // computation and the planetary theory table. Nothing in it changes meaning with a mode: the
 // chart always holds true longitudes, and the wheel derives its rotated view from it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart of a local moment, and what the running clock's windows show of it.
 #ifndef HELIODIAL_COMPUTECHART_H
 #define HELIODIAL_COMPUTECHART_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The day scan: the chart of every minute of one local day, every selected pair of transiting
 // points tested with one orb, one report line for each minute that has aspects. It works on its
 // own copy of the settings and the theory table, so the clock's chart of the moment is never a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one place where library texts (Windows-1252 bytes with glyph-font codes) become display text.
 #ifndef HELIODIAL_DISPLAYTEXT_H
 #define HELIODIAL_DISPLAYTEXT_H

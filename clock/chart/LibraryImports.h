@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 18 ephemlib functions the clock uses, bound by ordinal at start-up as the library's hosts do.
 #ifndef HELIODIAL_LIBRARYIMPORTS_H
 #define HELIODIAL_LIBRARYIMPORTS_H

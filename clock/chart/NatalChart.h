@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The natal chart as the settings dialog handles it: a longitude shown as sign, degrees and
 // minutes and read back from them, and a natal chart computed from birth data with the clock's
 // own chart computation. No widgets: the dialog's natal page and its birth-data form call these.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Precise positions: the chart's points and cusps from the Swiss Ephemeris and its data files,
 // for a user who compares the clock with other astrology programs. The documented theory stays
 // the default; Settings::Ephemeris chooses this instead, and the views read the same Chart.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A day scan written out for other programs: the report lines as plain text, CSV for spreadsheets
 // and iCalendar for calendars. The report window and heliodial-chart share these.
 #ifndef HELIODIAL_SCANEXPORT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // heliodial-chart's command line: what it asks for, or what is wrong with it.
 #ifndef HELIODIAL_ARGUMENTS_H
 #define HELIODIAL_ARGUMENTS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The companion's reports of one chart: a plain table with the aspect lists, or one JSON object.
 #ifndef HELIODIAL_CHARTREPORT_H
 #define HELIODIAL_CHARTREPORT_H

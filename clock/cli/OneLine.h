@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text from outside (an argument, a file name, a path from the environment) as the companion's
 // messages quote it: a control character (a line break, an escape to the terminal) is shown as
 // '?', so a quoted name can neither spill onto further lines nor steer the terminal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the companion's results go, with every write checked: a failed write is never reported
 // as success.
 #ifndef HELIODIAL_OUTPUT_H

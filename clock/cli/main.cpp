@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // heliodial-chart [--at "YYYY-MM-DD HH:MM"] [--json] [--wheel FILE.png|FILE.svg] [--size PIXELS]
 //                 [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]] [--ephemeris theory|precise]
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running clock without its windows: the state, the one-computation-at-a-time rule, the
 // minute timer and its tick, the watch on the system (a clock or zone change, a resume), the
 // settings dialog's OK, and the day scan. After each computation it hands the new Chart value to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clock's minute timer: one tick every 60000 ms, each at the start of a wall-clock minute, so
 // that the wheel and the caption change within a second of the minute changing. It fires at once
 // when the machine wakes and the minute has passed, and says so when the wall clock is set, since

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/ScanSession.h"
 
 ScanSession::ScanSession(const Settings& settings, const TheoryTable& theory, QDate day,

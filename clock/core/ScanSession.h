@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One day scan as it runs for the clock: the scan works through the day in short slices from
 // the event loop, so the windows stay responsive, and stops when its report is closed.
 #ifndef HELIODIAL_SCANSESSION_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clock's one fold of an angle into a turn.
 #ifndef HELIODIAL_ANGLES_H
 #define HELIODIAL_ANGLES_H

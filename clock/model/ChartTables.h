@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The things a chart is made of, each described once: the chart points, the aspect kinds, the
 // signs, and the named choices of the settings. The settings file, the aspect finder, the wheel,
 // the display texts and the windows all read these tables, so a name or a code never exists twice.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a whole file so that whoever reads it, or whatever stops the writer, sees either the
 // old file or the complete new one: a temporary file beside the target, flushed to disk, renamed
 // over it. Every file the clock and its companion write (the settings, the bus activation file,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The initialisation-file service: a sectioned text file of key=value lines with profile-string
 // semantics. Section and key names match without regard to ASCII letter case, values are read
 // trimmed and cut at 1023 characters, and a write changes one key in place (or adds it), keeping

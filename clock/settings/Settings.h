@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clock's settings in memory and their loading from helidial.ini. A setting kept unchanged
 // bears its key's name; one converted while loading is named for what it becomes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every key of helidial.ini in one table: where it is, how it is spelt when read and when
 // written, its defaults, the ranges the loader and the dialog hold it to, and the field it fills.
 // The loader, the dialog's opening values and both writers go through the table, so a new key is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two writers of helidial.ini: the settings dialog's OK and the Exit command. Each is one
 // update of the file: a refused write throws IniWriteError and leaves the file as it was, with
 // none of the keys written.

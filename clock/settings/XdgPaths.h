@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's base folders as the XDG base-directory rules define them. A relative value in the
 // variable is invalid and ignored, so a program started from another folder finds the same files.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about window, the window on the larger package's further calculations, and the help
 // window over the help pages shipped with the program.
 #ifndef HELIODIAL_ABOUT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the two aspect list windows share: a toolbar with "Toggle glyphs/text" and "Keep on top",
 // and the list itself, replaced each minute or growing as a log.
 #ifndef HELIODIAL_ASPECTWINDOW_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Compute from birth data...": the small form that takes a birth date, local time, place and
 // time zone and computes the natal chart of that moment with the clock's own chart computation.
 #ifndef HELIODIAL_BIRTHFORM_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clock window: the wheel of the present minute, both menus and the notification-area icon.
 // It draws the charts the clock core hands out and turns menu choices into the core's actions
 // and the other windows' appearance; it computes nothing itself.

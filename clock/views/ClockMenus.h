@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clock's two menus: the menu bar (Show, Utilities, Help) and the context menu that the wheel
 // and the notification-area icon open, each item by its established name, caption and handler.
 #ifndef HELIODIAL_CLOCKMENUS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clock's icon in the notification area: the sign on the Ascendant or the void Moon, the
 // clock's menu, and a click that shows the clock. Whether a notification area is there is
 // followed at every minute; without one the clock window keeps a task-bar button instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Natal import from the larger package: its automation service on the D-Bus session bus answers
 // GetDefaultItem(i) with item i of its current chart, items 1..14 being the longitudes of the
 // chart points. No widgets: the settings dialog runs it and tells the user when it fails.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings dialog "Set Clock": four pages (General, Aspects, Natal, Show) over the settings
 // file and the clock's settings in memory. What its controls hold is an OptionsValues; the clock's
 // Options1Click fills it from the file, runs it and saves what it holds on OK. A few controls act

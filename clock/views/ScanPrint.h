@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing a report as text: one printed line per report line, in the report's font, over as many
 // pages as it takes. Plain code over a paged device, so a PDF file serves as well as a printer.
 #ifndef HELIODIAL_SCANPRINT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scan report: one window per scan, filled while the scan runs, then printed or saved. The
 // window takes its scan over, so closing it stops the scan and nothing writes into it afterwards.
 #ifndef HELIODIAL_SCANREP_H

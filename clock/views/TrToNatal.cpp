@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TrToNatal.h"
 
 TfrmAspectTN::TfrmAspectTN(const Settings& settings)

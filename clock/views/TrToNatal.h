@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transit-to-natal aspect window.
 #ifndef HELIODIAL_TRTONATAL_H
 #define HELIODIAL_TRTONATAL_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transit-to-transit aspect window.
 #ifndef HELIODIAL_TRANSIT_H
 #define HELIODIAL_TRANSIT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The thirteen pictures of the notification-area icon, under the names the clock asks for:
 // "ICON_1" .. "ICON_12" the signs Aries .. Pisces, "ICON_13" the void-of-course Moon. They are
 // painted when asked for, at the size and pixel ratio the tray wants, so they stay crisp.

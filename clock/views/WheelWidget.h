@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wheel image: fills the clock's client area and shows the last drawing.
 #ifndef HELIODIAL_WHEELWIDGET_H
 #define HELIODIAL_WHEELWIDGET_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a window with a saved place goes: where it was, unless that would leave its title bar out
 // of reach (a monitor that is gone, a scale factor that makes it taller than the screen). Then it
 // is moved, and shrunk, onto the screen that holds most of it (or the first).

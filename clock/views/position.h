@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The positions window: the twelve planets of the chart of the moment beside the twelve house
 // cusps, refreshed by every live computation whether it is shown or not.
 #ifndef HELIODIAL_POSITION_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scan dialog: the day to scan and the orb, asked before each scan.
 #ifndef HELIODIAL_TSCAN_H
 #define HELIODIAL_TSCAN_H

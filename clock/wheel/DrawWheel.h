@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The horoscope wheel: rings, ticks, planets, signs, cusps and aspect lines, painted from the
 // chart that the last computation left in ClockState.
 #ifndef HELIODIAL_DRAWWHEEL_H

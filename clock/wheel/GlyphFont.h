@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The glyph font: system fonts that hold the astrological symbols, loaded once, tried in order
 // for every character so that each glyph code draws as its symbol.
 #ifndef HELIODIAL_GLYPHFONT_H

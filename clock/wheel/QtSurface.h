@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing surface on a QPainter over a QImage. Lines and ellipses are drawn without
 // antialiasing, so the outlines that bound a flood fill are closed to a four-way fill; text is
 // antialiased. A thin line may leave out the pixel at either end, as QPainter draws it; a fill

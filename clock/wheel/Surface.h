@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing surface the wheel paints on: exactly the operations the wheel needs, so the wheel
 // does not depend on one raster library.
 #ifndef HELIODIAL_SURFACE_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wheel as a picture file, for the headless companion and for exports.
 #ifndef HELIODIAL_WHEELIMAGE_H
 #define HELIODIAL_WHEELIMAGE_H

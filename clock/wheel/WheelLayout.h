@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wheel's geometry without pixels: sizes, the angle mapping, planet spreading, which cusps,
 // house numbers and aspect lines are drawn and where. DrawWheel paints what these decide.
 #ifndef HELIODIAL_WHEELLAYOUT_H

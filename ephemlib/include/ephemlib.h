@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 /* ephemlib: astronomical and astrological calculations for Heliodial.
  *
  * Every export below is extern "C", unmangled, and also reachable by its fixed ordinal through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 /* ephemlib_houses.h: the nine house systems of ephemlib behind one call, for C++ hosts.
  *
  * The house exports take their arguments in two orders (Campanus puts the latitude first, Equal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Readers that check exported files by their standards, independently of the code that writes
 // them: CSV as RFC 4180 has it, iCalendar as RFC 5545 structures it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart of a moment (ComputeChart), the void-of-course test and the tray icon it carries.
 #include <gtest/gtest.h>
 #include <swephexp.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The day scan without a window: orbs, duplicates, keys, the pairs it tests, the report line, the
 // runs it gathers for calendars, and scanning in slices.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Display texts: what each glyph-font code is drawn as and what it reads as in text mode, and the
 // library's Windows-1252 texts with sign glyph bytes. Code points are written out here from the
 // Unicode charts, so that a symbol or word given to the wrong code fails.

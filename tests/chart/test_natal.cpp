@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The natal page's conversions, local times in a zone's history, and natal charts from birth data.
 #include <gtest/gtest.h>
 

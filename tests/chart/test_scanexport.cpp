@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A day scan written as plain text, CSV and iCalendar, read back by the standards' own rules.
 #include <gtest/gtest.h>
 

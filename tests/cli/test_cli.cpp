@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // heliodial-chart as a user runs it: the real program on a real settings file in a private folder.
 #include <gtest/gtest.h>
 #include <sys/resource.h>

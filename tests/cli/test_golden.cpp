@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // heliodial-chart's output for a set of settings files and moments, compared with files made by an
 // earlier build: the text report, the JSON object and the wheel as PNG pixels and SVG text must
 // not change unless a change means them to. HELIODIAL_UPDATE_GOLDEN=1 writes the files anew.

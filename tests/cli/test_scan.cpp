@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // heliodial-chart --scan as a script runs it: the real program on a real settings file.
 #include <gtest/gtest.h>
 

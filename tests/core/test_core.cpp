@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running clock without windows: the live chart it hands out after each computation (tray
 // icon, both aspect lists, the pair string), one computation at a time, and a chart that cannot
 // be computed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Non-finite times, places and angles, finite ones whose results would not be finite, and null
 // result pointers are refused with a text that names the export and the argument, instead of
 // running through the arithmetic and coming back as NaN results or writing through null.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a private DESTDIR and uses it as a user and as another project would:
 # the files in place, the desktop entry and AppStream data valid, the installed companion running
 # on nothing from the build folder, and a C and a CMake program built against the library.

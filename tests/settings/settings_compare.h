@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test helpers: the names of the settings fields two values differ in, so that a failed
 // comparison says which setting went wrong rather than only that the two are unequal.
 #pragma once

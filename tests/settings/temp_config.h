@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test helpers: a private, real configuration folder per test, a file-size limit that even
 // root cannot write past, and a child process to run what may hang or die.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where helidial.ini lives: in $XDG_CONFIG_HOME when that is an absolute path, else in
 // $HOME/.config. The base-directory rules say a relative value is invalid and is to be ignored, so
 // a clock started from another folder still finds the same file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Several processes writing one settings file: real processes, real files, synchronised with
 // pipes and the lock itself, never with sleeps.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one Qt application object of a test program, of the kind its code needs (QCoreApplication
 // for the core, QGuiApplication for drawing, the clock's own for windows), made on first use.
 #pragma once

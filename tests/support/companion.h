@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs heliodial-chart as a user or a script would: the real program, its settings in a private
 // folder, with the environment and working folder a test asks for.
 #pragma once

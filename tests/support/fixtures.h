@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings files the tests start from, named for the place they put the chart, and the documented
 // key names of the points.
 #pragma once

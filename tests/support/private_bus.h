@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A session bus of the test program's own: its own dbus-daemon, so that the clock's well-known
 // name never meets another test program's clock, with an activation folder the test chooses.
 // And the two ways a test waits while this thread serves the bus: a real client program, and

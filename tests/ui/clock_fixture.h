@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A running clock for the window tests: the real windows on the offscreen platform, settings in a
 // private folder, a time source the test sets, and a notification area the test switches.
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Drives the real clock from outside, as a user with a screen reader would: under a private X
 server, through the accessibility bus, it opens every window from the menus, toggles the aspect
 list to words, reads the positions table and the wheel's description, and ends the clock with

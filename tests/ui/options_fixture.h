@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings dialog as the user reaches it: opened from the clock's menu on a running clock, a
 // script acting on it while its modal loop runs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running clock: its windows, menus, minute tick, notification-area icon, closing and Exit.
 #include <QMenu>
 #include <QMenuBar>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The automation object of a running clock, read as other programs read it: through
 // QDBusInterface, gdbus, dbus-send and the README's Python example, on a bus of this test's own.
 #include <QDBusArgument>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exit ends the running program, with or without a notification area, the clock shown or not.
 #include <QTimer>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GetPlanet under random arguments: 10 000 values of every D-Bus type, nested, huge and empty, and
 // calls of the wrong shape. Every call is answered, with a longitude of the chart or an error, and
 // the service goes on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Load chart from Starbench" against a stand-in for the larger package's automation service on the
 // test's private session bus: what is stored at once, what the page shows, and the one message.
 #include <QDBusMessage>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings dialog on a running clock: what it shows of the file, what OK and Cancel do, the
 // controls that act at once, a save that fails, and its help.
 #include <QAbstractSpinBox>

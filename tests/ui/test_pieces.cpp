@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small parts of the clock window: the minute timer's alignment, the tray pictures, the
 // wheel's description for screen readers.
 #include <gtest/gtest.h>

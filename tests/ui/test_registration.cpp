@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the program starts: the switches, the activation file, activation by a client's call and the
 // end after its last client, one clock per session, and a clock without a session bus. The real
 // program runs here as a user or the bus runs it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scan dialog and the scan report on the running clock: presets, Cancel, captions, the clock
 // of the moment left alone, closing mid-scan, one scan at a time, printing and saving.
 #include <QDateEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts the wheel draws beside each planet (degrees, minutes, the motion mark), seen through a
 // surface that records what is written where: each must be present exactly where the settings
 // ask for it, at its own distance from the centre and in its own size.

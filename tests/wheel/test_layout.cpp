@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wheel geometry without pixels: sizes, the angle mapping, spreading, cusps and aspect lines.
 #include <gtest/gtest.h>
 

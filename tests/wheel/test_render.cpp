@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wheel as pixels, drawn offscreen: background, cusps, disc, sign cells, aspect lines; the
 // surface's flood fill; the glyph font; picture files.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wheels to draw in the wheel tests and the wheel benchmark, as the settings and the turned view
 // of a chart that DrawWheel reads.
 #pragma once
