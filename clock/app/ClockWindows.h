@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "About.h"
+#include "HelpWindow.h"
 #include "Clock.h"
 #include "ClockScript.h"
 #include "TrToNatal.h"

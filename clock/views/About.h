@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The about window, the window on the larger package's further calculations, and the help
-// window over the help pages shipped with the program.
+// The about window and the window on the larger package's further calculations: shipped pages
+// whose links open in the help window.
 #ifndef HELIODIAL_ABOUT_H
 #define HELIODIAL_ABOUT_H
 
@@ -34,19 +34,6 @@ class TfrmInfo : public TfrmPage {
   Q_OBJECT
  public:
   TfrmInfo();
-};
-
-// The help viewer: a contents page and numbered topics (10 the settings, 102 the orbs).
-class HelpWindow : public QWidget {
-  Q_OBJECT
- public:
-  HelpWindow();
-  // The contents page, "Instructions for use".
-  void showContents();
-  void showTopic(int topic);
-  // Any shipped page, such as one another window links to.
-  void showPage(const QUrl& page);
-  QTextBrowser* browser = nullptr;
 };
 
 #endif

@@ -7,10 +7,12 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "WindowPlacement.h"
 #include "wheel/GlyphFont.h"
 
 namespace {
@@ -118,9 +120,18 @@ void TfrmAspectList::changeEvent(QEvent* event) {
 }
 
 void TfrmAspectList::FormCreate(const WindowGeometry& g) {
-  // Applied as stored, even off screen: the user put it there.
-  move(g.Left, g.Top);
-  resize(g.Width, g.Height);
+  // As stored, unless that leaves the window out of reach; the frame is placed once it is known.
+  savedFramePosition_ = QPoint(g.Left, g.Top);
+  const QRect place = PlaceOnScreens(QRect(g.Left, g.Top, g.Width, g.Height), AvailableScreens());
+  move(place.topLeft());
+  resize(place.size());
+}
+
+void TfrmAspectList::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (placed_) return;
+  placed_ = true;
+  QTimer::singleShot(100, this, [this] { PlaceFrame(*this, savedFramePosition_); });
 }
 
 void TfrmAspectList::showList(const AspectListUpdate& update) {

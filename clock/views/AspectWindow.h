@@ -43,11 +43,15 @@ class TfrmAspectList : public QWidget {
  protected:
   // A new palette (a dark theme chosen) redraws the toolbar's pictures in its colours.
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void updateIcons();
   void FormCreate(const WindowGeometry& geometry);
   void ToolbarButton971Click();
+
+  QPoint savedFramePosition_;
+  bool placed_ = false;
 };
 
 #endif

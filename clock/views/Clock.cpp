@@ -6,13 +6,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 
-#include "About.h"
 #include "ClockMenus.h"
 #include "ClockTray.h"
 #include "ErrorReport.h"
+#include "HelpWindow.h"
 #include "Options.h"
 #include "ScanRep.h"
 #include "TrayIcons.h"
@@ -48,15 +47,7 @@ TfrmClock::TfrmClock(ClockCore& core) : core_(core) {
   picWheel = new TWheelImage(this);
   setCentralWidget(picWheel);
   createMenus();
-  picWheel->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(picWheel, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { PopupMenu1->popup(picWheel->mapToGlobal(at)); });
-  // From the keyboard too: the Menu key and Shift+F10 open it at the wheel's middle.
-  for (const QKeySequence& keys :
-       {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
-    connect(new QShortcut(keys, this), &QShortcut::activated, this,
-            [this] { PopupMenu1->popup(picWheel->mapToGlobal(picWheel->rect().center())); });
-  }
+  OpenOnContextRequest(*picWheel, *PopupMenu1);
   tray_ = new ClockTray(PopupMenu1, core_.environment().trayAvailable, this);
   connect(tray_, &ClockTray::clicked, this, [this] { RunReported([this] { TrayIcon1Click(); }); });
   followTray();

@@ -3,6 +3,7 @@
 
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 
 #include "Clock.h"
 #include "ErrorReport.h"
@@ -69,7 +70,8 @@ ClockMenuActions BuildClockMenus(TfrmClock& c, QMenuBar& bar, QMenu& popup) {
   actions.onTop = Add(c, popup, {"OnTop1", "On &Top", &TfrmClock::OnTop1Click});
   Add(c, popup, {"mnuShow", "Show &Clock", &TfrmClock::mnuShowClick});
   Add(c, popup, {"ShowPositions1", "Show &Positions", &TfrmClock::Positions1Click});
-  Add(c, popup, {"ShowTransitstoNatal1", "Show Transits to &Natal", &TfrmClock::ShowTransits1Click});
+  Add(c, popup,
+      {"ShowTransitstoNatal1", "Show Transits to &Natal", &TfrmClock::ShowTransits1Click});
   Add(c, popup,
       {"ShowTransitingAspects2", "Show Transiting &Aspects",
        &TfrmClock::ShowTransitingAspects1Click});
@@ -83,4 +85,15 @@ ClockMenuActions BuildClockMenus(TfrmClock& c, QMenuBar& bar, QMenu& popup) {
   Add(c, popup, {"mnuExit", "E&xit", &TfrmClock::mnuExitClick});
   for (QAction* onTop : {actions.onTop, actions.keepOnTop}) onTop->setCheckable(true);
   return actions;
+}
+
+void OpenOnContextRequest(QWidget& wheel, QMenu& popup) {
+  wheel.setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(&wheel, &QWidget::customContextMenuRequested, &popup,
+                   [&wheel, &popup](const QPoint& at) { popup.popup(wheel.mapToGlobal(at)); });
+  for (const QKeySequence& keys :
+       {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+    QObject::connect(new QShortcut(keys, wheel.window()), &QShortcut::activated, &popup,
+                     [&wheel, &popup] { popup.popup(wheel.mapToGlobal(wheel.rect().center())); });
+  }
 }

@@ -7,6 +7,7 @@
 class QMenu;
 class QMenuBar;
 class QAction;
+class QWidget;
 class TfrmClock;
 
 struct ClockMenuActions {
@@ -16,5 +17,9 @@ struct ClockMenuActions {
 
 // Fills the bar and the context menu; every item runs its handler under the error report.
 ClockMenuActions BuildClockMenus(TfrmClock& clock, QMenuBar& bar, QMenu& popup);
+
+// The context menu opens where the wheel is right-clicked, and from the keyboard (the Menu key,
+// Shift+F10) at the wheel's middle.
+void OpenOnContextRequest(QWidget& wheel, QMenu& popup);
 
 #endif

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -353,22 +356,17 @@ std::vector<KeyRow> KeyRows() {
                  {"ATT", &Settings::ATTGeometry}};
   for (const auto& w : windows) {
     const auto field = w.field;
-    rows.push_back({w.section,
-                    "Top=11",
-                    [field](Settings& s) { (s.*field).Top = 11; },
-                    {"Show", "ATN", "ATT"}});
-    rows.push_back({w.section,
-                    "Left=22",
-                    [field](Settings& s) { (s.*field).Left = 22; },
-                    {"Show", "ATN", "ATT"}});
-    rows.push_back({w.section,
-                    "Height=333",
-                    [field](Settings& s) { (s.*field).Height = 333; },
-                    {"Show", "ATN", "ATT"}});
-    rows.push_back({w.section,
-                    "Width=444",
-                    [field](Settings& s) { (s.*field).Width = 444; },
-                    {"Show", "ATN", "ATT"}});
+    const std::pair<const char*, std::int32_t WindowGeometry::*> keys[] = {
+        {"Top=11", &WindowGeometry::Top},
+        {"Left=22", &WindowGeometry::Left},
+        {"Height=333", &WindowGeometry::Height},
+        {"Width=444", &WindowGeometry::Width}};
+    for (const auto& [line, part] : keys) {
+      const std::int32_t value = std::atoi(std::strchr(line, '=') + 1);
+      rows.push_back({w.section, line,
+                      [field, part, value](Settings& s) { (s.*field).*part = value; },
+                      {"Show", "ATN", "ATT"}});
+    }
   }
 
   // Point flags: Show has the first twelve points (Sun to Pluto shown, Node and Chiron not);

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <memory>
 
 #include "Application.h"
@@ -38,9 +39,7 @@ inline QMenu* Popup(const TfrmClock& clock) {
 
 class ClockFixture : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    EnsureApplication<HeliodialApplication>();
-  }
+  static void SetUpTestSuite() { EnsureApplication<HeliodialApplication>(); }
 
   // The windows as the program creates them; the minute timer is stopped so that only the test
   // decides when a tick comes.
@@ -65,6 +64,17 @@ class ClockFixture : public ::testing::Test {
 
   void settings(const std::string& contents) { config.Write(contents); }
 
+  // Chooses Exit in the context menu and runs the event loop until the program ends (status 0);
+  // a refused Exit leaves the loop running, and a bound then ends it with 99.
+  static int ExitFromMenu(TfrmClock& clock) {
+    QTimer::singleShot(0, &clock, [&clock] { Action(clock, "mnuExit")->trigger(); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    guard.start(120000);
+    return QCoreApplication::exec();
+  }
+
   // The minute timer's tick, as the timer delivers it, a minute on.
   void tick(ClockWindows& windows, int minutes = 1) {
     now = now.addSecs(60 * minutes);
@@ -81,7 +91,6 @@ class ClockFixture : public ::testing::Test {
   bool trayAvailable = true;
   int standardBias = 0;
 };
-
 
 // A clock of this process with a session bus of the test program's own, made once per suite.
 class ClockOnPrivateBus : public ClockFixture {

@@ -210,13 +210,7 @@ TEST_F(ClockWindowsTest, ExitSavesTheThreeWindowsAndANewStartRestoresThem) {
     windows->transits->resize(300, 250);
     QCoreApplication::processEvents();
     // Exit ends the event loop even though the clock refuses to close (it hides instead).
-    QTimer::singleShot(0, windows->clock.get(),
-                       [&] { Action(*windows->clock, "mnuExit")->trigger(); });
-    QTimer guard;  // a hang fails the test instead of stopping the suite
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-    guard.start(30000);
-    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(ExitFromMenu(*windows->clock), 0);
   }
   const std::string saved = config.Contents();
   EXPECT_NE(saved.find("[Show]\nTop=30\nLeft=40\nHeight=460\n"), std::string::npos) << saved;
@@ -251,13 +245,7 @@ TEST_F(ClockWindowsTest, AnExitThatCannotWriteSaysSoOnceAndTheClockRunsOn) {
 
   // Asked again, Exit ends the program rather than leave the user no way out.
   const FileSizeLimit refuseWrites(1);
-  QTimer::singleShot(0, windows->clock.get(),
-                     [&] { Action(*windows->clock, "mnuExit")->trigger(); });
-  QTimer guard;
-  guard.setSingleShot(true);
-  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-  guard.start(30000);
-  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_EQ(ExitFromMenu(*windows->clock), 0);
 }
 
 TEST_F(ClockWindowsTest, APolarPlacidusChartIsReportedOnceNotEveryMinute) {

@@ -447,6 +447,15 @@ TEST_F(ScanWindowsTest, SaveAsWritesEachFormat) {
   EXPECT_EQ(PdfTitle(path("r.pdf")), report->windowTitle());
   EXPECT_TRUE(report->windowTitle().startsWith(QStringLiteral("Transiting Aspects for ")));
 
+  // A disk that fills part way: the old PDF stays whole and the failure is said.
+  const QByteArray pdf = read("r.pdf");
+  {
+    const FileSizeLimit full(1024);
+    EXPECT_FALSE(report->savePdf(path("r.pdf"), &error));
+  }
+  EXPECT_TRUE(error.startsWith(QStringLiteral("Unable to write to "))) << error.toStdString();
+  EXPECT_EQ(read("r.pdf"), pdf);
+
   const QString nowhere = path("no-such-folder/r.txt");
   EXPECT_FALSE(report->saveAs(nowhere, ScanFileFormat::Text, &error));
   EXPECT_EQ(error, QStringLiteral("Unable to write to ") + nowhere +
