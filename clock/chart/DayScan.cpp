@@ -81,7 +81,9 @@ bool DayScan::scanMinute() {
     if (!settings_.AspectFrom[r]) continue;
     for (int i = r + 1; i <= last; ++i) {
       if (!settings_.AspectTo[i]) continue;
-      AspectMatch match = tester_.test(pos[r], pos[i]);
+      // A Chiron the ephemeris files do not cover makes no aspects.
+      const bool noChiron = chart.ChironMissing && (r == 12 || i == 12);
+      AspectMatch match = noChiron ? AspectMatch{} : tester_.test(pos[r], pos[i]);
       follow(r, i, match);
       if (!match.found()) continue;
       FoundAspect aspect{r, match.code, i, std::move(match.orbText)};
@@ -95,8 +97,17 @@ bool DayScan::scanMinute() {
     }
   }
   if (!line.isEmpty()) lines_.append(std::move(line));
+  chironMissing_ = chironMissing_ || chart.ChironMissing;
   ++minute_;
-  if (minute_ >= kMinutes) closeAllRuns();
+  if (minute_ >= kMinutes) {
+    closeAllRuns();
+    // Said once, at the end, so the lines of the minutes stay as they are.
+    if (chironMissing_) {
+      lines_.append(
+          QStringLiteral("Chiron is outside the years of the ephemeris files "
+                         "(1800-2399) and was not scanned."));
+    }
+  }
   return !finished();
 }
 

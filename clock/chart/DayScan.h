@@ -111,6 +111,7 @@ class DayScan {
   QString dateText_;  // the day in the short date format, as every line starts
   AspectTester tester_;
   int minute_ = 0;
+  bool chironMissing_ = false;
   bool stopped_ = false;
   QStringList lines_;
   std::vector<ScanEntry> entries_;

@@ -171,8 +171,15 @@ void PrepareBackground(Surface& surface) {
   surface.SetPenStyle(PenStyle::Solid);
 }
 
-QString DrawWheel(Surface& surface, const Settings& settings, const WheelView& view, int width,
+QString DrawWheel(Surface& surface, const Settings& given, const WheelView& view, int width,
                   const QTime& now) {
+  // A Chiron the ephemeris files do not cover has no place to be drawn at.
+  Settings withoutChiron;
+  if (view.ChironMissing) {
+    withoutChiron = given;
+    withoutChiron.Show[12] = false;
+  }
+  const Settings& settings = view.ChironMissing ? withoutChiron : given;
   const WheelSizes z = ComputeWheelSizes(width, settings.AspectLines, settings.Size);
   const int shift = SignShift(view.CuspPos[1]);
 

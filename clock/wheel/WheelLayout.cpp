@@ -67,6 +67,7 @@ WheelView ViewForWheel(const Chart& chart) {
   view.HasCusps = chart.HasCusps;
   view.PlanetSign = chart.PlanetSign;
   view.PairString = chart.PairString;
+  view.ChironMissing = chart.ChironMissing;
   view.VOCActive = chart.VOCActive;
   return view;
 }

@@ -25,6 +25,7 @@ struct WheelView {
   std::array<std::string, kPointCount + 1> PlanetSign;  // position texts, for the labels
   std::string PairString;                               // aspect characters by transit pair
   bool VOCActive = false;
+  bool ChironMissing = false;  // outside the precise ephemeris's years: Chiron is not drawn
 };
 
 WheelView ViewForWheel(const Chart& chart);

@@ -51,6 +51,17 @@ class DayScanTest : public ::testing::Test {
   void TearDown() override { QLocale::setDefault(QLocale::system()); }
 };
 
+TEST_F(DayScanTest, APreciseDayWithoutChironScansTheRestAndSaysSoOnce) {
+  Settings s = greenwich();
+  s.Ephemeris = 1;
+  s.AspectFrom[12] = s.AspectTo[12] = true;
+  const DayScan scan = scanned(s, {8, 0}, QDate(1750, 6, 1));
+  ASSERT_FALSE(scan.entries().empty());
+  for (const ScanEntry& e : scan.entries()) EXPECT_TRUE(e.aspect.from != 12 && e.aspect.to != 12);
+  EXPECT_EQ(linesContaining(scan, QStringLiteral("Chiron is outside")), 1);
+  EXPECT_TRUE(scan.lines().last().startsWith(QStringLiteral("Chiron is outside")));
+}
+
 TEST_F(DayScanTest, TheFirstLineOfAKnownDayIsTheDocumentedFormat) {
   // Derived by hand from the companion's positions for 2000-01-01 00:00 at Greenwich
   // (heliodial-chart --json): Sun 279.858, Moon 217.284, Mercury 271.139, Venus 240.983,

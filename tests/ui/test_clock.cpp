@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -197,6 +198,14 @@ TEST_F(ClockWindowsTest, ResizingKeepsTheWheelSquare) {
     EXPECT_EQ(clock.height(), size.height()) << "the height is the user's";
     EXPECT_EQ(Wheel(clock).picture().width(), Wheel(clock).height());
   }
+}
+
+TEST_F(ClockWindowsTest, AHugeStoredSizeIsHeldToTheScreen) {
+  settings("[Show]\nHeight=16384\nWidth=16384\n");  // a 1 GB wheel picture, were it taken
+  auto windows = run();
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_LE(windows->clock->height(), screen.height());
+  EXPECT_LE(Wheel(*windows->clock).picture().height(), screen.height());
 }
 
 TEST_F(ClockWindowsTest, ExitSavesTheThreeWindowsAndANewStartRestoresThem) {
