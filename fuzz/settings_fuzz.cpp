@@ -71,6 +71,11 @@ std::string Contents(const fs::path& path) {
   return out.str();
 }
 
+// A UTF-16 byte-order mark: the settings file refuses such text rather than misread it.
+bool Utf16(std::string_view text) {
+  return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+}
+
 void Store(const fs::path& path, std::string_view text) {
   std::ofstream(path, std::ios::binary | std::ios::trunc).write(text.data(), text.size());
 }
@@ -154,6 +159,17 @@ void FuzzSingleWrites(IniFile& file, std::string_view text, const Names& candida
       // Another program changes the file between two writes of this object, size kept.
       before[text.size() * round % before.size()] ^= 1;
       Store(file.Path(), before);
+    }
+    if (Utf16(before)) {
+      // A file that turned into UTF-16 text is refused whole, and left as it is.
+      bool refused = false;
+      try {
+        file.WriteString(name.first, name.second, value);
+      } catch (const IniWriteError&) {
+        refused = true;
+      }
+      Require(refused && Contents(file.Path()) == before);
+      return;
     }
     IniDocument expected = IniDocument::Parse(before);
     try {
@@ -272,6 +288,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   IniFile file(path);
   const Names candidates = CandidateKeys(text);
   FuzzSingleWrites(file, text, candidates);
+  if (Utf16(Contents(path))) return 0;  // refused by every writer, as FuzzSingleWrites checked
   FuzzSaveGeometry(file, text, candidates);
   // The dialog's OK is about 130 writes, twice with its reference run: one input in sixteen is
   // enough to explore it.
