@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QLocale>
 #include <QSignalSpy>
 #include <memory>
 
@@ -64,21 +63,6 @@ TEST_F(LiveComputation, TheChartCarriesTheIconTheListsAndThePairString) {
   EXPECT_EQ(rows[1][0], QString(QChar(0x2609)));
   EXPECT_EQ(rows[1][1], QString::fromUtf8("10 \u2651 22  "));
   EXPECT_EQ(rows[12][2], QStringLiteral("12"));
-}
-
-TEST_F(LiveComputation, LogModeAddsOneLinePerPassAndIsNeverCleared) {
-  QLocale::setDefault(QLocale::c());
-  core->state().settings.LogTT = true;
-  core->state().settings.TextMode = true;
-  core->state().settings.TransitOrb = 8;
-  now = QDateTime(QDate(2024, 5, 6), QTime(7, 8));
-  const AspectListUpdate transits =
-      AspectListFor(settings(), computed(), AspectList::TransitToTransit);
-  EXPECT_FALSE(transits.replace) << "a log is added to";
-  ASSERT_EQ(transits.lines.size(), 1) << "one line per pass";
-  const QString date = QLocale::c().toString(now.date(), QLocale::ShortFormat);
-  EXPECT_TRUE(transits.lines[0].startsWith(date + QStringLiteral("::07:08: Sun ")))
-      << transits.lines[0].toStdString();
 }
 
 TEST_F(LiveComputation, ANestedComputationIsMadeUpAfterTheFirst) {

@@ -343,6 +343,8 @@ TEST_F(ClockWindowsTest, TheGlyphTextToggleRelistsBothWindowsWithoutRedrawing) {
   EXPECT_EQ(windows->transits->memoAspects->toPlainText(), glyphs);
 }
 
+// One line a pass, never cleared, stamped with the minute (the core's AspectListFor, through the
+// window).
 TEST_F(ClockWindowsTest, LogModeAddsOneLinePerMinuteThatHasAspects) {
   QLocale::setDefault(QLocale::c());
   settings(std::string(kGreenwichObservatory) + "[Setting]\nLogTT=1\n[Show]\nText=1\n");
