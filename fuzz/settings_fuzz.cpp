@@ -167,6 +167,8 @@ void FuzzSingleWrites(IniFile& file, std::string_view text, const Names& candida
         file.WriteString(name.first, name.second, value);
       } catch (const IniWriteError&) {
         refused = true;
+      } catch (const std::invalid_argument&) {
+        refused = true;  // a name that cannot be stored is refused before the file is read
       }
       Require(refused && Contents(file.Path()) == before);
       return;
