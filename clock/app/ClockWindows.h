@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "About.h"
-#include "HelpWindow.h"
 #include "Clock.h"
 #include "ClockScript.h"
+#include "HelpWindow.h"
 #include "TrToNatal.h"
 #include "Transit.h"
 #include "core/ClockCore.h"

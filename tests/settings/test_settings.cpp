@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
@@ -363,7 +362,8 @@ std::vector<KeyRow> KeyRows() {
         {"Width=444", &WindowGeometry::Width}};
     for (const auto& [line, part] : keys) {
       const std::int32_t value = std::atoi(std::strchr(line, '=') + 1);
-      rows.push_back({w.section, line,
+      rows.push_back({w.section,
+                      line,
                       [field, part, value](Settings& s) { (s.*field).*part = value; },
                       {"Show", "ATN", "ATT"}});
     }

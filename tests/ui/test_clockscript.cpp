@@ -112,7 +112,6 @@ std::optional<double> GdbusDouble(const QString& out) {
 
 class ClockOnTheBus : public ClockOnPrivateBus {
  protected:
-
   // The clock as the program starts it: on the bus first, then its windows, then shown.
   std::unique_ptr<ClockWindows> serve() {
     EXPECT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),

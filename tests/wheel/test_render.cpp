@@ -11,13 +11,13 @@
 
 #include "chart/ComputeChart.h"
 #include "chart/DisplayText.h"
+#include "support/application.h"
 #include "wheel/DrawWheel.h"
 #include "wheel/GlyphFont.h"
 #include "wheel/QtSurface.h"
 #include "wheel/WheelImage.h"
 #include "wheel/WheelLayout.h"
 #include "wheel/wheel_charts.h"
-#include "support/application.h"
 
 namespace {
 
