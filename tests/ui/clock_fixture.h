@@ -103,5 +103,16 @@ class ClockOnPrivateBus : public ClockFixture {
     delete bus;
     bus = nullptr;
   }
+  // The clock as the program starts it: on the bus first, then its windows, then shown.
+  std::unique_ptr<ClockWindows> serve() {
+    EXPECT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),
+              ClockScript::BusStart::Serving);
+    auto windows = start();
+    windows->serve(script);
+    windows->clock->show();
+    QCoreApplication::processEvents();
+    return windows;
+  }
   inline static PrivateBus* bus = nullptr;
+  ClockScript script;
 };

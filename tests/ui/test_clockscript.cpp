@@ -112,17 +112,6 @@ std::optional<double> GdbusDouble(const QString& out) {
 
 class ClockOnTheBus : public ClockOnPrivateBus {
  protected:
-  // The clock as the program starts it: on the bus first, then its windows, then shown.
-  std::unique_ptr<ClockWindows> serve() {
-    EXPECT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),
-              ClockScript::BusStart::Serving);
-    auto windows = start();
-    windows->serve(script);
-    windows->clock->show();
-    QCoreApplication::processEvents();
-    return windows;
-  }
-
   static QDBusConnection client() { return bus->connection(QStringLiteral("client")); }
 
   // GetPlanet through QDBusInterface, one call per argument.
@@ -169,8 +158,6 @@ class ClockOnTheBus : public ClockOnPrivateBus {
     EXPECT_TRUE(chart.waitForFinished(kPatience));
     return QJsonDocument::fromJson(chart.readAllStandardOutput()).object();
   }
-
-  ClockScript script;
 };
 
 TEST_F(ClockOnTheBus, GetPlanetGivesTheCompanionsTrueLongitudesOfTheMinute) {

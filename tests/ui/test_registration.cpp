@@ -430,11 +430,7 @@ class SecondStart : public ClockOnPrivateBus {
 };
 
 TEST_F(SecondStart, ShowsTheRunningClockAndEndsWhileTheSwitchesStillWork) {
-  ClockScript script;
-  ASSERT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),
-            ClockScript::BusStart::Serving);
-  auto windows = run();
-  windows->serve(script);
+  auto windows = serve();
   windows->clock->close();
   ASSERT_FALSE(windows->clock->isVisible());
 
@@ -460,11 +456,7 @@ TEST_F(SecondStart, ShowsTheRunningClockAndEndsWhileTheSwitchesStillWork) {
 }
 
 TEST_F(SecondStart, AShowEndsServingOnlyClientsAndTheLastClientGoingEndsTheRest) {
-  ClockScript script;
-  ASSERT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),
-            ClockScript::BusStart::Serving);
-  auto windows = run();
-  windows->serve(script);
+  auto windows = serve();
   script.endWithLastClient(std::chrono::milliseconds(100));
   QSignalSpy lastGone(&script, &ClockScript::lastClientGone);
 
@@ -517,11 +509,7 @@ TEST_F(SecondStart, AShowEndsServingOnlyClientsAndTheLastClientGoingEndsTheRest)
 }
 
 TEST_F(SecondStart, AnEndingClockAnswersEveryCallThatReachesItAndAShowKeepsIt) {
-  ClockScript script;
-  ASSERT_EQ(script.serveOn(bus->connection(QStringLiteral("server"))),
-            ClockScript::BusStart::Serving);
-  auto windows = run();
-  windows->serve(script);
+  auto windows = serve();
   script.endWithLastClient(std::chrono::milliseconds(1000));
   QSignalSpy lastGone(&script, &ClockScript::lastClientGone);
   QDBusConnection observer = bus->connection(QStringLiteral("observer"));
