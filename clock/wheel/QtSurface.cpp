@@ -116,8 +116,14 @@ void QtSurface::ApplyPen() {
       penWidth_ > 1 && penStyle_ != PenStyle::Clear ? PenStyle::Solid : penStyle_;
   QPen pen(ToQColor(penColour_), std::max(1, penWidth_), ToQtPenStyle(style),
            penWidth_ > 1 ? Qt::RoundCap : Qt::FlatCap, Qt::RoundJoin);
-  raster_.setPen(pen);
   if (mirror_) mirror_->setPen(pen);
+  // On scaled pixels a one-pixel line is stroked as an outline whose flat end can stop a device
+  // pixel short of the circle it runs into, which opens the sign cell it bounds to the next
+  // cell's fill. A square end reaches half the pen's width on, inside that circle's own stroke.
+  if (style == PenStyle::Solid && penWidth_ <= 1 && image_.devicePixelRatio() != 1) {
+    pen.setCapStyle(Qt::SquareCap);
+  }
+  raster_.setPen(pen);
   penDirty_ = false;
 }
 

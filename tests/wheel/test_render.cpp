@@ -131,8 +131,10 @@ TEST_F(WheelRender, BackgroundSignCellsKeepTheirColourEveryMinuteOfADay) {
   for (int minute = 0; minute < 24 * 60 && wrong < 6; ++minute) {
     const Chart chart = ComputeChart(settings, theory, day, QTime(minute / 60, minute % 60));
     const WheelView view = ViewForWheel(chart);
-    for (const int width : {576, 1152}) {
-      const QImage image = RenderWheelImage(settings, view, width);
+    // The fill works on device pixels: the scale factors of a desktop give other pixels than
+    // the same wheel at twice the size.
+    for (const auto& [width, ratio] : {std::pair{576, 1.0}, {578, 2.0}, {578, 1.5}}) {
+      const QImage image = RenderWheelImage(settings, view, width, ratio);
       const int band = static_cast<int>(std::nearbyint(std::nearbyint(width / 7.0) / 2));
       const double middle = width / 2.0 - band / 2.0;
       for (int sign = 0; sign < 12; ++sign) {
@@ -141,10 +143,13 @@ TEST_F(WheelRender, BackgroundSignCellsKeepTheirColourEveryMinuteOfADay) {
           const double theta = (angle + side) * std::numbers::pi / 180;
           const QPoint at(width / 2 + static_cast<int>(std::lround(middle * std::cos(theta))),
                           width / 2 + static_cast<int>(std::lround(middle * std::sin(theta))));
-          if (PixelColour(image, at) == elements[sign % 4]) continue;
+          if (PixelColour(image, QPoint(std::floor(at.x() * ratio), std::floor(at.y() * ratio))) ==
+              elements[sign % 4]) {
+            continue;
+          }
           ++wrong;
-          ADD_FAILURE() << "width " << width << " at " << minute / 60 << ":" << minute % 60
-                        << " sign " << sign << " side " << side;
+          ADD_FAILURE() << "width " << width << " ratio " << ratio << " at " << minute / 60 << ":"
+                        << minute % 60 << " sign " << sign << " side " << side;
         }
       }
     }
