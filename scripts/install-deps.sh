@@ -9,7 +9,7 @@ log="${1:-build/logs/install.log}"
 packages=(
   build-essential g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libqt6opengl6-dev
-  libgl-dev
+  libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-core fonts-dejavu-core
   # the Swiss Ephemeris and its data files for 1800-2399: the precise positions

@@ -50,6 +50,7 @@ TfrmClock::TfrmClock(ClockCore& core) : core_(core) {
   OpenOnContextRequest(*picWheel, *PopupMenu1);
   tray_ = new ClockTray(PopupMenu1, core_.environment().trayAvailable, this);
   connect(tray_, &ClockTray::clicked, this, [this] { RunReported([this] { TrayIcon1Click(); }); });
+  connect(tray_, &ClockTray::availabilityChanged, this, &TfrmClock::followTray);
   followTray();
   connect(&core_, &ClockCore::minuteBegan, this, &TfrmClock::followTray);
   connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { WMQueryEndSession(); });

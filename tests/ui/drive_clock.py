@@ -3,7 +3,8 @@
 """Drives the real clock from outside, as a user with a screen reader would: under a private X
 server, through the accessibility bus, it opens every window from the menus, toggles the aspect
 list to words, reads the positions table and the wheel's description, and ends the clock with
-"Exit clock", which must save the three windows' places."""
+"Exit clock", which must save the three windows' places; then a panel that comes after the clock
+must still get its icon and menu."""
 import os
 import shutil
 import subprocess
@@ -14,6 +15,7 @@ import time
 import pyatspi
 
 TIMEOUT = 30
+SUPPORT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")
 
 
 def wait_for(what, probe, timeout=TIMEOUT):
@@ -199,6 +201,28 @@ def main():
                 again = saved_place(f.read())
             assert again == place and again[0] >= 0, f"start {start}: {again}, was {place}"
         print(f"three starts, the clock stayed at top {place[0]}, left {place[1]}")
+
+        # A panel that starts after the clock, as a session's autostart often has it: its
+        # watcher comes 2 s later, and the clock's icon and menu must still reach it.
+        clock = subprocess.Popen([program], env=env)
+        window(application("heliodial"), "Heliodial *")
+        time.sleep(2)
+        host = subprocess.Popen([sys.executable, os.path.join(SUPPORT, "sni_host.py")], env=env,
+                                stdout=subprocess.PIPE, text=True)
+        try:
+            lines = []
+            while not any(line.startswith("menu Exit") for line in lines):
+                line = wait_for("the panel's report", host.stdout.readline)
+                lines.append(line.strip())
+            assert any(line.startswith("registered ") for line in lines), lines
+            assert any(line.startswith("tooltip Heliodial") for line in lines), lines
+            print("a panel that came 2 s late got the icon: " + "; ".join(lines[:3]))
+        finally:
+            host.terminate()
+            host.wait()
+        frame = window(application("heliodial"), "Heliodial *")
+        press(find(find(frame, "menu item", "Show"), "menu item", "Exit clock"))
+        assert clock.wait(timeout=TIMEOUT) == 0
     finally:
         if clock.poll() is None:
             clock.kill()
