@@ -14,6 +14,8 @@ packages=(
   fonts-noto-core fonts-dejavu-core
   # the Swiss Ephemeris and its data files for 1800-2399: the precise positions
   libswe-dev swe-basic-data
+  # GeoNames' towns (cities15000.txt, regions, countries): the offline atlas
+  libtimezonemap-data
   xvfb xauth openbox x11-utils dbus dbus-x11 at-spi2-core python3 python3-pyatspi x11-apps netpbm
   # gdbus and Python with Gio: the real clients of the automation tests
   libglib2.0-bin python3-gi

@@ -11,7 +11,7 @@
 const char* const kUsage =
     "usage: heliodial-chart [--at \"YYYY-MM-DD HH:MM\"] [--json] [--wheel FILE.png|FILE.svg] "
     "[--size PIXELS] [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]] "
-    "[--ephemeris theory|precise]";
+    "[--ephemeris theory|precise] [--place NAME]";
 
 namespace {
 
@@ -64,6 +64,11 @@ struct Parser {
       QStringLiteral("Positions from the documented theory or, precise, from the Swiss Ephemeris "
                      "(default: the settings' choice)."),
       QStringLiteral("theory|precise")};
+  QCommandLineOption place{
+      QStringLiteral("place"),
+      QStringLiteral("The chart for this town of the offline atlas instead of the settings' "
+                     "latitude and longitude (\"London\", \"Springfield, Illinois\")."),
+      QStringLiteral("NAME")};
   QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                           QStringLiteral("List the options.")};
   QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Print the version.")};
@@ -72,8 +77,8 @@ struct Parser {
     parser.setApplicationDescription(
         QStringLiteral("The chart of a moment, or the aspects of a day, from the clock's "
                        "settings, without a window."));
-    for (const QCommandLineOption* option :
-         {&at, &json, &wheel, &size, &scan, &orb, &csv, &ics, &ephemeris, &help, &version}) {
+    for (const QCommandLineOption* option : {&at, &json, &wheel, &size, &scan, &orb, &csv, &ics,
+                                             &ephemeris, &place, &help, &version}) {
       parser.addOption(*option);
     }
   }
@@ -186,6 +191,12 @@ Options ParseCommandLine(int argc, char** argv) {
       options.ephemeris = 1;
     } else {
       usageError(QStringLiteral("--ephemeris wants theory or precise, not \"%1\"").arg(text));
+    }
+  }
+  if (p.parser.isSet(p.place)) {
+    options.place = p.parser.value(p.place);
+    if (AtlasKey(options.place.section(QLatin1Char(','), 0, 0)).isEmpty()) {
+      usageError(QStringLiteral("--place wants the name of a town, not \"%1\"").arg(options.place));
     }
   }
   if (p.parser.isSet(p.csv) && p.parser.isSet(p.ics)) {

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "atlas/Atlas.h"
 #include "chart/DayScan.h"
 #include "chart/ScanExport.h"
 
@@ -33,6 +34,10 @@ struct Options {
   ScanFileFormat scanFormat = ScanFileFormat::Text;
   // --ephemeris for this run: 0 the documented theory, 1 precise; unset keeps the settings'.
   std::optional<int> ephemeris;
+  // --place NAME for this run, as typed; main looks it up in the atlas and fills the two below.
+  QString place;
+  std::optional<PlaceAngles> placeAngles;  // replaces the settings' latitude and longitude
+  QString placeZone;                       // that town's IANA zone, for the zone rules
 };
 
 // A bad argument; the text is one line for standard error.

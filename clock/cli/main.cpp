@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // heliodial-chart [--at "YYYY-MM-DD HH:MM"] [--json] [--wheel FILE.png|FILE.svg] [--size PIXELS]
 //                 [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]] [--ephemeris theory|precise]
+//                 [--place NAME]
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
@@ -16,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "atlas/Atlas.h"
 #include "chart/ComputeChart.h"
 #include "chart/DayScan.h"
 #include "chart/PrecisePositions.h"
@@ -101,9 +103,42 @@ LoadedSettings loadSettings(const Options& options) {
     say(notice);
   }
   if (options.ephemeris) loaded.settings.Ephemeris = *options.ephemeris;
+  if (options.placeAngles) {
+    // Signed parts as the settings hold them: north and west positive.
+    const PlaceAngles& a = *options.placeAngles;
+    loaded.settings.LatDeg = a.north ? a.latD : -a.latD;
+    loaded.settings.LatMin = a.north ? a.latM : -a.latM;
+    loaded.settings.LongDeg = a.west ? a.longD : -a.longD;
+    loaded.settings.LongMin = a.west ? a.longM : -a.longM;
+  }
   loaded.place = {std::filesystem::exists(settingsFile.Path()),
                   QString::fromStdString(settingsFile.Path().string())};
   return loaded;
+}
+
+// --place: the atlas's one town of that name. A name that several towns share lists them and
+// stops, rather than drawing the chart for a place the user may not mean.
+void lookUpPlace(Options& options) {
+  const PlaceLookup lookup = LookUpPlace(options.place);
+  switch (lookup.result) {
+    case PlaceLookup::Result::Found:
+      options.placeAngles = PlaceAnglesOf(lookup.place);
+      options.placeZone = lookup.place.zoneName;
+      return;
+    case PlaceLookup::Result::NotInstalled:
+      failure(OneLine(lookup.message).toLocal8Bit().toStdString());
+    case PlaceLookup::Result::NotFound:
+      usageError(OneLine(lookup.message));
+    case PlaceLookup::Result::Ambiguous:
+      say(OneLine(lookup.message).toLocal8Bit().toStdString());
+      for (const AtlasPlace& place : lookup.candidates) {
+        say(QStringLiteral("  %1  %2  %3")
+                .arg(PlaceLabel(place), PlaceAnglesText(place), place.zoneName)
+                .toLocal8Bit()
+                .toStdString());
+      }
+      std::exit(2);
+  }
 }
 
 // The chart of a moment as a table or JSON, and its wheel as a picture when asked.
@@ -183,6 +218,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   auto app = makeApplication(argc, argv, !options.wheel.empty());
+  if (!options.place.isEmpty()) lookUpPlace(options);
   try {
     if (options.action == Options::Action::Scan) {
       printScan(options);

@@ -54,7 +54,10 @@ TEST_F(ChartCompanion, BadArgumentsGiveOneLineAndStatusTwo) {
                              {"two\nlines"},
                              {"--at", "\x1b[31m\n"},
                              {"--ephemeris", "exact"},
-                             {"--ephemeris"}};
+                             {"--ephemeris"},
+                             {"--place", "Xqzxqz"},
+                             {"--place", ", -"},
+                             {"--place"}};
   for (const QStringList& args : bad) {
     const Outcome r = run(args);
     EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
@@ -67,7 +70,7 @@ TEST_F(ChartCompanion, HelpListsEveryOptionAndVersionSaysWhich) {
   const Outcome help = run({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--at", "--json", "--wheel", "--size", "--scan", "--orb", "--csv",
-                             "--ics", "--ephemeris", "--help", "--version"}) {
+                             "--ics", "--ephemeris", "--place", "--help", "--version"}) {
     EXPECT_TRUE(help.out.contains(option)) << option;
   }
   const Outcome version = run({"--version"});
@@ -85,6 +88,42 @@ TEST_F(ChartCompanion, ATimeInTheSpringGapExistsOnlyForAFixedZone) {
   EXPECT_TRUE(gap.err.contains("does not exist in this computer's time zone (Europe/Berlin)"))
       << gap.err.toStdString();
   EXPECT_EQ(run({"--at", "2024-03-31 03:30"}, "Europe/Berlin").status, 0);
+}
+
+TEST_F(ChartCompanion, PlaceFromTheAtlasForOneRun) {
+  // London, England: 51 30 N, 0 07 W (west positive in the JSON), whatever the settings say.
+  const Outcome london = run({"--json", "--place", "london", "--at", "2026-01-15 12:00"});
+  ASSERT_EQ(london.status, 0) << london.err.toStdString();
+  EXPECT_TRUE(london.err.isEmpty()) << london.err.toStdString();
+  const QJsonObject place = QJsonDocument::fromJson(london.out).object()["place"].toObject();
+  EXPECT_DOUBLE_EQ(place["latitude"].toDouble(), 51.5);
+  EXPECT_DOUBLE_EQ(place["longitude"].toDouble(), 7 / 60.0);
+  // South and east take the minus sign on both parts: Sydney, 33 52 S, 151 12 E.
+  const QJsonObject sydney =
+      QJsonDocument::fromJson(run({"--json", "--place", "Sydney, Australia"}).out)
+          .object()["place"]
+          .toObject();
+  EXPECT_DOUBLE_EQ(sydney["latitude"].toDouble(), -(33 + 52 / 60.0));
+  EXPECT_DOUBLE_EQ(sydney["longitude"].toDouble(), -(151 + 12 / 60.0));
+
+  // A name several towns share lists them and runs no chart.
+  const Outcome springfield = run({"--place", "Springfield"});
+  EXPECT_EQ(springfield.status, 2);
+  EXPECT_TRUE(springfield.out.isEmpty());
+  EXPECT_TRUE(springfield.err.contains("Springfield, Illinois, United States"))
+      << springfield.err.toStdString();
+  EXPECT_GE(springfield.err.count('\n'), 4);
+  EXPECT_EQ(run({"--place", "Springfield, Illinois"}).status, 0);
+
+  // Without the place list: said plainly, not a crash.
+  const Outcome missing = run({"--place", "London"}, "UTC", [](QProcess& process) {
+    QProcessEnvironment env = process.processEnvironment();
+    env.insert("HELIODIAL_ATLAS_DIR", "/nonexistent");
+    process.setProcessEnvironment(env);
+  });
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(missing.err.contains("The place list is not installed (package libtimezonemap-data)"))
+      << missing.err.toStdString();
 }
 
 TEST_F(ChartCompanion, AFailedWriteIsNeverASuccess) {
