@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <system_error>
 
 #include "settings/AtomicFile.h"
@@ -86,16 +87,17 @@ std::string ActivationFileText(const std::filesystem::path& programPath) {
          " -Automation\n";
 }
 
-void WriteActivationFile(const std::filesystem::path& programPath) {
-  const std::string text = ActivationFileText(programPath);
-  const std::filesystem::path file = ActivationFile();
+namespace {
+
+void WriteWithFolder(const std::filesystem::path& file, const std::string& text) {
   const std::filesystem::path folder = file.parent_path();
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (ec) {
     throw RegistrationError("Unable to create " + folder.string() + ": " + ec.message());
   }
-  // The bus reads only names ending in ".service", so it never sees the unfinished file.
+  // The bus and the desktop read only names ending in ".service" or ".desktop", so neither
+  // sees the unfinished temporary file.
   try {
     WriteFileAtomically(file, text);
   } catch (const AtomicWriteError& e) {
@@ -103,12 +105,66 @@ void WriteActivationFile(const std::filesystem::path& programPath) {
   }
 }
 
-void RemoveActivationFile() {
-  const std::filesystem::path file = ActivationFile();
+void Remove(const std::filesystem::path& file) {
   if (::unlink(file.c_str()) != 0 && errno != ENOENT) {
     throw RegistrationError("Unable to remove " + file.string() + ": " + Reason(errno));
   }
 }
+
+}  // namespace
+
+void WriteActivationFile(const std::filesystem::path& programPath) {
+  WriteWithFolder(ActivationFile(), ActivationFileText(programPath));
+}
+
+void RemoveActivationFile() { Remove(ActivationFile()); }
+
+std::filesystem::path AutostartFile() { return ConfigHome() / "autostart" / "heliodial.desktop"; }
+
+std::string AutostartEntryText(const std::filesystem::path& programPath) {
+  const std::string path = programPath.string();
+  if (path.empty() || path.find_first_of("\r\n") != std::string::npos) {
+    throw RegistrationError("The program's path \"" + path + "\" cannot be written into " +
+                            AutostartFile().string() +
+                            "; move the program to a folder without a line break.");
+  }
+  // An Exec argument with a reserved character is double-quoted, with ", `, $ and \ escaped;
+  // a field code's % is doubled; then the file's own layer doubles every backslash.
+  std::string exec;
+  if (std::ranges::all_of(path, NeedsNoQuotes)) {
+    exec = path;
+  } else {
+    exec = "\"";
+    for (const char c : path) {
+      if (std::strchr("\"`$\\", c) != nullptr) exec += '\\';
+      exec += c;
+    }
+    exec += "\"";
+  }
+  std::string value;
+  for (const char c : exec) {
+    value += c == '\\' ? std::string("\\\\") : c == '%' ? std::string("%%") : std::string(1, c);
+  }
+  return "[Desktop Entry]\nType=Application\nName=Heliodial\n"
+         "Comment=The astrological clock, in the notification area\nExec=" +
+         value + " --hidden\nIcon=heliodial\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
+}
+
+bool AutostartEnabled() {
+  std::ifstream in(AutostartFile());
+  if (!in) return false;
+  // The desktop's own switch: a user who turned the entry off in the session settings.
+  for (std::string line; std::getline(in, line);) {
+    if (line == "Hidden=true" || line == "X-GNOME-Autostart-enabled=false") return false;
+  }
+  return true;
+}
+
+void WriteAutostartEntry(const std::filesystem::path& programPath) {
+  WriteWithFolder(AutostartFile(), AutostartEntryText(programPath));
+}
+
+void RemoveAutostartEntry() { Remove(AutostartFile()); }
 
 std::filesystem::path ProgramPath() {
   std::error_code ec;

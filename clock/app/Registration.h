@@ -50,6 +50,19 @@ void WriteActivationFile(const std::filesystem::path& programPath);
 // Removes it; no file is no error.
 void RemoveActivationFile();
 
+// ${XDG_CONFIG_HOME:-$HOME/.config}/autostart/heliodial.desktop: the desktop starts the
+// programs listed there when the user logs in.
+std::filesystem::path AutostartFile();
+// The entry's text: the program at programPath, started with its window hidden in the
+// notification area. The path is quoted as desktop entries quote an Exec argument; a path with a
+// line break raises RegistrationError.
+std::string AutostartEntryText(const std::filesystem::path& programPath);
+// Whether the desktop starts the clock with the session: the entry is there and not switched off.
+bool AutostartEnabled();
+// Writes the entry as one step, creating its folder, or removes it (no entry is no error).
+void WriteAutostartEntry(const std::filesystem::path& programPath);
+void RemoveAutostartEntry();
+
 // The running program's full path.
 std::filesystem::path ProgramPath();
 

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <string_view>
@@ -86,13 +87,15 @@ bool AnswerInformationOptions(int argc, char** argv) {
   }
   if (!parser.isSet(help)) return false;
   std::printf(
-      "usage: heliodial [-Automation | -Embedding | -RegServer | -UnregServer]\n\n%s\n"
+      "usage: heliodial [--hidden] [-Automation | -Embedding | -RegServer | -UnregServer]\n\n%s\n"
       "Switches (any case, led by - or /):\n"
       "  (none)        Run the clock.\n"
       "  -Automation   Run for a program that asked over D-Bus; end when its last client goes.\n"
       "  -Embedding    The same.\n"
       "  -RegServer    Write the D-Bus activation file, and end.\n"
-      "  -UnregServer  Remove it, and end.\n\n"
+      "  -UnregServer  Remove it, and end.\n"
+      "  --hidden      Start in the notification area, the window hidden (minimised where the\n"
+      "                desktop has no notification area): how the session starts the clock.\n\n"
       "The settings are kept in ${XDG_CONFIG_HOME:-~/.config}/helidial.ini.\n",
       parser.helpText()
           .mid(parser.helpText().indexOf(QStringLiteral("Options:")))
@@ -217,6 +220,10 @@ int main(int argc, char** argv) {
   }
   followTerminationSignals(*windows.clock);
   exitAfterFirstPaint(*windows.clock);
-  windows.clock->show();
+  if (std::ranges::find(arguments, std::string_view("--hidden")) != arguments.end()) {
+    windows.clock->startHidden();
+  } else {
+    windows.clock->show();
+  }
   return app.exec();
 }

@@ -94,9 +94,22 @@ void TfrmClock::createMenus() {
 
 bool TfrmClock::trayShown() const { return tray_ != nullptr && tray_->shown(); }
 
+void TfrmClock::startHidden() {
+  if (trayShown()) return;
+  hiddenStart_ = true;
+  showMinimized();
+}
+
 void TfrmClock::followTray() {
   if (!tray_->follow()) return;
   const bool available = tray_->shown();
+  if (hiddenStart_) {
+    hiddenStart_ = false;
+    if (available && isMinimized()) {
+      setWindowFlag(Qt::Tool, true);
+      return;  // the window goes to the notification area as the session asked
+    }
+  }
   // With an icon in the notification area the clock needs no task-bar button of its own; without
   // one it keeps the button, so that a minimised clock can be found again.
   const bool visible = isVisible();

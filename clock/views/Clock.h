@@ -44,6 +44,9 @@ class TfrmClock : public QMainWindow {
   // A chart from the core: the tray icon at once; the wheel (DrawWheel) unless only the lists'
   // words changed.
   void showTrayIcon(const Chart& chart);
+  // The start the session makes (--hidden): the window stays hidden with the icon in the
+  // notification area, and is minimised while there is none, until a panel comes.
+  void startHidden();
   void showChart(const Chart& chart, ChartUpdate update);
   // No chart can be computed (reason says why): caption and wheel say so instead of showing the
   // last chart as if it were the chart of the moment. The next chart restores them.
@@ -104,6 +107,7 @@ class TfrmClock : public QMainWindow {
   QAction* mnuKeepOnTop = nullptr;  // "Keep on top" in the Show menu
   bool SessionEnding = false;
   bool shownOnce_ = false;
+  bool hiddenStart_ = false;  // started hidden and minimised for want of a notification area
   bool placed_ = false;
   // Exit could not save the windows' places: a second Exit ends without saving.
   bool exitSaveFailed_ = false;

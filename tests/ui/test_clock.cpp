@@ -166,6 +166,23 @@ TEST_F(ClockWindowsTest, WithoutANotificationAreaClosingMinimises) {
   EXPECT_TRUE(clock.isVisible());
 }
 
+TEST_F(ClockWindowsTest, StartedHiddenTheClockWaitsInTheNotificationAreaOrMinimised) {
+  for (const bool tray : {true, false}) {
+    trayAvailable = tray;
+    auto windows = start();
+    TfrmClock& clock = *windows->clock;
+    clock.startHidden();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clock.isVisible(), !tray) << tray;
+    if (tray) continue;
+    EXPECT_TRUE(clock.isMinimized()) << "with no notification area, still in the task bar";
+    trayAvailable = true;  // the panel comes after the clock, as at a session's start
+    tick(*windows);
+    EXPECT_TRUE(clock.trayShown());
+    EXPECT_FALSE(clock.isVisible()) << "gone to the notification area";
+  }
+}
+
 TEST_F(ClockWindowsTest, ASessionEndReallyClosesWithoutSaving) {
   auto windows = run();
   windows->clock->WMQueryEndSession();

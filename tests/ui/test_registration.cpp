@@ -117,6 +117,39 @@ TEST(ActivationFile, ExecQuotesWhatTheBusWouldSplit) {
   }
   EXPECT_THROW(ActivationFileText("/opt/two\nlines/heliodial"), RegistrationError);
   EXPECT_THROW(ActivationFileText(""), RegistrationError);
+
+  // The session's autostart entry quotes as desktop entries do: double quotes, then the file's
+  // own backslash escapes, and a field code's % doubled.
+  const struct {
+    const char* path;
+    const char* exec;
+  } entries[] = {
+      {"/usr/bin/heliodial", "/usr/bin/heliodial"},
+      {"/opt/my clocks/heliodial", "\"/opt/my clocks/heliodial\""},
+      {"/opt/a\"b/$HOME/heliodial", "\"/opt/a\\\\\"b/\\\\$HOME/heliodial\""},
+      {"/opt/100%/heliodial", "/opt/100%%/heliodial"},
+  };
+  for (const auto& row : entries) {
+    const std::string text = AutostartEntryText(row.path);
+    EXPECT_NE(text.find(std::string("\nExec=") + row.exec + " --hidden\n"), std::string::npos)
+        << row.path << ": " << text;
+  }
+  EXPECT_THROW(AutostartEntryText("/opt/two\nlines/heliodial"), RegistrationError);
+}
+
+TEST(ActivationFile, TheAutostartEntryIsWrittenReadAndRemovedInTheUsersConfigFolder) {
+  const QTemporaryDir config;
+  const ScopedEnv xdg("XDG_CONFIG_HOME", config.path().toStdString());
+  EXPECT_EQ(AutostartFile(), config.path().toStdString() + "/autostart/heliodial.desktop");
+  EXPECT_FALSE(AutostartEnabled());
+  WriteAutostartEntry("/usr/bin/heliodial");
+  EXPECT_TRUE(AutostartEnabled());
+  EXPECT_EQ(Contents(AutostartFile()), AutostartEntryText("/usr/bin/heliodial"));
+  std::ofstream(AutostartFile(), std::ios::app) << "Hidden=true\n";
+  EXPECT_FALSE(AutostartEnabled()) << "switched off in the session's settings";
+  RemoveAutostartEntry();
+  EXPECT_FALSE(std::filesystem::exists(AutostartFile()));
+  EXPECT_NO_THROW(RemoveAutostartEntry()) << "no entry is no error";
 }
 
 TEST(ActivationFile, WrittenWholeReplacedAndRemovedInTheUsersDataFolder) {
