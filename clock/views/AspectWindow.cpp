@@ -170,7 +170,8 @@ void TfrmAspectList::setListFont(bool textMode) {
 }
 
 WindowGeometry TfrmAspectList::savedGeometry() const {
-  return {pos().y(), pos().x(), height(), width()};
+  const QPoint place = PlaceToSave(*this, savedFramePosition_);
+  return {place.y(), place.x(), height(), width()};
 }
 
 void TfrmAspectList::ToolbarButton971Click() {

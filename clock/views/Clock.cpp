@@ -227,7 +227,8 @@ void TfrmClock::mnuExitClick() {
   const Settings& s = core_.state().settings;
   IniFile file;
   try {
-    SaveGeometry(file, {pos().y(), pos().x(), height(), width()},
+    const QPoint place = PlaceToSave(*this, savedFramePosition_);
+    SaveGeometry(file, {place.y(), place.x(), height(), width()},
                  targets_.natalGeometry ? targets_.natalGeometry() : s.ATNGeometry,
                  targets_.transitGeometry ? targets_.transitGeometry() : s.ATTGeometry);
   } catch (const IniWriteError&) {

@@ -58,6 +58,17 @@ void PlaceFrame(QWidget& window, QPoint framePosition) {
                          frame.right() - client.right(), frame.bottom() - client.bottom());
   const QRect wanted =
       PlaceOnScreens(QRect(framePosition, client.size().grownBy(margins)), AvailableScreens());
-  if (wanted.topLeft() != frame.topLeft()) window.move(wanted.topLeft());
+  if (wanted.topLeft() != frame.topLeft() &&
+      PlatformPlacesWindows(QGuiApplication::platformName())) {
+    window.move(wanted.topLeft());
+  }
   if (wanted.size() != frame.size()) window.resize(wanted.size().shrunkBy(margins));
+}
+
+bool PlatformPlacesWindows(const QString& platformName) {
+  return !platformName.startsWith(QStringLiteral("wayland"));
+}
+
+QPoint PlaceToSave(const QWidget& window, QPoint savedBefore) {
+  return PlatformPlacesWindows(QGuiApplication::platformName()) ? window.pos() : savedBefore;
 }

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QRect>
+#include <QString>
 
 class QWidget;
 
@@ -20,5 +21,12 @@ QList<QRect> AvailableScreens();
 // Puts a shown window's frame where it was saved (framePosition), or onto a screen by the rule
 // above; before the window is shown its frame's width is not known.
 void PlaceFrame(QWidget& window, QPoint framePosition);
+
+// Whether the platform lets a program read and set where its windows are: Wayland does neither,
+// and a window there always says it is at 0,0.
+bool PlatformPlacesWindows(const QString& platformName);
+// The place Exit saves for a window: where its frame is, or, where the platform cannot say, the
+// place saved before, kept as it was.
+QPoint PlaceToSave(const QWidget& window, QPoint savedBefore);
 
 #endif
