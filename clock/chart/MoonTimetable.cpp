@@ -405,8 +405,7 @@ std::vector<int> VoidBodies(VoidRule rule) {
 
 QString MoonAspectText(const MoonAspect& aspect) {
   return QString::fromLatin1(kAspectKinds[static_cast<std::size_t>(aspect.kind)].name).toLower() +
-         QLatin1Char(' ') +
-         QString::fromLatin1(kPoints[static_cast<std::size_t>(aspect.body)].key);
+         QLatin1Char(' ') + QString::fromLatin1(kPoints[static_cast<std::size_t>(aspect.body)].key);
 }
 
 QString MoonPhaseText(MoonPhaseName phase) {

@@ -6,8 +6,9 @@
 // Every time is found by bracketing a crossing on a coarse grid of positions and refining it by
 // root-finding, never by stepping minute by minute, and is given as a whole minute in UTC: an
 // ingress as the first minute in which the Moon stands in the new sign (the minute from which the
-// clock shows her there), an exact aspect as the nearest minute. The positions are those of the chart (ComputePositions), so the timetable always agrees
-// with what the wheel shows at the same moment.
+// clock shows her there), an exact aspect as the nearest minute. The positions are those of the
+// chart (ComputePositions), so the timetable always agrees with what the wheel shows at the same
+// moment.
 #ifndef HELIODIAL_MOONTIMETABLE_H
 #define HELIODIAL_MOONTIMETABLE_H
 

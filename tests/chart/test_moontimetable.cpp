@@ -232,8 +232,8 @@ TEST(MoonTimetable, EdgeCases) {
   const QDate first(2026, 1, 1);
   const std::vector<Event> events =
       bruteForce(s, minuteOf(first) - 4 * 1440, minuteOf(first) + 369 * 1440);
-  const std::vector<MoonStay> stays = MoonStays(
-      s, theory(), QDateTime(first, QTime(0, 0), Qt::UTC), 365, VoidRule::Classical);
+  const std::vector<MoonStay> stays =
+      MoonStays(s, theory(), QDateTime(first, QTime(0, 0), Qt::UTC), 365, VoidRule::Classical);
   bool aspectJustBeforeIngress = false, retrogradeLast = false, aries = false;
   for (const MoonStay& stay : stays) {
     const VoidWindow& w = *stay.voidWindow;
@@ -280,8 +280,8 @@ TEST(MoonTimetable, NoAspectInASignVoidFromTheIngress) {
   EXPECT_FALSE(aries->last);
   for (VoidRule rule : {VoidRule::Classical, VoidRule::Modern}) {
     const std::vector<MoonStay> stays = MoonStays(s, theory(), from, 4, rule);
-    const auto stay = std::find_if(stays.begin(), stays.end(),
-                                   [](const MoonStay& st) { return st.sign == 0; });
+    const auto stay =
+        std::find_if(stays.begin(), stays.end(), [](const MoonStay& st) { return st.sign == 0; });
     ASSERT_NE(stay, stays.end());
     EXPECT_EQ(minuteOf(stay->ingress), aries->ingress);
     EXPECT_EQ(stay->voidWindow->end, stay->nextIngress);
