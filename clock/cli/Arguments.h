@@ -16,11 +16,13 @@
 inline constexpr int kDefaultWheelSize = 576;
 inline constexpr int kMinWheelSize = 64;
 inline constexpr int kMaxWheelSize = 8192;
+inline constexpr int kDefaultMoonDays = 7;
+inline constexpr int kMaxMoonDays = 366;
 
 extern const char* const kUsage;
 
 struct Options {
-  enum class Action { Chart, Scan, Help, Version };
+  enum class Action { Chart, Scan, Moon, Help, Version };
   Action action = Action::Chart;
   std::optional<QDate> atDate;  // a local date and time of day, as given
   QTime atTime;
@@ -33,6 +35,11 @@ struct Options {
   ScanFileFormat scanFormat = ScanFileFormat::Text;
   // --ephemeris for this run: 0 the documented theory, 1 precise; unset keeps the settings'.
   std::optional<int> ephemeris;
+  // --moon: the Moon's stays from this local day for moonDays days (printed as text, JSON with
+  // json, iCalendar with scanFormat ICalendar); --rule for this run, unset keeps the settings'.
+  QDate moon;
+  int moonDays = kDefaultMoonDays;
+  std::optional<int> moonRule;
 };
 
 // A bad argument; the text is one line for standard error.
