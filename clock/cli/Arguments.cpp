@@ -66,7 +66,7 @@ struct Parser {
       QStringLiteral("theory|precise")};
   QCommandLineOption moon{QStringLiteral("moon"),
                           QStringLiteral("The Moon's stays in the signs, her ingresses and void "
-                                         "windows, from this local day."),
+                                         "windows, from this local day (--json, --ics)."),
                           QStringLiteral("YYYY-MM-DD")};
   QCommandLineOption days{QStringLiteral("days"),
                           QStringLiteral("How many days --moon covers, 1 to %1 (default %2).")

@@ -190,7 +190,7 @@ TEST(MoonTimetable, DegreeWindowsAreTheRunsOfTheClocksOwnTest) {
     s.Do30 = do30;
     s.Do45 = do45;
     const qint64 from = minuteOf(QDate(2026, 5, 1));
-    const qint64 to = from + 10 * 1440;
+    const qint64 to = from + 30 * 1440;
     std::vector<std::pair<qint64, qint64>> runs;
     bool inside = false;
     for (qint64 m = from; m < to; ++m) {
@@ -415,6 +415,23 @@ TEST(MoonTimetable, ExactAspectTimes) {
       EXPECT_LE(std::llabs(minuteOf(*timings[i].exact) - best), 1) << i;
     }
   }
+  // The Ascendant 10 degrees short of a natal point: applying, exact within the hour, where the
+  // clock's own charts cross it; near the pole, where Placidus has no Ascendant, no time for it,
+  // while the bodies keep theirs.
+  const std::vector<AspectQuery> angle{{13, 0, 1, now[13] + 10.0}, {2, 0, 1, now[2] + 3.0}};
+  const std::vector<AspectTiming> rising = ExactAspectTimes(s, theory(), t, angle);
+  ASSERT_TRUE(rising[0].applying && rising[0].exact);
+  EXPECT_GT(*rising[0].exact, t);
+  EXPECT_LT(*rising[0].exact, t.addSecs(3600));
+  const qint64 exact = minuteOf(*rising[0].exact);
+  EXPECT_LT(wrap180(chartAt(s, exact - 1)[13] - now[13] - 10.0), 0);
+  EXPECT_GT(wrap180(chartAt(s, exact + 1)[13] - now[13] - 10.0), 0);
+  Settings polar = s;
+  polar.LatDeg = 80;
+  const std::vector<AspectTiming> north = ExactAspectTimes(polar, theory(), t, angle);
+  EXPECT_FALSE(north[0].exact);
+  EXPECT_EQ(north[1].exact, timings[6].exact);
+
   AspectTiming shown{true, QDateTime(QDate(2026, 3, 10), QTime(13, 32), Qt::UTC)};
   EXPECT_EQ(AspectTimingText(shown, 3600), QStringLiteral("applying, exact 14:32"));
   shown.applying = false;
