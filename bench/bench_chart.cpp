@@ -5,6 +5,7 @@
 #include "chart/Aspects.h"
 #include "chart/ComputeChart.h"
 #include "chart/DayScan.h"
+#include "chart/MoonTimetable.h"
 
 namespace {
 
@@ -95,6 +96,51 @@ void BM_PreciseDayScan(benchmark::State& bench) {
   bench.SetLabel("one day, 1440 minutes");
 }
 BENCHMARK(BM_PreciseDayScan)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+// The Moon's timetable, for both ephemerides (argument 1 precise): what a tick or a tooltip asks
+// (the present void window, the next ingress and the phase: under 5 ms), a 30-day --moon under
+// the modern rule (under 200 ms of CPU), and exact times for a full aspect list.
+void BM_MoonNow(benchmark::State& bench) {
+  Settings settings = benchSettings();
+  settings.Ephemeris = static_cast<int>(bench.range(0));
+  const TheoryTable theory = InitialTheoryTable();
+  QDateTime moment(QDate(2026, 12, 8), QTime(0, 0), Qt::UTC);
+  for (auto _ : bench) {
+    moment = moment.addSecs(3 * 3600 + 60);  // a different stay now and then
+    benchmark::DoNotOptimize(MoonAt(settings, theory, moment, VoidRule::Modern));
+  }
+}
+BENCHMARK(BM_MoonNow)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+void BM_MoonTimetable30Days(benchmark::State& bench) {
+  Settings settings = benchSettings();
+  settings.Ephemeris = static_cast<int>(bench.range(0));
+  const TheoryTable theory = InitialTheoryTable();
+  const QDateTime start(QDate(2026, 12, 8), QTime(0, 0), Qt::UTC);
+  for (auto _ : bench) {
+    benchmark::DoNotOptimize(MoonStays(settings, theory, start, 30, VoidRule::Modern));
+  }
+}
+BENCHMARK(BM_MoonTimetable30Days)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+
+void BM_ExactAspectTimes(benchmark::State& bench) {
+  const Settings settings = benchSettings();
+  const TheoryTable theory = InitialTheoryTable();
+  const QDateTime moment(QDate(2026, 12, 8), QTime(12, 0), Qt::UTC);
+  std::vector<AspectQuery> queries;
+  for (int from = 1; from <= 12; ++from) {
+    for (int to = from + 1; to <= 12; ++to) queries.push_back({from, 0, to, std::nullopt});
+  }
+  for (auto _ : bench) {
+    benchmark::DoNotOptimize(ExactAspectTimes(settings, theory, moment, queries));
+  }
+  bench.SetLabel("66 pairs of bodies");
+}
+BENCHMARK(BM_ExactAspectTimes)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 }  // namespace
 

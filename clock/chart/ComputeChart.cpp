@@ -119,6 +119,16 @@ void TheoryChart(const Settings& s, const TheoryTable& theory, int32_t jd, const
 
 }  // namespace
 
+void ComputePositions(const Settings& s, const TheoryTable& theory, const UniversalTime& ut,
+                      Chart& chart) {
+  if (s.Ephemeris == 1) {
+    PreciseChart(s, ut.date, ut.hours, chart);
+  } else {
+    const int32_t jd = libraryImports().JulDay(ut.date.month(), ut.date.day(), ut.date.year());
+    TheoryChart(s, theory, jd, ut, chart);
+  }
+}
+
 Chart ComputeChart(const Settings& s, const TheoryTable& theory, QDate localDate, QTime localTime) {
   const LibraryImports& lib = libraryImports();
   Chart chart;
@@ -126,13 +136,8 @@ Chart ComputeChart(const Settings& s, const TheoryTable& theory, QDate localDate
   chart.Time = localTime;
 
   const UniversalTime ut = toUniversalTime(localTime, localDate, s.ZoneOffset);
-  const int32_t jd = lib.JulDay(ut.date.month(), ut.date.day(), ut.date.year());
-  if (s.Ephemeris == 1) {
-    PreciseChart(s, ut.date, ut.hours, chart);
-  } else {
-    TheoryChart(s, theory, jd, ut, chart);
-  }
-  chart.JD = jd;
+  ComputePositions(s, theory, ut, chart);
+  chart.JD = lib.JulDay(ut.date.month(), ut.date.day(), ut.date.year());
   chart.UT = ut.hours;
 
   std::array<double, 15>& pos = chart.TruePos;

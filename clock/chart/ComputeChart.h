@@ -59,6 +59,13 @@ bool VoidOfCourse(const std::array<double, 15>& pos, bool do30, bool do45);
 // is wanted.
 int TrayIconNumber(double ascendant, bool vocActive, bool vocIcon);
 
+// What a chart starts from, at a UT date and hours: points 1..12 with their speeds, the cusps when
+// the house code names a system, and the quantities of the moment, from the ephemeris the settings
+// choose. Everything that needs positions at other moments (the Moon's timetable) comes here, so
+// that it always agrees with the chart. Throws ChartError as ComputeChart does.
+void ComputePositions(const Settings& settings, const TheoryTable& theory, const UniversalTime& ut,
+                      Chart& chart);
+
 // The chart for a local date and time of day: positions, cusps, texts, the void-of-course test.
 // The pair string stays empty (ComputeLiveChart fills it). Throws
 // ChartError when the house system has no cusps at this latitude. Settings::Ephemeris 1 takes

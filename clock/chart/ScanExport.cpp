@@ -17,8 +17,10 @@ QString minuteText(int minute) {
   return QTime(0, 0).addSecs(60 * minute).toString(QStringLiteral("HH:mm"));
 }
 
+}  // namespace
+
 // A TEXT value: backslashes, semicolons, commas and line breaks escaped.
-QString icalText(QString text) {
+QString ICalendarText(QString text) {
   text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
   text.replace(QLatin1Char(';'), QStringLiteral("\\;"));
   text.replace(QLatin1Char(','), QStringLiteral("\\,"));
@@ -26,12 +28,12 @@ QString icalText(QString text) {
   return text;
 }
 
-QString utcStamp(const QDateTime& time) {
+QString ICalendarUtc(const QDateTime& time) {
   return time.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
 }
 
 // "+01:00" for the settings' zone offset in hours.
-QString zoneText(int zoneSeconds) {
+QString ZoneOffsetText(int zoneSeconds) {
   const int minutes = std::abs(zoneSeconds) / 60;
   return QStringLiteral("%1%2:%3")
       .arg(zoneSeconds < 0 ? QLatin1Char('-') : QLatin1Char('+'))
@@ -40,7 +42,7 @@ QString zoneText(int zoneSeconds) {
 }
 
 // The place in whole minutes of arc, for event identifiers that differ from place to place.
-QString placeText(const Settings& s) {
+QString PlaceIdText(const Settings& s) {
   const auto part = [](int degrees, int minutes, char positive, char negative) {
     const int total = degrees * 60 + minutes;
     return QStringLiteral("%1%2%3")
@@ -51,8 +53,6 @@ QString placeText(const Settings& s) {
   return part(s.LatDeg, s.LatMin, 'n', 's') + QLatin1Char('-') +
          part(s.LongDeg, s.LongMin, 'w', 'e');
 }
-
-}  // namespace
 
 QByteArray ScanFile(const DayScan& scan, ScanFileFormat format, const QDateTime& stamp) {
   switch (format) {
@@ -126,9 +126,11 @@ QByteArray ScanICalendar(const DayScan& scan, const QDateTime& stamp) {
   const Settings& s = scan.settings();
   const int zoneSeconds = static_cast<int>(std::lround(s.ZoneOffset * 3600));
   const QDateTime midnightUtc = QDateTime(scan.day(), QTime(0, 0), Qt::UTC).addSecs(-zoneSeconds);
-  const auto utcOfMinute = [&](int minute) { return utcStamp(midnightUtc.addSecs(60 * minute)); };
+  const auto utcOfMinute = [&](int minute) {
+    return ICalendarUtc(midnightUtc.addSecs(60 * minute));
+  };
   const QString orb = ScanOrbText(scan.orb());
-  const QString place = placeText(s);
+  const QString place = PlaceIdText(s);
 
   QByteArray out;
   const auto put = [&out](const QString& line) { out += FoldICalendarLine(line.toUtf8()); };
@@ -143,17 +145,17 @@ QByteArray ScanICalendar(const DayScan& scan, const QDateTime& stamp) {
     const QString summary = words.join(QLatin1Char(' '));
     const QString description =
         QStringLiteral("%1 within %2 from %3 to %4 (local time, zone %5), closest at %6 (orb %7).")
-            .arg(summary, orb, minuteText(e.first), minuteText(e.last), zoneText(zoneSeconds),
+            .arg(summary, orb, minuteText(e.first), minuteText(e.last), ZoneOffsetText(zoneSeconds),
                  minuteText(e.closest), libraryText(e.closestOrbText));
     put(QStringLiteral("BEGIN:VEVENT"));
     put(QStringLiteral("UID:") + utcOfMinute(e.first) + QLatin1Char('-') +
         words.join(QLatin1Char('-')).toLower() + QLatin1Char('-') + place +
         QStringLiteral("@heliodial"));
-    put(QStringLiteral("DTSTAMP:") + utcStamp(stamp));
+    put(QStringLiteral("DTSTAMP:") + ICalendarUtc(stamp));
     put(QStringLiteral("DTSTART:") + utcOfMinute(e.first));
     put(QStringLiteral("DTEND:") + utcOfMinute(e.last + 1));
-    put(QStringLiteral("SUMMARY:") + icalText(summary));
-    put(QStringLiteral("DESCRIPTION:") + icalText(description));
+    put(QStringLiteral("SUMMARY:") + ICalendarText(summary));
+    put(QStringLiteral("DESCRIPTION:") + ICalendarText(description));
     put(QStringLiteral("TRANSP:TRANSPARENT"));  // an aspect does not make the user busy
     put(QStringLiteral("END:VEVENT"));
   }

@@ -31,6 +31,15 @@ QByteArray ScanICalendar(const DayScan& scan, const QDateTime& stamp);
 // character, continuation lines starting with a blank; CRLF after each.
 QByteArray FoldICalendarLine(const QByteArray& line);
 
+// Helpers for every iCalendar file the clock writes (the day scan, the Moon's timetable):
+// a TEXT value with backslashes, semicolons, commas and line breaks escaped; a moment as a UTC
+// date-time ("20261209T211500Z"); a zone offset as "+01:00"; the place in whole minutes of arc
+// ("51n28-0w00"), so that event identifiers differ from place to place.
+QString ICalendarText(QString text);
+QString ICalendarUtc(const QDateTime& time);
+QString ZoneOffsetText(int zoneSeconds);
+QString PlaceIdText(const Settings& settings);
+
 // A CSV field, quoted when it holds a comma, a quote or a line break.
 QByteArray CsvField(const QString& text);
 

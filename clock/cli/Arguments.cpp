@@ -11,7 +11,8 @@
 const char* const kUsage =
     "usage: heliodial-chart [--at \"YYYY-MM-DD HH:MM\"] [--json] [--wheel FILE.png|FILE.svg] "
     "[--size PIXELS] [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]] "
-    "[--ephemeris theory|precise] [--place NAME]";
+    "[--ephemeris theory|precise] [--place NAME] "
+    "[--moon YYYY-MM-DD [--days N] [--rule 0|1|2] [--json | --ics]]";
 
 namespace {
 
@@ -69,6 +70,19 @@ struct Parser {
       QStringLiteral("The chart for this town of the offline atlas instead of the settings' "
                      "latitude and longitude (\"London\", \"Springfield, Illinois\")."),
       QStringLiteral("NAME")};
+  QCommandLineOption moon{QStringLiteral("moon"),
+                          QStringLiteral("The Moon's stays in the signs, her ingresses and void "
+                                         "windows, from this local day (--json, --ics)."),
+                          QStringLiteral("YYYY-MM-DD")};
+  QCommandLineOption days{QStringLiteral("days"),
+                          QStringLiteral("How many days --moon covers, 1 to %1 (default %2).")
+                              .arg(kMaxMoonDays)
+                              .arg(kDefaultMoonDays),
+                          QStringLiteral("N")};
+  QCommandLineOption rule{QStringLiteral("rule"),
+                          QStringLiteral("The void of course for --moon: 0 the degree test, 1 "
+                                         "classical (Sun..Saturn), 2 modern (Sun..Pluto)."),
+                          QStringLiteral("0|1|2")};
   QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                           QStringLiteral("List the options.")};
   QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Print the version.")};
@@ -77,12 +91,59 @@ struct Parser {
     parser.setApplicationDescription(
         QStringLiteral("The chart of a moment, or the aspects of a day, from the clock's "
                        "settings, without a window."));
-    for (const QCommandLineOption* option : {&at, &json, &wheel, &size, &scan, &orb, &csv, &ics,
-                                             &ephemeris, &place, &help, &version}) {
+    for (const QCommandLineOption* option :
+         {&at, &json, &wheel, &size, &scan, &orb, &csv, &ics, &ephemeris, &place, &moon, &days,
+          &rule, &help, &version}) {
       parser.addOption(*option);
     }
   }
 };
+
+// --moon DAY [--days N] [--rule 0|1|2] [--json | --ics]: a timetable of its own.
+void parseMoon(const Parser& p, Options& options) {
+  if (!p.parser.isSet(p.moon)) {
+    usageError(QStringLiteral("--days and --rule go with --moon (%1)").arg(kUsage));
+  }
+  if (p.parser.isSet(p.scan) || options.atDate || !options.wheel.empty() || p.parser.isSet(p.orb) ||
+      p.parser.isSet(p.csv)) {
+    usageError(
+        QStringLiteral("--moon prints a timetable of its own: leave out --scan, --at, "
+                       "--wheel, --orb and --csv"));
+  }
+  if (options.json && p.parser.isSet(p.ics))
+    usageError(QStringLiteral("choose one of --json and --ics"));
+  if (p.parser.isSet(p.days)) {
+    const QString text = p.parser.value(p.days);
+    bool ok = false;
+    options.moonDays = text.toInt(&ok);
+    if (!ok || options.moonDays < 1 || options.moonDays > kMaxMoonDays) {
+      usageError(QStringLiteral("--days wants a whole number of days from 1 to %1, not \"%2\"")
+                     .arg(kMaxMoonDays)
+                     .arg(text));
+    }
+  }
+  if (p.parser.isSet(p.rule)) {
+    const QString text = p.parser.value(p.rule);
+    bool ok = false;
+    const int rule = text.toInt(&ok);
+    if (!ok || rule < 0 || rule > 2 || text.size() != 1) {
+      usageError(QStringLiteral("--rule wants 0, 1 or 2, not \"%1\"").arg(text));
+    }
+    options.moonRule = rule;
+  }
+  // As for --scan, the whole span must lie within the years --at takes, zone included.
+  const QString text = p.parser.value(p.moon);
+  static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+  const QDate first(1, 1, 2), last = QDate(9999, 12, 29).addDays(-options.moonDays);
+  options.moon = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+  if (!form.match(text).hasMatch() || !options.moon.isValid() || options.moon < first ||
+      options.moon > last) {
+    usageError(QStringLiteral("--moon wants a day from %1 to %2 as YYYY-MM-DD, not \"%3\"")
+                   .arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate), text));
+  }
+  if (p.parser.isSet(p.ics)) options.scanFormat = ScanFileFormat::ICalendar;
+  options.action = Options::Action::Moon;
+}
 
 }  // namespace
 
@@ -201,6 +262,10 @@ Options ParseCommandLine(int argc, char** argv) {
   }
   if (p.parser.isSet(p.csv) && p.parser.isSet(p.ics)) {
     usageError(QStringLiteral("choose one of --csv and --ics"));
+  }
+  if (p.parser.isSet(p.moon) || p.parser.isSet(p.days) || p.parser.isSet(p.rule)) {
+    parseMoon(p, options);
+    return options;
   }
   if (p.parser.isSet(p.csv)) options.scanFormat = ScanFileFormat::Csv;
   if (p.parser.isSet(p.ics)) options.scanFormat = ScanFileFormat::ICalendar;

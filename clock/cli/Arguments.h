@@ -17,11 +17,13 @@
 inline constexpr int kDefaultWheelSize = 576;
 inline constexpr int kMinWheelSize = 64;
 inline constexpr int kMaxWheelSize = 8192;
+inline constexpr int kDefaultMoonDays = 7;
+inline constexpr int kMaxMoonDays = 366;
 
 extern const char* const kUsage;
 
 struct Options {
-  enum class Action { Chart, Scan, Help, Version };
+  enum class Action { Chart, Scan, Moon, Help, Version };
   Action action = Action::Chart;
   std::optional<QDate> atDate;  // a local date and time of day, as given
   QTime atTime;
@@ -38,6 +40,11 @@ struct Options {
   QString place;
   std::optional<PlaceAngles> placeAngles;  // replaces the settings' latitude and longitude
   QString placeZone;                       // that town's IANA zone, for the zone rules
+  // --moon: the Moon's stays from this local day for moonDays days (printed as text, JSON with
+  // json, iCalendar with scanFormat ICalendar); --rule for this run, unset keeps the settings'.
+  QDate moon;
+  int moonDays = kDefaultMoonDays;
+  std::optional<int> moonRule;
 };
 
 // A bad argument; the text is one line for standard error.

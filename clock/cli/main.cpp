@@ -2,6 +2,7 @@
 // heliodial-chart [--at "YYYY-MM-DD HH:MM"] [--json] [--wheel FILE.png|FILE.svg] [--size PIXELS]
 //                 [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]] [--ephemeris theory|precise]
 //                 [--place NAME]
+//                 [--moon YYYY-MM-DD [--days N] [--rule 0|1|2] [--json | --ics]]
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
@@ -20,6 +21,7 @@
 #include "atlas/Atlas.h"
 #include "chart/ComputeChart.h"
 #include "chart/DayScan.h"
+#include "chart/MoonExport.h"
 #include "chart/PrecisePositions.h"
 #include "chart/ScanExport.h"
 #include "cli/Arguments.h"
@@ -197,6 +199,27 @@ void printScan(const Options& options) {
   writeOut(ScanFile(scan, options.scanFormat, QDateTime::currentDateTimeUtc()));
 }
 
+// The void rule when --rule is not given: the settings' choice once they carry one; until then
+// the degree test the clock shows.
+VoidRule settingsVoidRule(const Settings&) { return VoidRule::Degree; }
+
+// The Moon's stays from a local day: lines, JSON or iCalendar, in the zone the day scan uses.
+void printMoon(const Options& options) {
+  const LoadedSettings loaded = loadSettings(options);
+  const Settings& settings = loaded.settings;
+  const VoidRule rule =
+      options.moonRule ? VoidRuleFromNumber(*options.moonRule) : settingsVoidRule(settings);
+  const MoonTable table = ComputeMoonTable(settings, InitialTheoryTable(), options.moon,
+                                           options.moonDays, rule, SettingsZone(settings));
+  if (options.json) {
+    writeOut(QJsonDocument(MoonJson(table)).toJson(QJsonDocument::Indented));
+  } else if (options.scanFormat == ScanFileFormat::ICalendar) {
+    writeOut(MoonICalendar(table, settings, QDateTime::currentDateTimeUtc()));
+  } else {
+    writeOut(MoonText(table));
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -220,7 +243,9 @@ int main(int argc, char** argv) {
   auto app = makeApplication(argc, argv, !options.wheel.empty());
   if (!options.place.isEmpty()) lookUpPlace(options);
   try {
-    if (options.action == Options::Action::Scan) {
+    if (options.action == Options::Action::Moon) {
+      printMoon(options);
+    } else if (options.action == Options::Action::Scan) {
       printScan(options);
     } else {
       printChart(options);
