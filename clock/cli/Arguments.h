@@ -33,6 +33,9 @@ struct Options {
   ScanFileFormat scanFormat = ScanFileFormat::Text;
   // --ephemeris for this run: 0 the documented theory, 1 precise; unset keeps the settings'.
   std::optional<int> ephemeris;
+  // --zone for this run: an IANA zone the system knows, in place of the settings' zone (a manual
+  // one included); empty keeps the settings'.
+  QString zone;
 };
 
 // A bad argument; the text is one line for standard error.
