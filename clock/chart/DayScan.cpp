@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "chart/ComputeChart.h"
+#include "chart/NatalChart.h"
 
 namespace {
 
@@ -45,7 +46,18 @@ DayScan::DayScan(const Settings& settings, const TheoryTable& theory, QDate day,
       orb_(orb),
       dateText_(AspectLogDate(day)),
       tester_(allOrbs(orb), settings.CustomAngle, settings.UseAspects) {
-  if (!day_.isValid()) stopped_ = true;  // nothing to scan
+  if (!day_.isValid()) {
+    stopped_ = true;  // nothing to scan
+    return;
+  }
+  // The scanned day's own offset, so a summer day scanned in winter is right. One offset serves
+  // the whole day, as the report's times and the calendar's all count from one local midnight:
+  // that of local noon, which on a day the clocks change is the offset of most of its waking
+  // hours (the change comes in the small hours).
+  if (settings_.ZoneRules) {
+    settings_.ZoneOffset =
+        ResolveLocalTime(settings_.Zone, day_, QTime(12, 0)).offsetSeconds / 3600.0;
+  }
 }
 
 bool DayScan::testsPairs() const {

@@ -82,6 +82,13 @@ LocalMoment ResolveLocalTime(const QTimeZone& zone, QDate date, QTime time) {
   return m;
 }
 
+LocalMoment ResolveSettingsLocalTime(const Settings& s, QDate date, QTime time) {
+  if (s.ZoneRules) return ResolveLocalTime(s.Zone, date, time);
+  LocalMoment m;
+  m.offsetSeconds = m.otherOffsetSeconds = static_cast<int>(std::lround(s.ZoneOffset * 3600));
+  return m;
+}
+
 NatalLongitudes BirthPositions(const Settings& base, const TheoryTable& theory,
                                const BirthData& birth) {
   Settings s = base;

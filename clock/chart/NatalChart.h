@@ -55,6 +55,10 @@ struct LocalMoment {
 // time included.
 LocalMoment ResolveLocalTime(const QTimeZone& zone, QDate date, QTime time);
 
+// A local date and clock time under the settings' zone rule: ResolveLocalTime in a zone that keeps
+// daylight-saving rules (ZoneRules), else the one fixed ZoneOffset, unique.
+LocalMoment ResolveSettingsLocalTime(const Settings& settings, QDate date, QTime time);
+
 // A place as the settings dialog enters it: degrees and minutes with their hemispheres.
 struct BirthPlace {
   int latD = 0;

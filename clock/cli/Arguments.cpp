@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTimeZone>
 
 #include "cli/OneLine.h"
 #include "wheel/WheelImage.h"
@@ -11,7 +12,7 @@
 const char* const kUsage =
     "usage: heliodial-chart [--at \"YYYY-MM-DD HH:MM\"] [--json] [--wheel FILE.png|FILE.svg] "
     "[--size PIXELS] [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]] "
-    "[--ephemeris theory|precise] [--place NAME] "
+    "[--ephemeris theory|precise] [--zone NAME] [--place NAME] "
     "[--moon YYYY-MM-DD [--days N] [--rule 0|1|2] [--json | --ics]]";
 
 namespace {
@@ -65,6 +66,10 @@ struct Parser {
       QStringLiteral("Positions from the documented theory or, precise, from the Swiss Ephemeris "
                      "(default: the settings' choice)."),
       QStringLiteral("theory|precise")};
+  QCommandLineOption zone{QStringLiteral("zone"),
+                          QStringLiteral("The time zone of this run, such as Europe/London, in "
+                                         "place of the settings' zone (default: the settings')."),
+                          QStringLiteral("NAME")};
   QCommandLineOption place{
       QStringLiteral("place"),
       QStringLiteral("The chart for this town of the offline atlas instead of the settings' "
@@ -92,8 +97,8 @@ struct Parser {
         QStringLiteral("The chart of a moment, or the aspects of a day, from the clock's "
                        "settings, without a window."));
     for (const QCommandLineOption* option :
-         {&at, &json, &wheel, &size, &scan, &orb, &csv, &ics, &ephemeris, &place, &moon, &days,
-          &rule, &help, &version}) {
+         {&at, &json, &wheel, &size, &scan, &orb, &csv, &ics, &ephemeris, &zone, &place, &moon,
+          &days, &rule, &help, &version}) {
       parser.addOption(*option);
     }
   }
@@ -252,6 +257,14 @@ Options ParseCommandLine(int argc, char** argv) {
       options.ephemeris = 1;
     } else {
       usageError(QStringLiteral("--ephemeris wants theory or precise, not \"%1\"").arg(text));
+    }
+  }
+  if (p.parser.isSet(p.zone)) {
+    options.zone = p.parser.value(p.zone).trimmed();
+    if (options.zone.isEmpty() || !QTimeZone(options.zone.toUtf8()).isValid()) {
+      usageError(QStringLiteral("--zone wants a time zone this system knows, such as "
+                                "Europe/London or America/New_York, not \"%1\"")
+                     .arg(p.parser.value(p.zone)));
     }
   }
   if (p.parser.isSet(p.place)) {

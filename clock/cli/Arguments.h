@@ -36,6 +36,9 @@ struct Options {
   ScanFileFormat scanFormat = ScanFileFormat::Text;
   // --ephemeris for this run: 0 the documented theory, 1 precise; unset keeps the settings'.
   std::optional<int> ephemeris;
+  // --zone for this run: an IANA zone the system knows, in place of the settings' zone (a manual
+  // one included); empty keeps the settings'.
+  QString zone;
   // --place NAME for this run, as typed; main looks it up in the atlas and fills the two below.
   QString place;
   std::optional<PlaceAngles> placeAngles;  // replaces the settings' latitude and longitude

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/ChartReport.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <algorithm>
 #include <cstdlib>
@@ -52,6 +53,27 @@ QString zoneText(double hours) {
       .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
+// The instant of the chart: its local moment less the offset it was computed with.
+QDateTime chartInstant(const Chart& c, const Settings& s) {
+  return QDateTime(c.Date, c.Time, Qt::UTC).addSecs(-std::lround(s.ZoneOffset * 3600));
+}
+
+// The offset, then the zone it comes from where it has a name: "UT+01:00 Europe/London, daylight
+// saving time"; a zone without rules says only whether Summer added its hour.
+QString zoneInUseText(const Chart& c, const Settings& s) {
+  QString text = zoneText(s.ZoneOffset);
+  const QString name = ZoneInUseName(s);
+  if (name.isEmpty()) return text;
+  text += QLatin1Char(' ') + name;
+  if (s.ZoneRules) {
+    text += DaylightAt(s, chartInstant(c, s)) ? QStringLiteral(", daylight saving time")
+                                              : QStringLiteral(", standard time");
+  } else if (s.Summer) {
+    text += QStringLiteral(", an hour added for summer");
+  }
+  return text;
+}
+
 }  // namespace
 
 QString PlaceText(const Settings& s) {
@@ -71,8 +93,8 @@ QString textReport(const ChartWithAspects& r) {
                   c.Time.toString(QStringLiteral("hh:mm")))
              .arg(c.UT, 0, 'f', 4)
              .arg(r.settings.ZoneOffset, 0, 'f', 2);
-  out += QStringLiteral("Place %1, zone %2")
-             .arg(PlaceText(r.settings), zoneText(r.settings.ZoneOffset));
+  out +=
+      QStringLiteral("Place %1, zone %2").arg(PlaceText(r.settings), zoneInUseText(c, r.settings));
   if (r.place.fromFile) {
     out += QStringLiteral(" (settings: %1)\n\n").arg(r.place.filePath);
   } else {
@@ -134,10 +156,13 @@ QJsonObject jsonReport(const ChartWithAspects& r) {
       {"jd", c.JD},
       {"lst", c.LST},
       {"zodiacOffset", c.ZodiacOffset},
-      {"place", QJsonObject{{"latitude", s.LatDeg + s.LatMin / 60.0},
-                            {"longitude", s.LongDeg + s.LongMin / 60.0},
-                            {"zoneOffset", s.ZoneOffset},
-                            {"fromSettingsFile", r.place.fromFile}}},
+      {"place",
+       QJsonObject{{"latitude", s.LatDeg + s.LatMin / 60.0},
+                   {"longitude", s.LongDeg + s.LongMin / 60.0},
+                   {"zoneOffset", s.ZoneOffset},
+                   {"zoneName", s.Zone.isValid() ? QJsonValue(ZoneInUseName(s)) : QJsonValue()},
+                   {"daylightSaving", DaylightAt(s, chartInstant(c, s))},
+                   {"fromSettingsFile", r.place.fromFile}}},
       {"houseCode", static_cast<int>(s.HouseCode)},
       {"points", points},
       {"cusps", cusps},

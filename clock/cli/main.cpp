@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // heliodial-chart [--at "YYYY-MM-DD HH:MM"] [--json] [--wheel FILE.png|FILE.svg] [--size PIXELS]
 //                 [--scan YYYY-MM-DD [--orb D:MM] [--csv | --ics]] [--ephemeris theory|precise]
-//                 [--place NAME]
+//                 [--zone NAME] [--place NAME]
 //                 [--moon YYYY-MM-DD [--days N] [--rule 0|1|2] [--json | --ics]]
 #include <QCoreApplication>
 #include <QFile>
@@ -22,6 +22,7 @@
 #include "chart/ComputeChart.h"
 #include "chart/DayScan.h"
 #include "chart/MoonExport.h"
+#include "chart/NatalChart.h"
 #include "chart/PrecisePositions.h"
 #include "chart/ScanExport.h"
 #include "cli/Arguments.h"
@@ -62,16 +63,39 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool n
   return std::make_unique<QCoreApplication>(argc, argv);
 }
 
-// With the computer's own zone the local clock skips an hour in spring: a time in that gap names
-// no moment, and the user is told so rather than that the format is wrong.
-void requireExistingLocalTime(const IniDocument& file, QDate date, QTime time) {
-  if (file.ReadBool("Place", "ManualZone", false)) return;  // a fixed zone has no gaps
-  const QDateTime local(date, time);
-  if (local.isValid() && local.time() == time) return;
-  usageError(QStringLiteral("--at %1 %2 does not exist in this computer's time zone (%3): the "
-                            "clocks skip that time for daylight saving")
-                 .arg(date.toString(Qt::ISODate), time.toString(QStringLiteral("HH:mm")),
-                      OneLine(QString::fromUtf8(QTimeZone::systemTimeZoneId()))));
+// Where the zone in use keeps daylight-saving rules, the local clock skips an hour in spring: a
+// time in that gap names no moment, and the user is told so rather than that the format is wrong.
+// A time the clocks pass twice in autumn is taken at its first, daylight-saving, occurrence, and
+// the user is told which. Returns the offset of the moment in hours.
+double offsetOfLocalTime(const Settings& settings, QDate date, QTime time) {
+  const LocalMoment m = ResolveSettingsLocalTime(settings, date, time);
+  if (!settings.ZoneRules) return settings.ZoneOffset;  // a fixed zone has no gaps
+  const QString zone =
+      settings.ZoneName.empty()
+          ? QStringLiteral("this computer's time zone (%1)").arg(OneLine(ZoneInUseName(settings)))
+          : QStringLiteral("the time zone %1").arg(OneLine(ZoneInUseName(settings)));
+  const QString at =
+      date.toString(Qt::ISODate) + QLatin1Char(' ') + time.toString(QStringLiteral("HH:mm"));
+  const auto hours = [](int seconds) {
+    const int minutes = std::abs(seconds) / 60;
+    return QStringLiteral("UT%1%2:%3")
+        .arg(seconds < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        .arg(minutes / 60)
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+  };
+  if (m.kind == LocalMoment::Kind::Skipped) {
+    usageError(QStringLiteral("--at %1 does not exist in %2: the clocks skip that time for "
+                              "daylight saving")
+                   .arg(at, zone));
+  }
+  if (m.kind == LocalMoment::Kind::Repeated) {
+    say(QStringLiteral("notice: --at %1 happens twice in %2, first at %3, then at %4; the chart "
+                       "is for the first (daylight saving time)")
+            .arg(at, zone, hours(m.offsetSeconds), hours(m.otherOffsetSeconds))
+            .toLocal8Bit()
+            .toStdString());
+  }
+  return m.offsetSeconds / 3600.0;
 }
 
 void writeOut(const QByteArray& bytes) {
@@ -100,7 +124,15 @@ LoadedSettings loadSettings(const Options& options) {
             e.Reason());
   }
   SettingsNotices notices;
-  LoadSettings(loaded.file, loaded.settings, wheelWidth, SystemStandardBiasMinutes(), &notices);
+  IniDocument place = loaded.file;
+  // This run's zone stands in for the settings' zone, a manual one included: --zone's, else the
+  // zone of the --place town.
+  const QString zone = !options.zone.isEmpty() ? options.zone : options.placeZone;
+  if (!zone.isEmpty()) {
+    place.Set("Place", "ZoneName", zone.toStdString());
+    place.Set("Place", "ManualZone", "0");
+  }
+  LoadSettings(place, loaded.settings, wheelWidth, QTimeZone::systemTimeZone(), &notices);
   for (const std::string& notice : notices) {
     say(notice);
   }
@@ -145,14 +177,16 @@ void lookUpPlace(Options& options) {
 
 // The chart of a moment as a table or JSON, and its wheel as a picture when asked.
 void printChart(const Options& options) {
-  const LoadedSettings loaded = loadSettings(options);
-  const Settings& settings = loaded.settings;
+  LoadedSettings loaded = loadSettings(options);
+  Settings& settings = loaded.settings;
   QDate date = options.atDate.value_or(QDate::currentDate());
   QTime time = options.atTime;
   if (options.atDate) {
-    requireExistingLocalTime(loaded.file, date, time);
+    settings.ZoneOffset = offsetOfLocalTime(settings, date, time);
   } else {
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime instant = QDateTime::currentDateTime();
+    settings.ZoneOffset = ZoneOffsetAt(settings, instant);
+    const QDateTime now = PlaceClockTime(settings, instant);
     date = now.date();
     time = QTime(now.time().hour(), now.time().minute());  // the present minute
   }

@@ -40,7 +40,10 @@ class BusyGuard {
 
 ClockCore::ClockCore(ClockEnvironment environment, QObject* parent)
     : QObject(parent), env_(std::move(environment)), timer_(new MinuteTimer(this)) {
-  if (!env_.standardBias) env_.standardBias = &SystemStandardBiasMinutes;
+  if (!env_.standardBias) {
+    env_.standardBias = &SystemStandardBiasMinutes;
+    if (!env_.systemZone) env_.systemZone = [] { return QTimeZone::systemTimeZone(); };
+  }
   if (!env_.now) env_.now = systemLocalTime;
   timer_->setObjectName(QStringLiteral("Timer1"));
   connect(timer_, &MinuteTimer::timeout, this, &ClockCore::Timer1Timer);
@@ -56,11 +59,10 @@ QStringList ClockCore::FormCreate(int glyphWidth) {
   state_.StartTime = now.time();
   state_.StartDate = now.date();
   state_.LiveClock = true;
-  zoneBias_ = env_.standardBias();
   const IniFile file;
   SettingsNotices notices;
   try {
-    LoadSettings(file, state_.settings, glyphWidth, zoneBias_, &notices);
+    load(file.Read(), glyphWidth, &notices);
     if (!std::filesystem::exists(file.Path())) notices.push_back(PlaceNotSetNotice(file));
   } catch (const std::exception& e) {
     // The defaults serve until the file can be read.
@@ -107,8 +109,17 @@ bool ClockCore::compute(ChartUpdate update) {
     return false;
   }
   BusyGuard guard(busy_);
-  const QDateTime now =
-      state_.LiveClock ? env_.now() : QDateTime(state_.StartDate, state_.StartTime);
+  Settings& s = state_.settings;
+  QDateTime now;
+  if (state_.LiveClock) {
+    // The present instant, at the place's clock; its own offset where the zone keeps rules.
+    const QDateTime instant = env_.now();
+    s.ZoneOffset = ZoneOffsetAt(s, instant);
+    now = PlaceClockTime(s, instant);
+  } else {
+    now = QDateTime(state_.StartDate, state_.StartTime);
+    if (s.ZoneRules) s.ZoneOffset = ZoneOffsetAt(s, QDateTime(now.date(), now.time(), s.Zone));
+  }
   try {
     state_.chart = ComputeLiveChart(state_.settings, state_.theory, now, state_.chart.VOCActive);
   } catch (const ChartError& e) {
@@ -127,8 +138,7 @@ void ClockCore::ApplySettings(const OptionsValues& values, int wheelSide) {
   SaveOptions(file, values, state_.settings);
   state_.LiveClock = true;
   timer_->start();
-  zoneBias_ = env_.standardBias();
-  LoadSettings(file, state_.settings, wheelSide, zoneBias_);
+  load(file.Read(), wheelSide, nullptr);
   emit settingsChanged();
   ComputeNow();
 }
@@ -163,10 +173,27 @@ void ClockCore::onPrepareForSleep(bool goingToSleep) {
   if (!goingToSleep) ComputeNow();
 }
 
+void ClockCore::load(const IniDocument& file, int glyphWidth, SettingsNotices* notices) {
+  zoneBias_ = env_.standardBias();
+  if (env_.systemZone) {
+    const QTimeZone zone = env_.systemZone();
+    zoneId_ = zone.id();
+    LoadSettings(file, state_.settings, glyphWidth, zone, notices);
+  } else {
+    LoadSettings(file, state_.settings, glyphWidth, zoneBias_, notices);
+  }
+}
+
 bool ClockCore::checkZone() {
   const int bias = env_.standardBias();
-  if (bias == zoneBias_) return false;
+  const QTimeZone zone = env_.systemZone ? env_.systemZone() : QTimeZone();
+  if (bias == zoneBias_ && zone.id() == zoneId_) return false;
   zoneBias_ = bias;
-  state_.settings.ZoneOffset = ZoneOffsetFrom(IniFile().Read(), bias);
+  zoneId_ = zone.id();
+  if (env_.systemZone) {
+    LoadZone(IniFile().Read(), state_.settings, zone, bias);
+  } else {
+    LoadZone(IniFile().Read(), state_.settings, QTimeZone(), bias);
+  }
   return true;
 }

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QTimeZone>
 #include <functional>
 
 #include "chart/ClockState.h"
@@ -26,6 +27,10 @@ struct ClockEnvironment {
   std::function<bool()> trayAvailable;
   // The system zone's standard bias in minutes, watched for a change of the system's time zone.
   std::function<int()> standardBias;
+  // The system's time zone, whose rules give each moment's offset. Empty with standardBias set:
+  // the machine's zone is known only by that bias (a zone without daylight saving). Both empty:
+  // the machine's own.
+  std::function<QTimeZone()> systemZone;
   // Follow the machine: suspend and resume, the zone file. Off in tests.
   bool watchSystem = true;
 };
@@ -88,8 +93,10 @@ class ClockCore : public QObject {
  private:
   bool compute(ChartUpdate update);
   void watchSystem();
-  // Takes the system zone's bias anew; true when it changed.
+  // Takes the system zone anew; true when it changed.
   bool checkZone();
+  // The settings from the file with the machine's zone as the environment gives it.
+  void load(const IniDocument& file, int glyphWidth, SettingsNotices* notices);
 
   ClockEnvironment env_;
   ClockState state_;
@@ -97,6 +104,7 @@ class ClockCore : public QObject {
   bool busy_ = false;
   bool pending_ = false;
   int zoneBias_ = 0;
+  QByteArray zoneId_;
   QPointer<ScanSession> scan_;
 };
 

@@ -159,16 +159,48 @@ std::string FormatNatalReal(double value) {
   return out;
 }
 
-double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes, SettingsNotices* notices) {
-  // The system's standard bias, shifted an hour by hand for summer, unless a manual zone is
-  // given, which counts east or west with the place's longitude.
+bool KeepsDaylightRules(const QTimeZone& zone, const QDateTime& around) {
+  if (!zone.isValid() || !zone.hasDaylightTime()) return false;
+  // Daylight time lasts months where it is kept: one look a month over a year finds it.
+  for (int month = -6; month < 6; ++month) {
+    if (zone.isDaylightTime(around.addMonths(month))) return true;
+  }
+  return false;
+}
+
+void LoadZone(const IniDocument& file, Settings& s, const QTimeZone& machineZone,
+              int standardBiasMinutes, SettingsNotices* notices, const QDateTime& now) {
   const auto read = [&file](const char* key) { return LoadedValue(file, SchemaRow("Place", key)); };
-  double bias = standardBiasMinutes;
-  if (read("Summer") != 0) bias -= 60.0;
-  double offset = -bias / 60.0;
+  s.ZoneName = LoadedText(file, SchemaRow("Place", "ZoneName"));
+  s.Zone = machineZone;
+  if (!s.ZoneName.empty()) {
+    const QTimeZone named(QByteArray::fromStdString(s.ZoneName));
+    if (named.isValid()) {
+      s.Zone = named;
+    } else if (notices != nullptr && read("ManualZone") == 0) {
+      notices->push_back("The time zone \"" + s.ZoneName +
+                         "\" in the settings is not one this system knows; the chart uses this "
+                         "computer's time zone.");
+    }
+  }
+  s.ZoneRules = false;
+  s.Summer = false;
+  double offset = 0.0;
   if (read("ManualZone") != 0) {
+    // Counts east or west with the place's longitude; Summer and the zone play no part.
+    s.Zone = QTimeZone();
     offset = -(static_cast<double>(read("ZoneH")) + read("ZoneM") / 60.0);
     if (read("EW") == 0) offset = -offset;
+  } else if (KeepsDaylightRules(s.Zone, now)) {
+    // The zone's own rules say when summer is; Summer would add a second hour.
+    s.ZoneRules = true;
+    offset = s.Zone.offsetFromUtc(now) / 3600.0;
+  } else {
+    // The standard bias, shifted an hour by hand for summer.
+    double bias = s.Zone.isValid() ? -s.Zone.standardTimeOffset(now) / 60.0 : standardBiasMinutes;
+    s.Summer = read("Summer") != 0;
+    if (s.Summer) bias -= 60.0;
+    offset = -bias / 60.0;
   }
   const double clamped = std::clamp(offset, -kMaxZoneHours, kMaxZoneHours);
   if (clamped != offset && notices != nullptr) {
@@ -176,22 +208,44 @@ double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes, Settings
                        " from Universal Time, is more than a day; the chart uses " +
                        HoursText(clamped) + ".");
   }
-  return clamped;
+  s.ZoneOffset = clamped;
 }
 
-void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int standardBiasMinutes,
-                  SettingsNotices* notices) {
+double ZoneOffsetAt(const Settings& s, const QDateTime& instant) {
+  return s.ZoneRules ? s.Zone.offsetFromUtc(instant) / 3600.0 : s.ZoneOffset;
+}
+
+bool DaylightAt(const Settings& s, const QDateTime& instant) {
+  return s.ZoneRules ? s.Zone.isDaylightTime(instant) : s.Summer;
+}
+
+QDateTime PlaceClockTime(const Settings& s, const QDateTime& instant) {
+  if (s.Zone.isValid() && !s.ZoneName.empty() && s.Zone.id().toStdString() == s.ZoneName)
+    return instant.toTimeZone(s.Zone);
+  return instant;
+}
+
+QString ZoneInUseName(const Settings& s) {
+  return s.Zone.isValid() ? QString::fromUtf8(s.Zone.id()) : QString();
+}
+
+namespace {
+
+void LoadAll(const IniDocument& file, Settings& s, int wheelWidth, const QTimeZone& machineZone,
+             int standardBiasMinutes, SettingsNotices* notices) {
   s = Settings{};  // points 13 and 14 are never shown, and slot 0 is no point
   for (const SettingKey& row : SettingsSchema()) {
     if (row.kind == KeyKind::Natal) {
       s.NatalPos[row.index] =
           NatalLongitude(ParseLenientReal(file.ReadString(row.section, row.key, "0")));
+    } else if (row.kind == KeyKind::Text) {
+      if (row.memoryText != nullptr) s.*row.memoryText = LoadedText(file, row);
     } else if (row.apply != nullptr) {
       row.apply(s, LoadedValue(file, row), row.index);
     }
   }
   s.GlyphSize = GlyphSizeFor(s.Size, wheelWidth);
-  s.ZoneOffset = ZoneOffsetFrom(file, standardBiasMinutes, notices);
+  LoadZone(file, s, machineZone, standardBiasMinutes, notices);
 
   // Only a hemisphere of exactly 0 means south or east: both parts take the minus sign.
   const auto read = [&file](const char* key) { return LoadedValue(file, SchemaRow("Place", key)); };
@@ -212,8 +266,25 @@ void LoadSettings(const IniDocument& file, Settings& s, int wheelWidth, int stan
   s.NatalOrb = orb("DegreeN", "MinuteN");
 }
 
+}  // namespace
+
+void LoadSettings(const IniDocument& file, Settings& settings, int wheelWidth,
+                  int standardBiasMinutes, SettingsNotices* notices) {
+  LoadAll(file, settings, wheelWidth, QTimeZone(), standardBiasMinutes, notices);
+}
+
+void LoadSettings(const IniDocument& file, Settings& settings, int wheelWidth,
+                  const QTimeZone& machineZone, SettingsNotices* notices) {
+  LoadAll(file, settings, wheelWidth, machineZone, 0, notices);
+}
+
+// One snapshot each, so a hand edit saved during the load cannot mix two versions of the file.
 void LoadSettings(const IniFile& file, Settings& settings, int wheelWidth, int standardBiasMinutes,
                   SettingsNotices* notices) {
-  // One snapshot, so a hand edit saved during the load cannot mix two versions of the file.
   LoadSettings(file.Read(), settings, wheelWidth, standardBiasMinutes, notices);
+}
+
+void LoadSettings(const IniFile& file, Settings& settings, int wheelWidth,
+                  const QTimeZone& machineZone, SettingsNotices* notices) {
+  LoadSettings(file.Read(), settings, wheelWidth, machineZone, notices);
 }

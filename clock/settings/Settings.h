@@ -3,6 +3,9 @@
 // bears its key's name; one converted while loading is named for what it becomes.
 #pragma once
 
+#include <QDateTime>
+#include <QString>
+#include <QTimeZone>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -44,7 +47,17 @@ struct Settings {
   std::int32_t LatMin = 0;
   std::int32_t LongDeg = 0;
   std::int32_t LongMin = 0;
-  double ZoneOffset = 0.0;  // hours, local clock time minus Universal Time
+  // Hours, local clock time minus Universal Time: fixed, or with ZoneRules that of the moment
+  // last computed (ZoneOffsetAt gives it for any moment).
+  double ZoneOffset = 0.0;
+  std::string ZoneName;  // the zone of the place's own, an IANA id; empty for the machine's zone
+  // The zone in use where it is known by name: ZoneName's, else the machine's. Not valid with
+  // ManualZone, nor when the machine's zone is given only as a standard bias.
+  QTimeZone Zone;
+  // Zone keeps daylight-saving rules: each moment takes the zone's own offset and Summer is not
+  // added. Without rules ZoneOffset is the standard offset, plus an hour with Summer.
+  bool ZoneRules = false;
+  bool Summer = false;  // the hour Summer adds in a zone without rules is in ZoneOffset
 
   // Section Custom.
   std::int32_t CustomAngle = 0;  // whole degrees
@@ -103,17 +116,47 @@ int SystemStandardBiasMinutes();
 // what the file holds and what is used instead.
 using SettingsNotices = std::vector<std::string>;
 
-// ZoneOffset (hours, local clock time minus Universal Time) as the file's place section gives it
-// with the system's standard bias in minutes, within a day either way.
-double ZoneOffsetFrom(const IniDocument& file, int standardBiasMinutes,
-                      SettingsNotices* notices = nullptr);
+// Whether a zone keeps daylight-saving rules around a moment: daylight time is in force at some
+// time of the year about it. QTimeZone::hasDaylightTime alone also counts zones that kept it only
+// once (Asia/Kolkata in the 1940s), where the hand-set Summer must keep its meaning.
+bool KeepsDaylightRules(const QTimeZone& zone, const QDateTime& around);
 
-// Replaces every setting from the file. wheelWidth is the wheel picture's current width;
-// standardBiasMinutes comes from SystemStandardBiasMinutes() in the clock, fixed in tests.
+// The zone rule of the file's place section: ZoneName, Zone, ZoneRules and ZoneOffset. The zone
+// in use is ZoneName's when it names a zone the system knows (else a notice and the machine's),
+// the machine's when it is empty, none with ManualZone. machineZone is the system's zone;
+// standardBiasMinutes (Universal Time = local standard time + bias) serves where it is not valid.
+// ZoneOffset stays within a day either way; with rules it is the offset at `now`.
+void LoadZone(const IniDocument& file, Settings& settings, const QTimeZone& machineZone,
+              int standardBiasMinutes, SettingsNotices* notices = nullptr,
+              const QDateTime& now = QDateTime::currentDateTimeUtc());
+
+// Hours, local clock time minus Universal Time, at an instant: with ZoneRules the zone's offset
+// then, daylight saving included; else the fixed ZoneOffset.
+double ZoneOffsetAt(const Settings& settings, const QDateTime& instant);
+
+// Daylight saving time is in force at an instant: by the zone's rules, else as Summer says (a
+// manual zone has none).
+bool DaylightAt(const Settings& settings, const QDateTime& instant);
+
+// The local clock time of an instant as the chart takes it: the time in the zone of the place's
+// own when ZoneName names the zone in use, else the instant as the machine gives it.
+QDateTime PlaceClockTime(const Settings& settings, const QDateTime& instant);
+
+// The zone in use as a person reads it: "Europe/London", or empty with ManualZone or a zone known
+// only by its bias.
+QString ZoneInUseName(const Settings& settings);
+
+// Replaces every setting from the file. wheelWidth is the wheel picture's current width. The
+// machine's zone is given by its standard bias (tests, a fixed zone) or as the zone itself
+// (the clock: QTimeZone::systemTimeZone()).
 void LoadSettings(const IniDocument& file, Settings& settings, int wheelWidth,
                   int standardBiasMinutes, SettingsNotices* notices = nullptr);
+void LoadSettings(const IniDocument& file, Settings& settings, int wheelWidth,
+                  const QTimeZone& machineZone, SettingsNotices* notices = nullptr);
+void LoadSettings(const IniFile& file, Settings& settings, int wheelWidth, int standardBiasMinutes,
+                  SettingsNotices* notices = nullptr);
 void LoadSettings(const IniFile& file, Settings& settings, int wheelWidth,
-                  int standardBiasMinutes = SystemStandardBiasMinutes(),
+                  const QTimeZone& machineZone = QTimeZone::systemTimeZone(),
                   SettingsNotices* notices = nullptr);
 
 // Planet colour conversion: blanks skipped, a sign, decimal digits or "$" and hexadecimal digits;

@@ -276,6 +276,12 @@ std::vector<SettingKey> Build() {
   add(helio);
   add(Dialog("Place", "Summer", 0, FromDialog<&O::Summer>, ShowIn<&O::Summer>, nullptr));
   add(Dialog("VOC", "Do30", 1, FromDialog<&O::Do30>, ShowIn<&O::Do30>, Apply<&S::Do30>));
+  // The zone of the place's own; the loader resolves it with the rest of the zone rule.
+  SettingKey zoneName = Dialog("Place", "ZoneName", 0, nullptr, nullptr, nullptr);
+  zoneName.kind = KeyKind::Text;
+  zoneName.dialogText = &O::ZoneName;
+  zoneName.memoryText = &S::ZoneName;
+  add(zoneName);
 
   // Exit.
   WindowRows<&S::ClockGeometry>(rows, "Show");
@@ -291,7 +297,9 @@ std::vector<SettingKey> Build() {
     return row;
   };
   add(byHand("VOC", "Do45", 1, Apply<&S::Do45>));
-  add(byHand("Place", "ManualZone", 0, nullptr));
+  SettingKey manualZone = byHand("Place", "ManualZone", 0, nullptr);
+  manualZone.show = ShowIn<&O::ManualZone>;
+  add(manualZone);
   add(byHand("Place", "ZoneH", 0, nullptr));
   add(byHand("Place", "ZoneM", 0, nullptr));
   return rows;
@@ -352,7 +360,12 @@ std::int32_t ShownValue(const IniDocument& file, const SettingKey& row) {
   return value;
 }
 
+std::string LoadedText(const IniDocument& file, const SettingKey& row) {
+  return file.ReadString(row.section, row.key, "");
+}
+
 std::string SavedText(const SettingKey& row, const OptionsValues& dialog, const Settings& memory) {
   if (row.kind == KeyKind::Natal) return FormatNatalReal(memory.NatalPos[row.index]);
+  if (row.kind == KeyKind::Text) return dialog.*row.dialogText;
   return std::to_string(row.save(dialog, memory, row.index));
 }

@@ -24,6 +24,7 @@ enum class KeyKind : std::uint8_t {
   Integer,  // a profile integer; a flag is one read with default 0 or 1
   Colour,   // read with the lenient colour conversion, written as a decimal integer
   Natal,    // a natal longitude: lenient real in, the 23-character form out, from memory
+  Text,     // a name, read without its surrounding blanks and written as the dialog holds it
 };
 
 // What the loader does with a value before storing it.
@@ -62,6 +63,10 @@ struct SettingKey {
   // Puts the loaded value into the settings; nullptr when the loader combines it with others
   // (the place, the time zone, the orbs) or it is a Natal row.
   void (*apply)(Settings&, std::int32_t, int index) = nullptr;
+  // A Text row's field in the dialog (shown and saved) and in memory (loaded); the integer
+  // accessors above stay empty for it.
+  std::string OptionsValues::*dialogText = nullptr;
+  std::string Settings::*memoryText = nullptr;
 };
 
 // The rows in the order the dialog's OK writes them (the order new keys appear in a new file),
@@ -72,9 +77,11 @@ const std::vector<SettingKey>& SettingsSchema();
 const SettingKey& SchemaRow(std::string_view section, std::string_view key);
 
 // The row's value from the file as the loader takes it (default, fitting, clamp) or as the
-// dialog shows it (its own default and range). Not for Natal rows.
+// dialog shows it (its own default and range). Not for Natal or Text rows.
 std::int32_t LoadedValue(const IniDocument& file, const SettingKey& row);
 std::int32_t ShownValue(const IniDocument& file, const SettingKey& row);
+// A Text row's value, for the loader and the dialog alike: empty when the key is missing.
+std::string LoadedText(const IniDocument& file, const SettingKey& row);
 
 // The text a writer stores for the row.
 std::string SavedText(const SettingKey& row, const OptionsValues& dialog, const Settings& memory);

@@ -6,7 +6,11 @@
 OptionsValues ReadOptionsValues(const IniDocument& file, const Settings& inMemory) {
   OptionsValues v;
   for (const SettingKey& row : SettingsSchema()) {
-    if (row.show != nullptr) row.show(v, ShownValue(file, row), row.index);
+    if (row.kind == KeyKind::Text) {
+      v.*row.dialogText = LoadedText(file, row);
+    } else if (row.show != nullptr) {
+      row.show(v, ShownValue(file, row), row.index);
+    }
   }
   v.Text = inMemory.TextMode;
   v.Duplicates = inMemory.Duplicates;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
@@ -20,6 +21,8 @@ struct OptionsValues {
   int LongM = 0;             // spnLongM 0..59
   bool West = false;         // optW, else optE
   bool Summer = false;       // optSummer
+  std::string ZoneName;      // the zone of the place's own (IANA id), empty for the machine's
+  bool ManualZone = false;   // shown only: a zone typed by hand wins, the summer box is the user's
   int HelioCentric = 0;      // optEphem 0..1
   int Glyphs = 0;            // optColor 0..2
   int Houses = 0;            // optHouse 0..2

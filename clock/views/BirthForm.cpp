@@ -129,9 +129,12 @@ TfrmBirthData::TfrmBirthData(const BirthPlace& place, const Settings& base,
   cbZone->completer()->setCompletionMode(QCompleter::PopupCompletion);
   cbZone->completer()->setFilterMode(Qt::MatchContains);
   cbZone->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+  // The clock's own zone first: the place's when the settings name one, else the machine's.
   const QByteArray system = QTimeZone::systemTimeZoneId();
-  cbZone->setCurrentText(QTimeZone(system).isValid() ? QString::fromUtf8(system)
-                                                     : QStringLiteral("UTC"));
+  const QString inUse = base.ZoneName.empty() ? QString() : ZoneInUseName(base);
+  cbZone->setCurrentText(!inUse.isEmpty()              ? inUse
+                         : QTimeZone(system).isValid() ? QString::fromUtf8(system)
+                                                       : QStringLiteral("UTC"));
   optZoneOffset =
       Radio(zone, QStringLiteral("Fixed &offset"), QStringLiteral("Fixed offset from UTC"));
   cbOffset = new QComboBox(zone);

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QTimeZone>
 #include <optional>
 
 #include "Application.h"
@@ -221,10 +222,38 @@ void TfrmOptions::buildLists() {
   // The long summer caption wraps beside its tick box; a click on it ticks the box, as a click
   // on a tick box's own caption does.
   ui_->lblSummer->installEventFilter(this);
+  // Below it, where the zone in use keeps daylight-saving rules, which zone decides.
+  lblZoneRule = new QLabel(ui_->grpLocation);
+  lblZoneRule->setObjectName(QStringLiteral("lblZoneRule"));
+  lblZoneRule->setAccessibleName(QStringLiteral("Daylight saving rule"));
+  lblZoneRule->setWordWrap(true);
+  lblZoneRule->hide();
+  ui_->layout2->addWidget(lblZoneRule, 3, 0, 1, 6);
+}
+
+void TfrmOptions::setZoneName(const QString& zoneName) {
+  zoneName_ = zoneName;
+  const QTimeZone named(zoneName.trimmed().toUtf8());
+  const QTimeZone zone = named.isValid() ? named : QTimeZone::systemTimeZone();
+  const QDateTime now = QDateTime::currentDateTimeUtc();
+  const bool rules = !manualZone_ && KeepsDaylightRules(zone, now);
+  if (rules && ui_->optSummer->isEnabled()) summerByHand_ = ui_->optSummer->isChecked();
+  if (rules) {
+    // The zone's rules say whether it is summer; a tick by hand would add a second hour.
+    ui_->optSummer->setChecked(zone.isDaylightTime(now));
+    lblZoneRule->setText(
+        QStringLiteral("Daylight saving follows %1.").arg(QString::fromUtf8(zone.id())));
+  } else if (!ui_->optSummer->isEnabled()) {
+    ui_->optSummer->setChecked(summerByHand_);
+  }
+  ui_->optSummer->setEnabled(!rules);
+  ui_->lblSummer->setEnabled(!rules);
+  lblZoneRule->setVisible(rules);
 }
 
 bool TfrmOptions::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ui_->lblSummer && event->type() == QEvent::MouseButtonRelease &&
+  if (watched == ui_->lblSummer && ui_->optSummer->isEnabled() &&
+      event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     ui_->optSummer->toggle();
     return true;
@@ -330,7 +359,11 @@ void TfrmOptions::fill(const OptionsValues& v) {
   ui_->spOrbDeg2->setValue(v.DegreeN);
   ui_->spOrbMin2->setValue(v.MinuteN);
   ui_->spnCustDeg->setValue(v.Aspect);
+  ui_->optSummer->setEnabled(true);
   ui_->optSummer->setChecked(v.Summer);
+  summerByHand_ = v.Summer;
+  manualZone_ = v.ManualZone;
+  setZoneName(QString::fromStdString(v.ZoneName));
   ui_->optLogTN->setChecked(v.LogTN);
   ui_->optLogTT->setChecked(v.LogTT);
   ShowNatalPositions();
@@ -357,7 +390,10 @@ OptionsValues TfrmOptions::values() const {
   v.LongD = ui_->spnLongD->value();
   v.LongM = ui_->spnLongM->value();
   v.West = ui_->optW->isChecked();
-  v.Summer = ui_->optSummer->isChecked();
+  // Where the zone's rules decide, the file keeps what the user last set by hand.
+  v.Summer = ui_->optSummer->isEnabled() ? ui_->optSummer->isChecked() : summerByHand_;
+  v.ZoneName = zoneName_.toStdString();
+  v.ManualZone = manualZone_;
   v.HelioCentric = g.ephem->checkedId();
   v.Glyphs = g.color->checkedId();
   v.Houses = g.house->checkedId();

@@ -23,6 +23,7 @@
 class QAbstractButton;
 class QColorDialog;
 class QComboBox;
+class QLabel;
 class QMessageBox;
 class QSpinBox;
 
@@ -43,6 +44,12 @@ class TfrmOptions : public QDialog {
   void fill(const OptionsValues& values);
   // What the controls hold now: what OK saves.
   OptionsValues values() const;
+
+  // The zone of the place's own (an IANA id; empty for the machine's zone) that OK saves as
+  // ZoneName. The summer tick box follows it: shown and fixed where the zone keeps daylight-saving
+  // rules, the user's own where it has none or a manual zone is set.
+  void setZoneName(const QString& zoneName);
+  QString zoneName() const { return zoneName_; }
 
   // The natal page from the natal positions in memory, or from any fourteen longitudes.
   void ShowNatalPositions();
@@ -102,6 +109,10 @@ class TfrmOptions : public QDialog {
 
   std::unique_ptr<Ui::TfrmOptions> ui_;
   ClockState& state_;
+  QString zoneName_;
+  bool manualZone_ = false;
+  bool summerByHand_ = false;  // the tick box's own value while the zone's rules show theirs
+  QLabel* lblZoneRule = nullptr;
   std::function<void(int)> showHelp_;
   NatalImport* import_;
   // The natal chart in memory when the dialog opened, for Cancel.

@@ -83,6 +83,29 @@ TEST_F(DayScanTest, TheFirstLineOfAKnownDayIsTheDocumentedFormat) {
   EXPECT_TRUE(scan.lines().last().startsWith(QStringLiteral("01/01/2000::23:59: ")));
 }
 
+TEST_F(DayScanTest, TheScannedDayTakesItsOwnOffset) {
+  // A clock loaded in January (offset 0) scanning a July day in London: the day's +1, so its
+  // noon is 11:00 UT. On the day the clocks go forward the offset of local noon serves.
+  Settings s = greenwich();
+  s.ZoneName = "Europe/London";
+  s.Zone = QTimeZone("Europe/London");
+  s.ZoneRules = true;
+  const struct {
+    QDate day;
+    double offset;
+  } rows[] = {{QDate(2026, 7, 1), 1.0}, {QDate(2026, 1, 15), 0.0}, {QDate(2026, 3, 29), 1.0}};
+  for (const auto& r : rows) {
+    DayScan scan(s, theory(), r.day, {1, 0});
+    EXPECT_DOUBLE_EQ(scan.settings().ZoneOffset, r.offset) << r.day.toString().toStdString();
+    EXPECT_DOUBLE_EQ(ComputeChart(scan.settings(), theory(), r.day, QTime(12, 0)).UT,
+                     12 - r.offset);
+  }
+  // Without rules the settings' fixed offset stays as it is.
+  s.ZoneRules = false;
+  s.ZoneOffset = 6.5;
+  EXPECT_DOUBLE_EQ(DayScan(s, theory(), QDate(2026, 7, 1), {1, 0}).settings().ZoneOffset, 6.5);
+}
+
 TEST_F(DayScanTest, AnOrbOfNoMinutesReportsOnlyExactSeparations) {
   // Whatever an orb of 0°00' reports stands at its exact angle; one minute of orb lets the near
   // misses in, so the test is not "always exact" either.

@@ -57,7 +57,9 @@ TEST_F(ChartCompanion, BadArgumentsGiveOneLineAndStatusTwo) {
                              {"--ephemeris"},
                              {"--place", "Xqzxqz"},
                              {"--place", ", -"},
-                             {"--place"}};
+                             {"--place"},
+                             {"--zone", "Mars/Olympus"},
+                             {"--zone", ""}};
   for (const QStringList& args : bad) {
     const Outcome r = run(args);
     EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
@@ -70,7 +72,7 @@ TEST_F(ChartCompanion, HelpListsEveryOptionAndVersionSaysWhich) {
   const Outcome help = run({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--at", "--json", "--wheel", "--size", "--scan", "--orb", "--csv",
-                             "--ics", "--ephemeris", "--place", "--help", "--version"}) {
+                             "--ics", "--ephemeris", "--place", "--zone", "--help", "--version"}) {
     EXPECT_TRUE(help.out.contains(option)) << option;
   }
   const Outcome version = run({"--version"});
@@ -124,6 +126,130 @@ TEST_F(ChartCompanion, PlaceFromTheAtlasForOneRun) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_TRUE(missing.err.contains("The place list is not installed (package libtimezonemap-data)"))
       << missing.err.toStdString();
+  // And the town's zone comes with it: London in July is an hour ahead of UT.
+  const Outcome summer = run({"--json", "--place", "London", "--at", "2026-07-01 12:00"});
+  EXPECT_EQ(QJsonDocument::fromJson(summer.out).object()["place"].toObject()["zoneName"],
+            QStringLiteral("Europe/London"));
+  EXPECT_EQ(QJsonDocument::fromJson(summer.out).object()["place"].toObject()["zoneOffset"], 1.0);
+}
+
+// The zone in use, the machine's, ZoneName's or --zone's, gives the moment its own offset.
+TEST_F(ChartCompanion, TheZoneInUseGivesEachMomentItsOffset) {
+  const struct {
+    const char* name;
+    const char* tz;    // the machine's zone
+    const char* file;  // the Place section
+    QStringList args;
+    double ut, offset;
+    QJsonValue zoneName;
+    bool daylight;
+  } rows[] = {
+      {"London in July",
+       "Europe/London",
+       "",
+       {"--at", "2026-07-01 12:00"},
+       11,
+       1,
+       "Europe/London",
+       true},
+      {"London in January",
+       "Europe/London",
+       "",
+       {"--at", "2026-01-15 12:00"},
+       12,
+       0,
+       "Europe/London",
+       false},
+      {"Summer adds no second hour",
+       "Europe/London",
+       "Summer=1\n",
+       {"--at", "2026-07-01 12:00"},
+       11,
+       1,
+       "Europe/London",
+       true},
+      {"ZoneName",
+       "UTC",
+       "ZoneName=America/New_York\n",
+       {"--at", "2026-07-01 12:00"},
+       16,
+       -4,
+       "America/New_York",
+       true},
+      {"--zone for one run",
+       "UTC",
+       "",
+       {"--zone", "America/New_York", "--at", "2026-07-01 12:00"},
+       16,
+       -4,
+       "America/New_York",
+       true},
+      {"--zone before a manual zone",
+       "UTC",
+       "ManualZone=1\nZoneH=3\n",
+       {"--zone", "Europe/London", "--at", "2026-07-01 12:00"},
+       11,
+       1,
+       "Europe/London",
+       true},
+      {"Kolkata with Summer",
+       "UTC",
+       "ZoneName=Asia/Kolkata\nSummer=1\n",
+       {"--at", "2026-07-01 12:00"},
+       5.5,
+       6.5,
+       "Asia/Kolkata",
+       true},
+      {"manual zone as ever",
+       "Europe/London",
+       "ManualZone=1\nZoneH=5\nZoneM=30\nSummer=1\n",
+       {"--at", "2026-07-01 12:00"},
+       6.5,
+       5.5,
+       QJsonValue(),
+       false},
+  };
+  for (const auto& r : rows) {
+    settings(std::string("[Place]\nLatD=51\nNS=1\n") + r.file);
+    const Outcome o = run(QStringList(r.args) << "--json", QString::fromLatin1(r.tz));
+    ASSERT_EQ(o.status, 0) << r.name << ": " << o.err.toStdString();
+    EXPECT_TRUE(o.err.isEmpty()) << r.name << ": " << o.err.toStdString();
+    const QJsonObject chart = QJsonDocument::fromJson(o.out).object();
+    const QJsonObject place = chart["place"].toObject();
+    EXPECT_DOUBLE_EQ(chart["ut"].toDouble(), r.ut) << r.name;
+    EXPECT_DOUBLE_EQ(place["zoneOffset"].toDouble(), r.offset) << r.name;
+    EXPECT_EQ(place["zoneName"], r.zoneName) << r.name;
+    EXPECT_EQ(place["daylightSaving"].toBool(), r.daylight) << r.name;
+  }
+  // The text report names the zone.
+  settings("[Place]\nLatD=51\nNS=1\n");
+  const Outcome text = run({"--at", "2026-07-01 12:00"}, "Europe/London");
+  EXPECT_TRUE(text.out.contains("zone UT+1:00 Europe/London, daylight saving time (settings:"))
+      << text.out.toStdString();
+}
+
+TEST_F(ChartCompanion, TheClocksGapAndRepeatedHourAreSaid) {
+  settings("[Place]\nLatD=51\nNS=1\nZoneName=Europe/London\n");
+  // 01:30 on 29 March 2026 does not exist in London.
+  const Outcome gap = run({"--at", "2026-03-29 01:30"});
+  EXPECT_EQ(gap.status, 2);
+  EXPECT_EQ(gap.err,
+            "heliodial-chart: --at 2026-03-29 01:30 does not exist in the time zone "
+            "Europe/London: the clocks skip that time for daylight saving\n");
+  // 01:30 on 25 October 2026 happens twice: the first, in summer time, is 00:30 UT.
+  const Outcome twice = run({"--at", "2026-10-25 01:30", "--json"});
+  ASSERT_EQ(twice.status, 0) << twice.err.toStdString();
+  EXPECT_EQ(twice.err,
+            "heliodial-chart: notice: --at 2026-10-25 01:30 happens twice in the time zone "
+            "Europe/London, first at UT+1:00, then at UT+0:00; the chart is for the first "
+            "(daylight saving time)\n");
+  EXPECT_DOUBLE_EQ(QJsonDocument::fromJson(twice.out).object()["ut"].toDouble(), 0.5);
+  // The day scan of a summer day takes the summer offset: its iCalendar times are an hour less.
+  const Outcome scan = run({"--scan", "2026-07-01", "--ics"});
+  ASSERT_EQ(scan.status, 0) << scan.err.toStdString();
+  const Outcome scanUtc = run({"--scan", "2026-07-01", "--ics", "--zone", "UTC"});
+  EXPECT_TRUE(scan.out.contains("DTSTART:20260630T230000Z")) << scan.out.left(2000).toStdString();
+  EXPECT_TRUE(scanUtc.out.contains("DTSTART:20260701T000000Z"));
 }
 
 TEST_F(ChartCompanion, AFailedWriteIsNeverASuccess) {
@@ -179,7 +305,8 @@ TEST_F(ChartCompanion, AFileNameIsUsedByteForByte) {
     if (name.rfind("wheel-", 0) == 0) pictures.push_back(name);
   }
   EXPECT_EQ(pictures, std::vector<std::string>{"wheel-\xff.svg"});
-  // A new picture is readable as the user's umask says (0666 less 027), not private to its writer.
+  // A new picture is readable as the user's umask says (0666 less 027), not private to its
+  // writer.
   EXPECT_EQ(std::filesystem::status(home.path().toStdString() + "/wheel-\xff.svg").permissions(),
             std::filesystem::perms(0640));
 

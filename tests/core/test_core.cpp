@@ -118,4 +118,32 @@ TEST_F(LiveComputation, ATickFollowsTheMinuteAndHandsOutItsChart) {
   EXPECT_EQ(charts[1][0].value<Chart>().Time.hour(), 14);
 }
 
+TEST_F(LiveComputation, EachTickTakesTheOffsetOfItsOwnMoment) {
+  // A clock started in January keeps the right hour in July, and a zone of the place's own is
+  // the clock time there, whatever the machine's zone.
+  const QTimeZone london("Europe/London");
+  Settings& s = core->state().settings;
+  s.ZoneName = "Europe/London";
+  s.Zone = london;
+  s.ZoneRules = true;
+  const struct {
+    const char* zone;
+    QDateTime now;
+    QTime local;
+    double ut;
+  } rows[] = {
+      {"Europe/London", QDateTime(QDate(2026, 1, 15), kNoon, london), kNoon, 12.0},
+      {"Europe/London", QDateTime(QDate(2026, 7, 1), kNoon, london), kNoon, 11.0},
+      {"America/New_York", QDateTime(QDate(2026, 7, 1), QTime(17, 0), london), kNoon, 16.0},
+  };
+  for (const auto& r : rows) {
+    s.ZoneName = r.zone;
+    s.Zone = QTimeZone(r.zone);
+    now = r.now;
+    const Chart chart = computed();
+    EXPECT_EQ(chart.Time, r.local) << r.zone;
+    EXPECT_DOUBLE_EQ(chart.UT, r.ut) << r.zone << " " << r.now.toString().toStdString();
+  }
+}
+
 }  // namespace

@@ -29,6 +29,10 @@ inline std::string SettingsDifferences(const Settings& a, const Settings& b) {
   check(a.LongDeg == b.LongDeg, "LongDeg");
   check(a.LongMin == b.LongMin, "LongMin");
   check(a.ZoneOffset == b.ZoneOffset, "ZoneOffset");
+  check(a.ZoneName == b.ZoneName, "ZoneName");
+  check(a.Zone == b.Zone, "Zone");
+  check(a.ZoneRules == b.ZoneRules, "ZoneRules");
+  check(a.Summer == b.Summer, "Summer");
   check(a.CustomAngle == b.CustomAngle, "CustomAngle");
   check(a.TransitOrb == b.TransitOrb, "TransitOrb");
   check(a.NatalOrb == b.NatalOrb, "NatalOrb");
@@ -65,9 +69,10 @@ inline std::string OptionsDifferences(const OptionsValues& a, const OptionsValue
   const Settings none;
   for (const SettingKey& row : SettingsSchema()) {
     if (row.savedBy != SavedBy::Options || row.kind == KeyKind::Natal) continue;
-    if (row.save(a, none, row.index) == row.save(b, none, row.index)) continue;
+    if (SavedText(row, a, none) == SavedText(row, b, none)) continue;
     out += (out.empty() ? "" : ", ") + row.section + "/" + row.key;
   }
+  if (a.ManualZone != b.ManualZone) out += (out.empty() ? "" : ", ") + std::string("ManualZone");
   if (out.empty() && !(a == b)) out = "(a field no key reaches)";
   return out;
 }
@@ -95,6 +100,7 @@ inline OptionsValues DialogRow(int r) {
   d.LongM = 40 + r;
   d.North = r % 4 == 0 || r % 4 == 2;  // north west, south east, north east, south west
   d.West = r % 4 == 0 || r % 4 == 3;
+  d.ZoneName = r % 3 == 1 ? "Asia/Kolkata" : "";  // a named zone without rules, or the machine's
   d.Glyphs = 1 + r % 2;
   d.Houses = 2 - r % 2;
   d.Cusps = 1 + (r / 2) % 2;

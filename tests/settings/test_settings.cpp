@@ -165,6 +165,68 @@ TEST(LoadSettings, PlaceAndTimeZone) {
   }
 }
 
+// The zone in use, ZoneName's or the machine's, gives each instant its own offset where it keeps
+// daylight-saving rules; Summer adds its hour only in a zone without them; a manual zone wins.
+TEST(LoadSettings, ZoneRuleGivesEachMomentItsOffset) {
+  const QDateTime july(QDate(2026, 7, 1), QTime(11, 0), Qt::UTC);      // 12:00 in London
+  const QDateTime january(QDate(2026, 1, 15), QTime(12, 0), Qt::UTC);  // 12:00 in London
+  const QDateTime newYorkNoon(QDate(2026, 7, 1), QTime(16, 0), Qt::UTC);
+  const struct {
+    const char* name;
+    const char* machine;  // the system's zone
+    const char* place;
+    QDateTime instant;
+    double offset;
+    bool rules;
+    const char* inUse;  // ZoneInUseName
+  } rows[] = {
+      {"London machine, July", "Europe/London", "", july, 1.0, true, "Europe/London"},
+      {"London machine, January", "Europe/London", "", january, 0.0, true, "Europe/London"},
+      {"no second hour for Summer", "Europe/London", "Summer=1\n", july, 1.0, true,
+       "Europe/London"},
+      {"nor in winter", "Europe/London", "Summer=1\n", january, 0.0, true, "Europe/London"},
+      {"ZoneName before the machine's", "UTC", "ZoneName=Europe/London\n", july, 1.0, true,
+       "Europe/London"},
+      {"New York July noon", "Europe/London", "ZoneName=America/New_York\n", newYorkNoon, -4.0,
+       true, "America/New_York"},
+      {"Kolkata keeps no rules: Summer adds its hour", "UTC", "ZoneName=Asia/Kolkata\nSummer=1\n",
+       july, 6.5, false, "Asia/Kolkata"},
+      {"UTC machine with Summer", "UTC", "Summer=1\n", january, 1.0, false, "UTC"},
+      {"manual zone wins over name and rules", "Europe/London",
+       "ZoneName=America/New_York\nManualZone=1\nZoneH=5\nZoneM=30\nEW=0\nSummer=1\n", july, 5.5,
+       false, ""},
+      {"unknown name: the machine's zone", "Europe/London", "ZoneName=Mars/Olympus\n", july, 1.0,
+       true, "Europe/London"},
+  };
+  for (const auto& r : rows) {
+    Settings s;
+    SettingsNotices notices;
+    LoadSettings(IniDocument::Parse(std::string("[Place]\n") + r.place), s, kWheel,
+                 QTimeZone(r.machine), &notices);
+    EXPECT_EQ(s.ZoneRules, r.rules) << r.name;
+    EXPECT_DOUBLE_EQ(ZoneOffsetAt(s, r.instant), r.offset) << r.name;
+    EXPECT_EQ(ZoneInUseName(s).toStdString(), r.inUse) << r.name;
+    const bool unknown = std::string(r.place).find("Mars") != std::string::npos;
+    EXPECT_EQ(notices.size(), unknown ? 1u : 0u) << r.name;
+    if (unknown) {
+      EXPECT_NE(notices[0].find("\"Mars/Olympus\""), std::string::npos) << notices[0];
+    }
+  }
+}
+
+TEST(LoadSettings, ZoneOfThePlaceSetsTheClockTimeThere) {
+  Settings s;
+  LoadSettings(IniDocument::Parse("[Place]\nZoneName=America/New_York\n"), s, kWheel,
+               QTimeZone("Europe/London"));
+  const QDateTime instant(QDate(2026, 7, 1), QTime(16, 0), Qt::UTC);
+  EXPECT_EQ(PlaceClockTime(s, instant).time(), QTime(12, 0));
+  EXPECT_TRUE(DaylightAt(s, instant));
+  // The machine's own zone leaves the machine's clock time as it is.
+  LoadSettings(IniDocument(), s, kWheel, QTimeZone("Europe/London"));
+  EXPECT_EQ(PlaceClockTime(s, instant), instant);
+  EXPECT_FALSE(DaylightAt(s, QDateTime(QDate(2026, 1, 15), QTime(12, 0), Qt::UTC)));
+}
+
 TEST(LoadSettings, SizesAndGeometryStayDrawable) {
   TempConfig config;
   Settings s = Load(config, "[Setting]\nSize=-5\n[Show]\nHeight=0\nWidth=99999999\n");
@@ -322,7 +384,22 @@ std::vector<KeyRow> KeyRows() {
        },
        {}},
       // The system's bias is 0 here: summer time puts the zone an hour east.
-      {"Place", "Summer=1", [](Settings& s) { s.ZoneOffset = 1.0; }, {}},
+      {"Place",
+       "Summer=1",
+       [](Settings& s) {
+         s.ZoneOffset = 1.0;
+         s.Summer = true;
+       },
+       {}},
+      // A zone without rules, so the offset does not depend on the day the test runs.
+      {"Place",
+       "ZoneName=Asia/Kolkata",
+       [](Settings& s) {
+         s.ZoneName = "Asia/Kolkata";
+         s.Zone = QTimeZone("Asia/Kolkata");
+         s.ZoneOffset = 5.5;
+       },
+       {}},
       {"Place", "ManualZone=1\nZoneH=3\nZoneM=30", [](Settings& s) { s.ZoneOffset = 3.5; }, {}},
       {"Place",
        "ManualZone=1\nZoneH=3\nZoneM=30\nEW=1",

@@ -77,9 +77,10 @@ TEST(SaveOptions, WritesEveryKeyInTheDialogsOrder) {
 
   // Keys appear in the order each was first written.
   std::vector<std::string> expected = {
-      "Setting/Glyphs", "Setting/Houses", "Setting/Cusps",  "Setting/Size", "Setting/Color",
-      "Setting/LogTT",  "Setting/LogTN",  "Setting/Zodiac", "Place/LatD",   "Place/LatM",
-      "Place/LongM",    "Place/LongD",    "Place/NS",       "Place/EW",     "Place/Summer"};
+      "Setting/Glyphs", "Setting/Houses", "Setting/Cusps", "Setting/Size",
+      "Setting/Color",  "Setting/LogTT",  "Setting/LogTN", "Setting/Zodiac",
+      "Place/LatD",     "Place/LatM",     "Place/LongM",   "Place/LongD",
+      "Place/NS",       "Place/EW",       "Place/Summer",  "Place/ZoneName"};
   // Ephemeris comes after Zodiac in the dialog's order, so it joins the Setting section last.
   expected.insert(expected.begin() + 8, "Setting/Ephemeris");
   for (int p = 0; p < 12; ++p) expected.push_back("Show/" + std::string(kPointKeys[p]));
@@ -258,6 +259,7 @@ TEST(SaveOptions, EveryDialogValueGoesToItsOwnKeyAndComesBack) {
         {"Place/NS", Bit(d.North)},
         {"Place/EW", Bit(d.West)},
         {"Place/Summer", Bit(d.Summer)},
+        {"Place/ZoneName", d.ZoneName},
         {"Show/Text", Bit(d.Text)},
         {"Show/Heliocentric", std::to_string(d.HelioCentric)},
         {"UseAspects/Duplicates", Bit(d.Duplicates)},
@@ -325,7 +327,11 @@ TEST(SaveOptions, EveryDialogValueGoesToItsOwnKeyAndComesBack) {
     want.LatMin = d.North ? d.LatM : -d.LatM;
     want.LongDeg = d.West ? d.LongD : -d.LongD;
     want.LongMin = d.West ? d.LongM : -d.LongM;
-    want.ZoneOffset = d.Summer ? 1.0 : 0.0;  // a system bias of 0, an hour east in summer
+    // A system bias of 0 or Asia/Kolkata, zones without rules: an hour east in summer.
+    want.ZoneName = d.ZoneName;
+    if (!d.ZoneName.empty()) want.Zone = QTimeZone(QByteArray::fromStdString(d.ZoneName));
+    want.Summer = d.Summer;
+    want.ZoneOffset = (d.ZoneName.empty() ? 0.0 : 5.5) + (d.Summer ? 1.0 : 0.0);
     want.CustomAngle = d.Aspect;
     want.TransitOrb = d.Degree + d.Minute / 60.0;
     want.NatalOrb = d.DegreeN + d.MinuteN / 60.0;
@@ -362,6 +368,7 @@ TEST(ReadOptionsValues, EveryFieldFromItsKey) {
       "[Setting]\nGlyphs=1\nHouses=2\nCusps=1\nSize=44\nColor=$00A1B2\nLogTT=1\nLogTN=0\n"
       "Zodiac=1\nEphemeris=1\n"
       "[Place]\nLatD=33\nLatM=52\nNS=1\nLongD=151\nLongM=12\nEW=0\nSummer=1\n"
+      "ZoneName= Australia/Sydney \nManualZone=1\n"
       "[Show]\nHelioCentric=1\nSun=0\nMoon=1\nNode=1\nChiron=0\nText=1\n"
       "[AspectTo]\nSun=0\nMidheaven=0\nNode=1\n"
       "[AspectFrom]\nMoon=0\nAscendant=0\nChiron=1\n"
@@ -381,6 +388,8 @@ TEST(ReadOptionsValues, EveryFieldFromItsKey) {
   want.LongM = 12;
   want.West = false;
   want.Summer = true;
+  want.ZoneName = "Australia/Sydney";
+  want.ManualZone = true;
   want.HelioCentric = 1;
   want.Glyphs = 1;
   want.Houses = 2;

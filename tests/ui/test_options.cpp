@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimeEdit>
+#include <QTimeZone>
 #include <QToolButton>
 
 #include "BirthForm.h"
@@ -112,6 +113,40 @@ TEST_F(OptionsDialog, PrecisePositionsAreSavedAndTheChartFollowsAtOnce) {
   EXPECT_NE(windows->core->state().chart.Speed[2], 0.0) << "recomputed with precise positions";
   Open(*windows, [&](TfrmOptions& d) {
     EXPECT_EQ(Combo(d, QStringLiteral("cbPositions"))->currentIndex(), 1);
+    d.reject();
+  });
+  windows->core->Timer1()->stop();
+}
+
+TEST_F(OptionsDialog, AZoneWithRulesFixesTheSummerBoxAndOkKeepsTheZone) {
+  settings("[Place]\nLatD=51\nNS=1\nSummer=1\nZoneName=Europe/London\n");
+  auto windows = run();
+  const bool londonSummer =
+      QTimeZone("Europe/London").isDaylightTime(QDateTime::currentDateTimeUtc());
+  Open(*windows, [&](TfrmOptions& d) {
+    auto* summer = Find<QCheckBox>(d, QStringLiteral("optSummer"));
+    auto* rule = Find<QLabel>(d, QStringLiteral("lblZoneRule"));
+    EXPECT_FALSE(summer->isEnabled()) << "the zone's rules decide";
+    EXPECT_EQ(summer->isChecked(), londonSummer);
+    EXPECT_FALSE(rule->isHidden());
+    EXPECT_EQ(rule->text(), QStringLiteral("Daylight saving follows Europe/London."));
+    // A zone without rules gives the box back to the user, with the value set by hand.
+    d.setZoneName(QStringLiteral("Asia/Kolkata"));
+    EXPECT_TRUE(summer->isEnabled());
+    EXPECT_TRUE(summer->isChecked());
+    EXPECT_TRUE(rule->isHidden());
+    d.setZoneName(QStringLiteral("Europe/London"));
+    Ok(d);
+  });
+  EXPECT_NE(config.Contents().find("ZoneName=Europe/London\n"), std::string::npos);
+  EXPECT_NE(config.Contents().find("Summer=1\n"), std::string::npos) << "the hand-set value stays";
+  EXPECT_TRUE(windows->core->state().settings.ZoneRules);
+
+  // A manual zone wins over the zone's rules: the box is the user's, as documented.
+  settings("[Place]\nManualZone=1\nZoneH=1\nZoneName=Europe/London\n");
+  Open(*windows, [&](TfrmOptions& d) {
+    EXPECT_TRUE(Find<QCheckBox>(d, QStringLiteral("optSummer"))->isEnabled());
+    EXPECT_TRUE(Find<QLabel>(d, QStringLiteral("lblZoneRule"))->isHidden());
     d.reject();
   });
   windows->core->Timer1()->stop();
