@@ -413,3 +413,11 @@ std::vector<AtlasPlace> SearchPlaces(const QString& typed, int limit) {
 }
 
 PlaceLookup LookUpPlace(const QString& typed) { return SharedAtlas().LookUp(typed); }
+
+QString ZoneMainCity(const QString& zoneId) {
+  const int slash = zoneId.lastIndexOf(QLatin1Char('/'));
+  if (slash < 0 || zoneId.startsWith(QStringLiteral("Etc/"))) return {};
+  QString town = zoneId.mid(slash + 1);
+  town.replace(QLatin1Char('_'), QLatin1Char(' '));
+  return town;
+}

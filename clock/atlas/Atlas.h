@@ -46,6 +46,10 @@ PlaceAngles PlaceAnglesOf(const AtlasPlace& place);
 // "51°30'N 0°07'W".
 QString PlaceAnglesText(const AtlasPlace& place);
 
+// The town an IANA zone is named after ("Europe/London" -> "London", "America/Argentina/
+// Buenos_Aires" -> "Buenos Aires"); empty for zones named after no town ("UTC", "Etc/GMT+2").
+QString ZoneMainCity(const QString& zoneId);
+
 // Names as a search compares them: accents and case dropped, punctuation as spaces
 // ("Saint-Étienne" -> "saint etienne", "Straße" -> "strasse").
 QString AtlasKey(const QString& text);

@@ -63,7 +63,8 @@ QStringList ClockCore::FormCreate(int glyphWidth) {
   SettingsNotices notices;
   try {
     load(file.Read(), glyphWidth, &notices);
-    if (!std::filesystem::exists(file.Path())) notices.push_back(PlaceNotSetNotice(file));
+    placeNotSet_ = !std::filesystem::exists(file.Path());
+    if (placeNotSet_) notices.push_back(PlaceNotSetNotice(file));
   } catch (const std::exception& e) {
     // The defaults serve until the file can be read.
     notices.push_back(e.what());

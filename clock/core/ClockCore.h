@@ -33,6 +33,9 @@ struct ClockEnvironment {
   std::function<QTimeZone()> systemZone;
   // Follow the machine: suspend and resume, the zone file. Off in tests.
   bool watchSystem = true;
+  // With no settings file, ask where the clock is as soon as it is on the screen. Off in tests
+  // that are not about the first start.
+  bool askForPlace = true;
 };
 
 // Why a chart was handed out: a computation of the moment, or only the aspect lists' words
@@ -55,6 +58,8 @@ class ClockCore : public QObject {
   // glyphWidth (the screen's width before the window is shown). Returns what the user should be
   // told about the settings (values held at a limit, no place set yet), empty when nothing.
   QStringList FormCreate(int glyphWidth);
+  // Whether FormCreate found no settings file: nothing, the place included, was ever set.
+  bool placeNotSet() const { return placeNotSet_; }
 
   // The minute timer's tick: the zone checked, then the chart of the moment.
   void Timer1Timer();
@@ -102,6 +107,7 @@ class ClockCore : public QObject {
   ClockState state_;
   MinuteTimer* timer_;
   bool busy_ = false;
+  bool placeNotSet_ = false;
   bool pending_ = false;
   int zoneBias_ = 0;
   QByteArray zoneId_;

@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "PlaceSearch.h"
+
 namespace {
 
 // Every offset in use on Earth lies on a quarter hour from UTC-12:00 to UTC+14:00.
@@ -103,6 +105,10 @@ TfrmBirthData::TfrmBirthData(const BirthPlace& place, const Settings& base,
   grid->addWidget(spnLongM, 1, 2);
   grid->addWidget(optE, 1, 3);
   grid->addWidget(optW, 1, 4);
+  // A town from the atlas fills the place and its zone; coordinates typed by hand stay as typed
+  // until the user chooses one.
+  placeSearch = new PlaceSearch(where);
+  grid->addWidget(placeSearch, 2, 0, 1, 6);
   grid->setColumnStretch(5, 1);
   auto* ns = new QButtonGroup(this);
   ns->addButton(optN);
@@ -183,6 +189,19 @@ TfrmBirthData::TfrmBirthData(const BirthPlace& place, const Settings& base,
   layout->addWidget(lblError);
   layout->addWidget(buttons);
 
+  connect(placeSearch, &PlaceSearch::placeChosen, this, [this](const AtlasPlace& town) {
+    const PlaceAngles a = PlaceAnglesOf(town);
+    spnLatD->setValue(a.latD);
+    spnLatM->setValue(a.latM);
+    (a.north ? optN : optS)->setChecked(true);
+    spnLongD->setValue(a.longD);
+    spnLongM->setValue(a.longM);
+    (a.west ? optW : optE)->setChecked(true);
+    if (!town.zoneName.isEmpty()) {
+      optZoneName->setChecked(true);
+      cbZone->setCurrentText(town.zoneName);
+    }
+  });
   const auto changed = [this] { updateZoneNote(); };
   connect(dtBirthDate, &QDateEdit::dateChanged, this, changed);
   connect(tmBirthTime, &QTimeEdit::timeChanged, this, changed);

@@ -9,6 +9,7 @@
 
 #include "chart/NatalChart.h"
 
+class PlaceSearch;
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -35,6 +36,7 @@ class TfrmBirthData : public QDialog {
 
   QDateEdit* dtBirthDate = nullptr;
   QTimeEdit* tmBirthTime = nullptr;
+  PlaceSearch* placeSearch = nullptr;  // "Find place...": fills the place and its zone
   QSpinBox* spnLatD = nullptr;
   QSpinBox* spnLatM = nullptr;
   QRadioButton* optN = nullptr;

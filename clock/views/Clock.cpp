@@ -6,7 +6,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimeZone>
 #include <QTimer>
+#include <cmath>
 
 #include "ClockMenus.h"
 #include "ClockTray.h"
@@ -17,6 +19,7 @@
 #include "TrayIcons.h"
 #include "WheelWidget.h"
 #include "WindowPlacement.h"
+#include "atlas/Atlas.h"
 #include "core/MinuteTimer.h"
 #include "settings/SettingsWriters.h"
 #include "tscan.h"
@@ -66,7 +69,16 @@ void TfrmClock::FormCreate() {
   const QSize screenSize = screen != nullptr ? screen->geometry().size() : QSize(1024, 768);
   resize(screenSize);
   const QStringList notices = core_.FormCreate(screenSize.width());
-  if (!notices.isEmpty()) {
+  if (core_.placeNotSet() && core_.environment().askForPlace) {
+    // A first start: where the clock is matters more than anything else it could say. Asked once
+    // the clock is on the screen; the notices are said if the user cancels.
+    QTimer::singleShot(0, this, [this, notices] {
+      if (openSettings(true)) return;
+      if (ErrorReport* report = ErrorReport::instance()) {
+        report->inform(notices.join(QStringLiteral("\n\n")));
+      }
+    });
+  } else if (!notices.isEmpty()) {
     // Said once, when the event loop runs and the clock is on the screen.
     const QString text = notices.join(QStringLiteral("\n\n"));
     QTimer::singleShot(0, this, [text] {
@@ -138,7 +150,21 @@ void TfrmClock::DrawWheel() {
     setWindowTitle(caption);
   }
   picWheel->setPicture(image);
-  picWheel->setAccessibleDescription(WheelDescription(state.settings, state.chart));
+  picWheel->setAccessibleDescription(WheelDescription(state.settings, state.chart) +
+                                     QStringLiteral(". ") + ZoneWords(state.settings));
+}
+
+QString TfrmClock::ZoneWords(const Settings& s) const {
+  // The offset the chart was computed with, and where it comes from.
+  const int minutes = static_cast<int>(std::lround(s.ZoneOffset * 60));
+  QString text = QStringLiteral("Time zone UT%1%2:%3")
+                     .arg(minutes < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                     .arg(std::abs(minutes) / 60)
+                     .arg(std::abs(minutes) % 60, 2, 10, QLatin1Char('0'));
+  const QString name = ZoneInUseName(s);
+  if (!name.isEmpty()) text += QLatin1Char(' ') + name;
+  if (DaylightAt(s, core_.environment().now().toUTC())) text += QStringLiteral(", daylight saving");
+  return text;
 }
 
 void TfrmClock::showNoChart(const QString& reason) {
@@ -251,12 +277,14 @@ TfrmOptions* TfrmClock::optionsDialog() const { return options_; }
 
 TfrmScanReport* TfrmClock::scanReport() const { return scanReport_; }
 
-void TfrmClock::Options1Click() {
+void TfrmClock::Options1Click() { openSettings(false); }
+
+bool TfrmClock::openSettings(bool askForPlace) {
   // The notification area's menu reaches this while the dialog is open: show that one.
   if (options_) {
     options_->raise();
     options_->activateWindow();
-    return;
+    return false;
   }
   const IniDocument contents = IniFile().Read();
   const auto showHelp = [this](int topic) {
@@ -266,13 +294,17 @@ void TfrmClock::Options1Click() {
   auto dialog = std::make_unique<TfrmOptions>(core_.state(), showHelp, this);
   options_ = dialog.get();
   dialog->fill(ReadOptionsValues(contents, core_.state().settings));
+  if (askForPlace) {
+    dialog->askForPlace(ZoneMainCity(QString::fromUtf8(QTimeZone::systemTimeZoneId())));
+  }
   // Modal to the clock only, so that the help window it opens can be read and scrolled.
   dialog->setWindowModality(Qt::WindowModal);
-  if (dialog->exec() != QDialog::Accepted) return;
+  if (dialog->exec() != QDialog::Accepted) return false;
   const OptionsValues values = dialog->values();
   dialog.reset();
   // From here to the drawing nothing lets events run, so no minute tick can come in between.
   core_.ApplySettings(values, picWheel->height());
+  return true;
 }
 
 void TfrmClock::ScanTransitingAspects1Click() {

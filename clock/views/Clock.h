@@ -47,6 +47,9 @@ class TfrmClock : public QMainWindow {
   // The start the session makes (--hidden): the window stays hidden with the icon in the
   // notification area, and is minimised while there is none, until a panel comes.
   void startHidden();
+  // "Time zone UT+1:00 Europe/London, daylight saving": what the chart's local time means, for
+  // the wheel's description.
+  QString ZoneWords(const Settings& settings) const;
   void showChart(const Chart& chart, ChartUpdate update);
   // No chart can be computed (reason says why): caption and wheel say so instead of showing the
   // last chart as if it were the chart of the moment. The next chart restores them.
@@ -65,6 +68,8 @@ class TfrmClock : public QMainWindow {
   void ShowTransitingAspects1Click();
   void ScanTransitingAspects1Click();
   void Options1Click();
+  // The settings dialog; askForPlace opens it on the first start's question. True after OK.
+  bool openSettings(bool askForPlace);
   void Hideclock1Click();
   void mnuExitClick();
   void About2Click();

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QColorDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,11 +14,13 @@
 #include <QShortcut>
 #include <QShowEvent>
 #include <QTimeZone>
+#include <QTimer>
 #include <optional>
 
 #include "Application.h"
 #include "BirthForm.h"
 #include "ErrorReport.h"
+#include "PlaceSearch.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "ui_Options.h"
@@ -229,6 +232,44 @@ void TfrmOptions::buildLists() {
   lblZoneRule->setWordWrap(true);
   lblZoneRule->hide();
   ui_->layout2->addWidget(lblZoneRule, 3, 0, 1, 6);
+  // The first start's question, above the fields the place search fills.
+  lblWhere = new QLabel(QStringLiteral("Where is your clock? Find your place, then OK."),
+                        ui_->grpLocation);
+  lblWhere->setObjectName(QStringLiteral("lblWhere"));
+  lblWhere->setWordWrap(true);
+  QFont bold = lblWhere->font();
+  bold.setBold(true);
+  lblWhere->setFont(bold);
+  lblWhere->hide();
+  ui_->layout2->addWidget(lblWhere, 4, 0, 1, 6);
+  // "Find place..." beside the buttons, where the dialog has room to spare: the atlas fills the
+  // place and its zone only when the user picks a town.
+  placeSearch_ = new PlaceSearch(this);
+  ui_->layout26->insertWidget(0, placeSearch_, 1);
+  connect(placeSearch_, &PlaceSearch::placeChosen, this, &TfrmOptions::fillPlace);
+}
+
+void TfrmOptions::fillPlace(const AtlasPlace& town) {
+  ui_->PageControl1->setCurrentWidget(ui_->tabGeneral);  // the fields it fills are in view
+  const PlaceAngles a = PlaceAnglesOf(town);
+  ui_->spnLatD->setValue(a.latD);
+  ui_->spnLatM->setValue(a.latM);
+  (a.north ? ui_->optN : ui_->optS)->setChecked(true);
+  ui_->spnLongD->setValue(a.longD);
+  ui_->spnLongM->setValue(a.longM);
+  (a.west ? ui_->optW : ui_->optE)->setChecked(true);
+  if (!town.zoneName.isEmpty()) setZoneName(town.zoneName);
+}
+
+void TfrmOptions::askForPlace(const QString& town) {
+  ui_->PageControl1->setCurrentWidget(ui_->tabGeneral);
+  lblWhere->show();
+  placeSearch_->line()->setText(town);
+  // The matches are listed once the dialog is on the screen, where their list can open.
+  QTimer::singleShot(0, placeSearch_, [this, town] {
+    placeSearch_->line()->setFocus();
+    if (!town.isEmpty()) placeSearch_->search(town);
+  });
 }
 
 void TfrmOptions::setZoneName(const QString& zoneName) {

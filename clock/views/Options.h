@@ -16,10 +16,12 @@
 #include <optional>
 
 #include "NatalImport.h"
+#include "atlas/Atlas.h"
 #include "chart/ClockState.h"
 #include "chart/NatalChart.h"
 #include "settings/SettingsWriters.h"
 
+class PlaceSearch;
 class QAbstractButton;
 class QColorDialog;
 class QComboBox;
@@ -50,6 +52,11 @@ class TfrmOptions : public QDialog {
   // rules, the user's own where it has none or a manual zone is set.
   void setZoneName(const QString& zoneName);
   QString zoneName() const { return zoneName_; }
+
+  // The first start's question: the General page, a line asking where the clock is, and the
+  // place search holding town (the main city of the machine's zone), its matches listed.
+  void askForPlace(const QString& town);
+  PlaceSearch* placeSearch() const { return placeSearch_; }
 
   // The natal page from the natal positions in memory, or from any fourteen longitudes.
   void ShowNatalPositions();
@@ -113,6 +120,9 @@ class TfrmOptions : public QDialog {
   bool manualZone_ = false;
   bool summerByHand_ = false;  // the tick box's own value while the zone's rules show theirs
   QLabel* lblZoneRule = nullptr;
+  QLabel* lblWhere = nullptr;  // the first start's question
+  PlaceSearch* placeSearch_ = nullptr;
+  void fillPlace(const AtlasPlace& town);
   std::function<void(int)> showHelp_;
   NatalImport* import_;
   // The natal chart in memory when the dialog opened, for Cancel.

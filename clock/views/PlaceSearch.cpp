@@ -6,9 +6,11 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QThreadPool>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int kShownMatches = 12;
@@ -69,6 +71,14 @@ void PlaceSearch::search(const QString& typed) {
     item->setEditable(false);
     model_->appendRow(item);
   }
+  // Wide enough for the labels, however narrow the line is.
+  int widest = line_->width();
+  for (int row = 0; row < model_->rowCount(); ++row) {
+    widest = std::max(widest, line_->fontMetrics().horizontalAdvance(model_->item(row)->text()));
+  }
+  completer_->popup()->setMinimumWidth(
+      widest + 2 * line_->fontMetrics().averageCharWidth() +
+      completer_->popup()->verticalScrollBar()->sizeHint().width());
   QString status;
   if (!SharedAtlas().Problem().isEmpty()) {
     status = SharedAtlas().Problem();
@@ -79,7 +89,7 @@ void PlaceSearch::search(const QString& typed) {
   status_->setVisible(!status.isEmpty());
   if (results_.empty()) {
     completer_->popup()->hide();
-  } else if (line_->hasFocus()) {
+  } else if (line_->isVisible()) {  // typed, or asked for by the form that shows it
     completer_->complete();
   }
 }

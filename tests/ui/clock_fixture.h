@@ -49,6 +49,7 @@ class ClockFixture : public ::testing::Test {
     environment.trayAvailable = [this] { return trayAvailable; };
     environment.standardBias = [this] { return standardBias; };
     environment.watchSystem = false;
+    environment.askForPlace = askForPlace;
     auto windows = std::make_unique<ClockWindows>(std::move(environment));
     windows->core->Timer1()->stop();
     return windows;
@@ -89,6 +90,7 @@ class ClockFixture : public ::testing::Test {
   TempConfig config;
   QDateTime now{QDate(2000, 1, 1), QTime(12, 0)};
   bool trayAvailable = true;
+  bool askForPlace = false;  // the first start's question, for the tests about it
   int standardBias = 0;
 };
 

@@ -121,6 +121,8 @@ TEST_F(ClockWindowsTest, ATickUpdatesCaptionWheelPositionsAndBothLists) {
   EXPECT_TRUE(Wheel(clock).accessibleDescription().contains(
       QStringLiteral("Sun 10 degrees 26 minutes Capricorn")))
       << Wheel(clock).accessibleDescription().toStdString();
+  EXPECT_TRUE(Wheel(clock).accessibleDescription().endsWith(QStringLiteral("Time zone UT+0:00")))
+      << "and which time it means";
 }
 
 TEST_F(ClockWindowsTest, CloseHidesAndTheTrayIconShowsTheClockAgain) {

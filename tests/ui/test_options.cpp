@@ -20,6 +20,7 @@
 
 #include "BirthForm.h"
 #include "ErrorReport.h"
+#include "PlaceSearch.h"
 #include "options_fixture.h"
 #include "settings/settings_compare.h"
 #include "wheel/WheelLayout.h"
@@ -468,6 +469,14 @@ TEST_F(OptionsDialog, EveryControlHasAnAccessibleName) {
     for (const QWidget* w : Controls(form)) {
       EXPECT_FALSE(w->accessibleName().isEmpty()) << "birth data " << w->objectName().toStdString();
     }
+    // A town from the atlas fills the place of birth and its zone, and nothing before it is chosen.
+    form.placeSearch->search(QStringLiteral("Sao Paulo"));
+    EXPECT_EQ(form.spnLatD->value(), 0);
+    form.placeSearch->choose(0);
+    EXPECT_EQ(form.spnLatD->value(), 23);
+    EXPECT_TRUE(form.optS->isChecked());
+    EXPECT_TRUE(form.optW->isChecked());
+    EXPECT_EQ(form.cbZone->currentText(), QStringLiteral("America/Sao_Paulo"));
   });
 }
 
@@ -530,3 +539,40 @@ TEST_F(OptionsDialog, BirthDataFillsThePageWithTheChartOfThatMoment) {
 }
 
 }  // namespace
+
+TEST_F(OptionsDialog, AFirstStartAsksWhereTheClockIsUntilOkSavesThePlace) {
+  // No settings file: the clock asks once it is on the screen. Cancel leaves no file, and the
+  // notice about the unset place is said instead; OK with a town saves it and its zone.
+  askForPlace = true;
+  for (const bool ok : {false, true}) {
+    bool asked = false;
+    auto windows = start();
+    QTimer::singleShot(0, windows->clock.get(), [&] {
+      TfrmOptions* d = windows->clock->optionsDialog();
+      ASSERT_NE(d, nullptr);
+      asked = true;
+      EXPECT_TRUE(Find<QLabel>(*d, QStringLiteral("lblWhere"))->isVisible());
+      if (!ok) return d->reject();
+      d->placeSearch()->search(QStringLiteral("London"));
+      d->placeSearch()->choose(0);
+      EXPECT_EQ(Spin(*d, QStringLiteral("spnLatD"))->value(), 51);
+      EXPECT_EQ(d->zoneName(), QStringLiteral("Europe/London"));
+      d->accept();
+    });
+    windows->clock->show();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(asked) << ok;
+    EXPECT_EQ(std::filesystem::exists(config.IniPath()), ok);
+    if (!ok) {
+      EXPECT_TRUE(report->boxOpen()) << "the unset place is said after Cancel";
+      continue;
+    }
+    EXPECT_NE(config.Contents().find("ZoneName=Europe/London"), std::string::npos);
+    EXPECT_EQ(windows->core->state().settings.LatDeg, 51) << "the chart follows at once";
+  }
+  auto again = start();  // the file is there now: no question
+  again->clock->show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(again->clock->optionsDialog(), nullptr);
+}
