@@ -12,16 +12,14 @@
 #include "chart/ComputeChart.h"
 #include "chart/PrecisePositions.h"
 #include "ephemlib.h"
+#include "support/fixtures.h"
 
 namespace {
 
 const QDate kJ2000(2000, 1, 1);
 const QTime kNoon(12, 0);
 
-const TheoryTable& theory() {
-  static const TheoryTable table = InitialTheoryTable();
-  return table;
-}
+const TheoryTable& theory() { return OnceMade<TheoryTable, InitialTheoryTable>(); }
 
 Settings placidusAt40() {
   Settings s;

@@ -13,13 +13,11 @@
 #include "chart/ComputeChart.h"
 #include "chart/DayScan.h"
 #include "chart/DisplayText.h"
+#include "support/fixtures.h"
 
 namespace {
 
-const TheoryTable& theory() {
-  static const TheoryTable table = InitialTheoryTable();
-  return table;
-}
+const TheoryTable& theory() { return OnceMade<TheoryTable, InitialTheoryTable>(); }
 
 // Greenwich (51°28' N, 0° W) on Universal Time, the companion's reference place.
 Settings greenwich(bool textMode = true) {

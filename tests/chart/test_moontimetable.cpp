@@ -11,15 +11,13 @@
 #include "chart/ComputeChart.h"
 #include "chart/MoonTimetable.h"
 #include "model/ChartTables.h"
+#include "support/fixtures.h"
 
 namespace {
 
 using Positions = std::array<double, kPointCount + 1>;
 
-const TheoryTable& theory() {
-  static const TheoryTable table = InitialTheoryTable();
-  return table;
-}
+const TheoryTable& theory() { return OnceMade<TheoryTable, InitialTheoryTable>(); }
 
 Settings greenwich() {
   Settings s;

@@ -8,13 +8,11 @@
 #include "chart/DayScan.h"
 #include "chart/ScanExport.h"
 #include "export_check.h"
+#include "support/fixtures.h"
 
 namespace {
 
-const TheoryTable& theory() {
-  static const TheoryTable table = InitialTheoryTable();
-  return table;
-}
+const TheoryTable& theory() { return OnceMade<TheoryTable, InitialTheoryTable>(); }
 
 // Greenwich, 1 January 2000, the orb 1°01' (or 4°00', where Uranus sextile Pluto lasts all day).
 DayScan greenwichScan(double zoneOffset = 0, ScanOrb orb = {1, 1}, bool textMode = false) {

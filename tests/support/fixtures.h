@@ -17,3 +17,10 @@ inline constexpr const char* kEquatorAtGreenwich =
 inline constexpr const char* kPointKeys[14] = {
     "Sun",    "Moon",    "Mercury", "Venus", "Mars",   "Jupiter",   "Saturn",
     "Uranus", "Neptune", "Pluto",   "Node",  "Chiron", "Ascendant", "Midheaven"};
+
+// The documented theory's table, made once per test program: it is large and never changes.
+template <typename Table, Table (*make)()>
+const Table& OnceMade() {
+  static const Table table = make();
+  return table;
+}
