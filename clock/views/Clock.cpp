@@ -13,6 +13,7 @@
 #include "ErrorReport.h"
 #include "HelpWindow.h"
 #include "Options.h"
+#include "Registration.h"
 #include "ScanRep.h"
 #include "TrayIcons.h"
 #include "WheelWidget.h"
@@ -266,13 +267,25 @@ void TfrmClock::Options1Click() {
   auto dialog = std::make_unique<TfrmOptions>(core_.state(), showHelp, this);
   options_ = dialog.get();
   dialog->fill(ReadOptionsValues(contents, core_.state().settings));
+  const bool startedWithSession = AutostartEnabled();
+  dialog->setStartWithSession(startedWithSession);
   // Modal to the clock only, so that the help window it opens can be read and scrolled.
   dialog->setWindowModality(Qt::WindowModal);
   if (dialog->exec() != QDialog::Accepted) return;
   const OptionsValues values = dialog->values();
+  const bool startWithSession = dialog->startWithSession();
   dialog.reset();
   // From here to the drawing nothing lets events run, so no minute tick can come in between.
   core_.ApplySettings(values, picWheel->height());
+  // After the settings, so that an entry that cannot be written costs only itself; its error goes
+  // to the report like any other.
+  if (startWithSession != startedWithSession) {
+    if (startWithSession) {
+      WriteAutostartEntry(ProgramPath());
+    } else {
+      RemoveAutostartEntry();
+    }
+  }
 }
 
 void TfrmClock::ScanTransitingAspects1Click() {
