@@ -179,8 +179,16 @@ int AlertLeadMinutes(const Settings& settings) {
   }
 }
 
-std::vector<AlertEvent> UpcomingAlerts(const Settings& s, const TheoryTable& theory,
+std::vector<AlertEvent> UpcomingAlerts(const Settings& settings, const TheoryTable& theory,
                                        const QDateTime& fromUtc, const QDateTime& nowUtc) {
+  AlertStarts from;
+  from.fill(fromUtc);
+  return UpcomingAlerts(settings, theory, from, nowUtc);
+}
+
+std::vector<AlertEvent> UpcomingAlerts(const Settings& s, const TheoryTable& theory,
+                                       const AlertStarts& starts, const QDateTime& nowUtc) {
+  const auto fromOf = [&starts](AlertKind kind) { return starts[static_cast<std::size_t>(kind)]; };
   const LocalTimes times(s, nowUtc);
   std::vector<AlertEvent> out;
   const auto moonEvent = [&](AlertKind kind, const QDateTime& when, const QString& text) {
@@ -189,16 +197,19 @@ std::vector<AlertEvent> UpcomingAlerts(const Settings& s, const TheoryTable& the
 
   if (s.AlertVoidBegins || s.AlertVoidEnds) {
     const VoidRule rule = AlertVoidRule(s);
-    std::optional<VoidWindow> window = VoidWindowAt(s, theory, fromUtc, rule);
-    if (window && s.AlertVoidEnds && window->end >= fromUtc) {
+    const QDateTime endsFrom = fromOf(AlertKind::VoidEnds);
+    std::optional<VoidWindow> window = VoidWindowAt(s, theory, endsFrom, rule);
+    if (window && s.AlertVoidEnds && window->end >= endsFrom) {
       const MoonIngress ingress = NextMoonIngress(s, theory, window->start);
       QString text = QStringLiteral("The Moon's void of course ends at ") + times.text(window->end);
       if (ingress.time == window->end)
         text += QStringLiteral(" as she enters ") + SignName(ingress.sign);
       moonEvent(AlertKind::VoidEnds, window->end, text);
     }
+    const QDateTime beginsFrom = fromOf(AlertKind::VoidBegins);
+    if (beginsFrom != endsFrom) window = VoidWindowAt(s, theory, beginsFrom, rule);
     // Within a window its start has passed: the alert is for the next one.
-    if (window && window->start < fromUtc) window = VoidWindowAt(s, theory, window->end, rule);
+    if (window && window->start < beginsFrom) window = VoidWindowAt(s, theory, window->end, rule);
     if (window && s.AlertVoidBegins) {
       const MoonIngress ingress = NextMoonIngress(s, theory, window->start);
       QString text = QStringLiteral("The Moon is void of course from ") + times.text(window->start);
@@ -214,13 +225,13 @@ std::vector<AlertEvent> UpcomingAlerts(const Settings& s, const TheoryTable& the
     }
   }
   if (s.AlertIngress) {
-    const MoonIngress ingress = NextMoonIngress(s, theory, fromUtc);
+    const MoonIngress ingress = NextMoonIngress(s, theory, fromOf(AlertKind::Ingress));
     moonEvent(AlertKind::Ingress, ingress.time,
               QStringLiteral("The Moon enters %1 at %2")
                   .arg(SignName(ingress.sign), times.text(ingress.time)));
   }
   if (s.AlertNewFull) {
-    const LunarPhase phase = MoonPhaseAt(s, theory, fromUtc);
+    const LunarPhase phase = MoonPhaseAt(s, theory, fromOf(AlertKind::NewFull));
     for (const bool full : {false, true}) {
       const QDateTime& when = full ? phase.nextFull : phase.nextNew;
       const int sign = static_cast<int>(MoonLongitudeAt(s, theory, when) / 30);
@@ -231,8 +242,8 @@ std::vector<AlertEvent> UpcomingAlerts(const Settings& s, const TheoryTable& the
                      full ? QStringLiteral("full") : QStringLiteral("new")});
     }
   }
-  if (s.AlertNatalExact) AddNatalExact(s, theory, fromUtc, times, out);
-  if (s.AlertStation) AddStations(s, theory, fromUtc, times, out);
+  if (s.AlertNatalExact) AddNatalExact(s, theory, fromOf(AlertKind::NatalExact), times, out);
+  if (s.AlertStation) AddStations(s, theory, fromOf(AlertKind::Station), times, out);
 
   for (AlertEvent& event : out) event.key += QLatin1Char('@') + event.when.toString(Qt::ISODate);
   std::stable_sort(out.begin(), out.end(),
@@ -274,12 +285,16 @@ void AlertSchedule::Rearm() {
   if (!any) return;
   const QDateTime now = nowUtc();
   for (auto it = told_.begin(); it != told_.end();) {
-    it = it.value().secsTo(now) > kRememberSeconds ? told_.erase(it) : std::next(it);
+    it = it->when.secsTo(now) > kRememberSeconds ? told_.erase(it) : std::next(it);
   }
-  // Each kind's first events from here on: those told already are behind, and the search starts
+  // Each kind's first events from here on: those told already are behind, and its search starts
   // after the last of them, so that the next of its kind is found.
-  QDateTime from = now.addSecs(-kGraceSeconds);
-  for (const QDateTime& told : std::as_const(told_)) from = std::max(from, told.addSecs(1));
+  AlertStarts from;
+  from.fill(now.addSecs(-kGraceSeconds));
+  for (const Told& told : std::as_const(told_)) {
+    QDateTime& start = from[static_cast<std::size_t>(told.kind)];
+    start = std::max(start, told.when.addSecs(1));
+  }
   ++computations_;
   try {
     upcoming_ = UpcomingAlerts(s, core_.state().theory, from, now);
@@ -308,7 +323,7 @@ void AlertSchedule::FireDue() {
     if (now.msecsTo(event.when.addSecs(-lead)) > 500 || told_.contains(event.key)) continue;
     // Passed while the machine slept or the clock was set on: news of nothing.
     if (event.when.secsTo(now) > kGraceSeconds) continue;
-    told_.insert(event.key, event.when);
+    told_.insert(event.key, {event.kind, event.when});
     emit alert(AlertKindName(event.kind), event.text, times.local(event.when));
   }
   Rearm();

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -25,6 +26,7 @@ class ClockCore;
 class QTimer;
 
 enum class AlertKind { VoidBegins, VoidEnds, Ingress, NatalExact, NewFull, Station };
+inline constexpr int kAlertKindCount = 6;
 // The kind as the D-Bus signal and the notification name it: "void-begins", "void-ends",
 // "ingress", "natal-exact", "new-full", "station".
 QString AlertKindName(AlertKind kind);
@@ -43,10 +45,14 @@ struct AlertEvent {
   QString key;     // the same event found again has the same key, whatever the texts say
 };
 
-// The first events of each enabled kind at or after fromUtc, in time order: the Moon's from her
-// timetable (the next void window's start and end, her next ingress, the next new and full Moon),
-// the natal aspects and the stations within the day after fromUtc. nowUtc dates the texts (a day
-// other than today is named). Throws ChartError where positions cannot be computed.
+// The first events of each enabled kind at or after its start (UTC), in time order: the Moon's
+// from her timetable (the next void window's start and end, her next ingress, the next new and
+// full Moon), the natal aspects and the stations within the day after the start. nowUtc dates the
+// texts (a day other than today is named). Throws ChartError where positions cannot be computed.
+using AlertStarts = std::array<QDateTime, kAlertKindCount>;  // by AlertKind
+std::vector<AlertEvent> UpcomingAlerts(const Settings& settings, const TheoryTable& theory,
+                                       const AlertStarts& fromUtc, const QDateTime& nowUtc);
+// Every kind from the same moment.
 std::vector<AlertEvent> UpcomingAlerts(const Settings& settings, const TheoryTable& theory,
                                        const QDateTime& fromUtc, const QDateTime& nowUtc);
 
@@ -87,8 +93,13 @@ class AlertSchedule : public QObject {
   QTimer* timer_;
   std::optional<QDateTime> armedFor_;
   std::vector<AlertEvent> upcoming_;
-  // Keys of the events told, with their times so that old ones can be let go.
-  QHash<QString, QDateTime> told_;
+  // The events told, by key, so that old ones can be let go and each kind's search starts after
+  // the last of its own.
+  struct Told {
+    AlertKind kind;
+    QDateTime when;
+  };
+  QHash<QString, Told> told_;
   int computations_ = 0;
 };
 

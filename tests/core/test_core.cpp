@@ -229,6 +229,19 @@ TEST_F(Alerts, OnlyTheKindsSwitchedOnAreTold) {
                                        .arg(QString::fromLatin1(kSignNames[ingress.sign]),
                                             ingress.time.toString(QStringLiteral("HH:mm"))));
   EXPECT_EQ(told[0][2].toDateTime(), ingress.time);
+
+  // With the 30 degree test alone the void ends as she enters the sign. Switched on in the minute
+  // of an ingress just told, that end is still told: each kind keeps its own place.
+  alerts().Do45 = false;
+  alerts().AlertVoidEnds = true;
+  emit core->settingsChanged();
+  EXPECT_EQ(*schedule->armedFor(), told[2][2].toDateTime());
+  schedule->FireDue();
+  ASSERT_EQ(told.size(), 4);
+  EXPECT_EQ(told[3][0].toString(), QStringLiteral("void-ends"));
+  EXPECT_TRUE(told[3][1].toString().endsWith(
+      QStringLiteral(" as she enters ") + QString::fromLatin1(kSignNames[(ingress.sign + 2) % 12])))
+      << told[3][1].toString().toStdString();
 }
 
 TEST_F(Alerts, SettingsAClockJumpAndALateTickArmAgainAnIdleMinuteComputesNothing) {
