@@ -408,6 +408,10 @@ QDBusVariant ClockScript::GetPlanet(const QDBusVariant& index) {
   return QDBusVariant(longitude);
 }
 
+void ClockScript::publishAlert(const QString& kind, const QString& text, const QDateTime& when) {
+  emit Alert(kind, text, when.toString(Qt::ISODate));
+}
+
 void ClockScript::Show() {
   if (watcher_ != nullptr) {
     // A person asked for the clock: it no longer ends with its last client.

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The clock's automation object on the session bus (resources/dbus/Heliodial.ClockScript.xml is
-// its contract): GetPlanet, Show, the chart as read-only properties, and signals after each chart
-// of the present minute. Every read copies from the clock's state at the time of the call, where
-// the computation puts each chart whole, so a call never sees half of one.
+// its contract): GetPlanet, Show, the chart as read-only properties, signals after each chart
+// of the present minute, and the alerts. Every read copies from the clock's state at the time of
+// the call, where the computation puts each chart whole, so a call never sees half of one.
 #ifndef HELIODIAL_CLOCKSCRIPT_H
 #define HELIODIAL_CLOCKSCRIPT_H
 
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusVariant>
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -113,11 +114,14 @@ class ClockScript : public QObject, protected QDBusContext {
   void Show();
   // After a chart of the present minute: announce what changed, then ChartUpdated.
   void publishChart();
+  // An alert as it falls due: the Alert signal, the time as local ISO 8601 with its offset.
+  void publishAlert(const QString& kind, const QString& text, const QDateTime& when);
 
  signals:
   void ChartUpdated();
   void VoidOfCourseChanged(bool active);
   void SignIngress(int point, int sign);
+  void Alert(const QString& kind, const QString& text, const QString& time);
   void showRequested();
   void lastClientGone();
 

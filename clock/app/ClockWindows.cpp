@@ -79,6 +79,9 @@ ClockWindows::ClockWindows(ClockEnvironment environment)
     if (Report() != nullptr) Report()->clear();
   });
   c.Timer1()->start();
+  // The settings are loaded (the clock window's creation): the alerts find their first event.
+  alerts = std::make_unique<AlertSchedule>(c);
+  alerts->Rearm();
 }
 
 ClockWindows::~ClockWindows() = default;
@@ -87,4 +90,18 @@ void ClockWindows::serve(ClockScript& script) {
   script.attachCore(*core);
   QObject::connect(&script, &ClockScript::showRequested, clock.get(),
                    [this] { clock->mnuShowClick(); });
+  QObject::connect(alerts.get(), &AlertSchedule::alert, &script, &ClockScript::publishAlert);
+  this->script = &script;
+}
+
+void ClockWindows::notifyOn(const QDBusConnection& bus) {
+  notifier = std::make_unique<Notifier>(bus);
+  QObject::connect(alerts.get(), &AlertSchedule::alert, notifier.get(), &Notifier::notify);
+  QObject::connect(notifier.get(), &Notifier::showRequested, clock.get(), [this] {
+    if (script != nullptr) {
+      script->Show();
+    } else {
+      clock->mnuShowClick();
+    }
+  });
 }

@@ -212,6 +212,7 @@ int main(int argc, char** argv) {
   ClockEnvironment environment;
   ClockWindows windows(std::move(environment));
   windows.serve(script);
+  windows.notifyOn(QDBusConnection::sessionBus());
   if (action == StartAction::RunForClient) {
     script.endWithLastClient();
     // Not quit(): that asks the windows to close, and the clock window only hides.

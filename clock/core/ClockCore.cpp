@@ -86,7 +86,11 @@ void ClockCore::ClockWasSet() {
   const Chart& shown = state_.chart;
   const bool sameMinute = shown.Date == now.date() && shown.Time.hour() == now.time().hour() &&
                           shown.Time.minute() == now.time().minute();
-  if (zoneChanged || !sameMinute) Timer1Timer();
+  if (zoneChanged || !sameMinute) {
+    // Those that wait for a time of day first, so that the minute finds them set from it.
+    emit timeJumped();
+    Timer1Timer();
+  }
 }
 
 void ClockCore::ComputeNow() { compute(ChartUpdate::Moment); }
@@ -165,13 +169,16 @@ void ClockCore::watchSystem() {
   connect(watcher, &QFileSystemWatcher::fileChanged, this, [this, watcher](const QString& path) {
     // A file replaced by rename drops out of the watch; watch the new one.
     if (QFileInfo::exists(path) && !watcher->files().contains(path)) watcher->addPath(path);
-    checkZone();
+    const bool changed = checkZone();
     ComputeNow();
+    if (changed) emit timeJumped();
   });
 }
 
 void ClockCore::onPrepareForSleep(bool goingToSleep) {
-  if (!goingToSleep) ComputeNow();
+  if (goingToSleep) return;
+  ComputeNow();
+  emit timeJumped();
 }
 
 void ClockCore::load(const IniDocument& file, int glyphWidth, SettingsNotices* notices) {

@@ -91,6 +91,10 @@ class ClockCore : public QObject {
   void chartFailed(const QString& reason, const QString& key);
   // The settings were replaced by the dialog's OK.
   void settingsChanged();
+  // The present moment moved other than by running: the wall clock was set to another minute,
+  // the zone changed, or the machine woke from a suspend. What waits for a time of day (the
+  // alerts) takes its bearings again.
+  void timeJumped();
 
  private slots:
   void onPrepareForSleep(bool goingToSleep);

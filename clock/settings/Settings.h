@@ -100,6 +100,16 @@ struct Settings {
   // Section Natal: longitudes in degrees, 0 to below 360, by point 1..14.
   std::array<double, kPointCount + 1> NatalPos{};
 
+  // Section Alerts: the events told as they fall due, each kind on its own, and how early
+  // (AlertLead 0 at the moment, 1 a quarter of an hour before, 2 an hour before).
+  bool AlertVoidBegins = false;
+  bool AlertVoidEnds = false;
+  bool AlertIngress = false;
+  bool AlertNatalExact = false;
+  bool AlertNewFull = false;
+  bool AlertStation = false;
+  std::int32_t AlertLead = 0;
+
   bool operator==(const Settings&) const = default;
 };
 

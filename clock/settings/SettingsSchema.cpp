@@ -283,6 +283,24 @@ std::vector<SettingKey> Build() {
   zoneName.memoryText = &S::ZoneName;
   add(zoneName);
 
+  // Alerts: all off until asked for; the lead is one of the dialog's three choices.
+  add(Dialog("Alerts", "VoidBegins", 0, FromDialog<&O::AlertVoidBegins>,
+             ShowIn<&O::AlertVoidBegins>, Apply<&S::AlertVoidBegins>));
+  add(Dialog("Alerts", "VoidEnds", 0, FromDialog<&O::AlertVoidEnds>, ShowIn<&O::AlertVoidEnds>,
+             Apply<&S::AlertVoidEnds>));
+  add(Dialog("Alerts", "Ingress", 0, FromDialog<&O::AlertIngress>, ShowIn<&O::AlertIngress>,
+             Apply<&S::AlertIngress>));
+  add(Dialog("Alerts", "NatalExact", 0, FromDialog<&O::AlertNatalExact>,
+             ShowIn<&O::AlertNatalExact>, Apply<&S::AlertNatalExact>));
+  add(Dialog("Alerts", "NewFull", 0, FromDialog<&O::AlertNewFull>, ShowIn<&O::AlertNewFull>,
+             Apply<&S::AlertNewFull>));
+  add(Dialog("Alerts", "Station", 0, FromDialog<&O::AlertStation>, ShowIn<&O::AlertStation>,
+             Apply<&S::AlertStation>));
+  add(Choice(Loaded(Dialog("Alerts", "Lead", 0, FromDialog<&O::AlertLead>, ShowIn<&O::AlertLead>,
+                           Apply<&S::AlertLead>),
+                    LoadRule::Clamp, 0, 2),
+             2));
+
   // Exit.
   WindowRows<&S::ClockGeometry>(rows, "Show");
   WindowRows<&S::ATNGeometry>(rows, "ATN");

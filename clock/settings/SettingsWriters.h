@@ -57,6 +57,15 @@ struct OptionsValues {
   bool DoColor = false;              // optVOCcolor
   std::int32_t VOCColor = 16777215;  // ColorDialog1's colour
 
+  // Alerts page.
+  bool AlertVoidBegins = false;  // cbAlertVoidBegins
+  bool AlertVoidEnds = false;    // cbAlertVoidEnds
+  bool AlertIngress = false;     // cbAlertIngress
+  bool AlertNatalExact = false;  // cbAlertNatalExact
+  bool AlertNewFull = false;     // cbAlertNewFull
+  bool AlertStation = false;     // cbAlertStation
+  int AlertLead = 0;             // cbAlertLead 0..2: at the moment, 15 min, 1 h before
+
   bool operator==(const OptionsValues&) const = default;
 };
 

@@ -15,6 +15,7 @@
 #include "ErrorReport.h"
 #include "HelpWindow.h"
 #include "Options.h"
+#include "Registration.h"
 #include "ScanRep.h"
 #include "TrayIcons.h"
 #include "WheelWidget.h"
@@ -73,7 +74,9 @@ void TfrmClock::FormCreate() {
     // A first start: where the clock is matters more than anything else it could say. Asked once
     // the clock is on the screen; the notices are said if the user cancels.
     QTimer::singleShot(0, this, [this, notices] {
-      if (openSettings(true)) return;
+      bool saved = false;
+      RunReported([this, &saved] { saved = openSettings(true); });
+      if (saved) return;
       if (ErrorReport* report = ErrorReport::instance()) {
         report->inform(notices.join(QStringLiteral("\n\n")));
       }
@@ -297,13 +300,27 @@ bool TfrmClock::openSettings(bool askForPlace) {
   if (askForPlace) {
     dialog->askForPlace(ZoneMainCity(QString::fromUtf8(QTimeZone::systemTimeZoneId())));
   }
+  const bool startedWithSession = AutostartEnabled();
+  dialog->setStartWithSession(startedWithSession);
   // Modal to the clock only, so that the help window it opens can be read and scrolled.
   dialog->setWindowModality(Qt::WindowModal);
   if (dialog->exec() != QDialog::Accepted) return false;
   const OptionsValues values = dialog->values();
+  const bool startWithSession = dialog->startWithSession();
   dialog.reset();
   // From here to the drawing nothing lets events run, so no minute tick can come in between.
   core_.ApplySettings(values, picWheel->height());
+  // After the settings, so that an entry that cannot be written costs only itself; its error goes
+  // to the report like any other.
+  if (startWithSession != startedWithSession) {
+    RunReported([startWithSession] {
+      if (startWithSession) {
+        WriteAutostartEntry(ProgramPath());
+      } else {
+        RemoveAutostartEntry();
+      }
+    });
+  }
   return true;
 }
 

@@ -420,6 +420,13 @@ void TfrmOptions::fill(const OptionsValues& v) {
   ui_->optVOC30->setChecked(v.Do30);
   SetChoice(g.zodiac, v.Zodiac);
   ui_->cbPositions->setCurrentIndex(v.Ephemeris);
+  ui_->cbAlertVoidBegins->setChecked(v.AlertVoidBegins);
+  ui_->cbAlertVoidEnds->setChecked(v.AlertVoidEnds);
+  ui_->cbAlertIngress->setChecked(v.AlertIngress);
+  ui_->cbAlertNatalExact->setChecked(v.AlertNatalExact);
+  ui_->cbAlertNewFull->setChecked(v.AlertNewFull);
+  ui_->cbAlertStation->setChecked(v.AlertStation);
+  ui_->cbAlertLead->setCurrentIndex(v.AlertLead);
 }
 
 OptionsValues TfrmOptions::values() const {
@@ -464,8 +471,19 @@ OptionsValues TfrmOptions::values() const {
   v.Icon = ui_->optVOCIcon->isChecked();
   v.DoColor = ui_->optVOCcolor->isChecked();
   v.VOCColor = vocColour_;
+  v.AlertVoidBegins = ui_->cbAlertVoidBegins->isChecked();
+  v.AlertVoidEnds = ui_->cbAlertVoidEnds->isChecked();
+  v.AlertIngress = ui_->cbAlertIngress->isChecked();
+  v.AlertNatalExact = ui_->cbAlertNatalExact->isChecked();
+  v.AlertNewFull = ui_->cbAlertNewFull->isChecked();
+  v.AlertStation = ui_->cbAlertStation->isChecked();
+  v.AlertLead = ui_->cbAlertLead->currentIndex();
   return v;
 }
+
+void TfrmOptions::setStartWithSession(bool on) { ui_->cbAutostart->setChecked(on); }
+
+bool TfrmOptions::startWithSession() const { return ui_->cbAutostart->isChecked(); }
 
 void TfrmOptions::ShowNatalPositions() { ShowNatalPositions(state_.settings.NatalPos); }
 

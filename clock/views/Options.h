@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The settings dialog "Set Clock": four pages (General, Aspects, Natal, Show) over the settings
-// file and the clock's settings in memory. What its controls hold is an OptionsValues; the clock's
-// Options1Click fills it from the file, runs it and saves what it holds on OK. A few controls act
-// on the settings in memory at once, before OK: both colours, the aspect line colours and styles,
-// the glyph size and the natal import. Cancel takes the natal chart back to what it was when the
-// dialog opened.
+// The settings dialog "Set Clock": five pages (General, Aspects, Natal, Show, Alerts) over the
+// settings file and the clock's settings in memory. What its controls hold is an OptionsValues; the
+// clock's Options1Click fills it from the file, runs it and saves what it holds on OK. A few
+// controls act on the settings in memory at once, before OK: both colours, the aspect line colours
+// and styles, the glyph size and the natal import. Cancel takes the natal chart back to what it was
+// when the dialog opened.
 #ifndef HELIODIAL_OPTIONS_H
 #define HELIODIAL_OPTIONS_H
 
@@ -57,6 +57,11 @@ class TfrmOptions : public QDialog {
   // place search holding town (the main city of the machine's zone), its matches listed.
   void askForPlace(const QString& town);
   PlaceSearch* placeSearch() const { return placeSearch_; }
+
+  // "Start with my session" on the Alerts page: not a setting but the desktop's autostart entry,
+  // which the clock shows when the dialog opens and writes or removes on OK.
+  void setStartWithSession(bool on);
+  bool startWithSession() const;
 
   // The natal page from the natal positions in memory, or from any fourteen longitudes.
   void ShowNatalPositions();

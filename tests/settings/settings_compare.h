@@ -58,6 +58,13 @@ inline std::string SettingsDifferences(const Settings& a, const Settings& b) {
   check(a.DoColor == b.DoColor, "DoColor");
   check(a.VOCColor == b.VOCColor, "VOCColor");
   check(a.NatalPos == b.NatalPos, "NatalPos");
+  check(a.AlertVoidBegins == b.AlertVoidBegins, "AlertVoidBegins");
+  check(a.AlertVoidEnds == b.AlertVoidEnds, "AlertVoidEnds");
+  check(a.AlertIngress == b.AlertIngress, "AlertIngress");
+  check(a.AlertNatalExact == b.AlertNatalExact, "AlertNatalExact");
+  check(a.AlertNewFull == b.AlertNewFull, "AlertNewFull");
+  check(a.AlertStation == b.AlertStation, "AlertStation");
+  check(a.AlertLead == b.AlertLead, "AlertLead");
   // A field added to Settings but not above shows up as a difference with no name.
   if (out.empty() && !(a == b)) out = "(a field not listed here)";
   return out;
@@ -137,5 +144,13 @@ inline OptionsValues DialogRow(int r) {
     d.DoLine[p] = Flag(r, p + kLineOffset);
   }
   for (int k = 0; k < 12; ++k) d.UseAspects[k] = Flag(r, k + kUseOffset);
+  // Section Alerts is its own, so its flags may take the numbers of other sections'.
+  d.AlertVoidBegins = Flag(r, 1);
+  d.AlertVoidEnds = Flag(r, 2);
+  d.AlertIngress = Flag(r, 3);
+  d.AlertNatalExact = Flag(r, 4);
+  d.AlertNewFull = Flag(r, 5);
+  d.AlertStation = Flag(r, 6);
+  d.AlertLead = 1 + r % 2;
   return d;
 }

@@ -343,7 +343,7 @@ struct KeyRow {
 
 const char* const kSections[] = {"Setting", "Place",    "Custom",     "Show",   "ATN",
                                  "ATT",     "AspectTo", "AspectFrom", "DoLine", "UseAspects",
-                                 "Wheel",   "VOC",      "Natal",      "Other"};
+                                 "Wheel",   "VOC",      "Natal",      "Alerts", "Other"};
 
 std::vector<KeyRow> KeyRows() {
   std::vector<KeyRow> rows = {
@@ -421,6 +421,15 @@ std::vector<KeyRow> KeyRows() {
       {"VOC", "Icon=0", [](Settings& s) { s.VOCIcon = false; }, {}},
       {"VOC", "DoColor=1", [](Settings& s) { s.DoColor = true; }, {}},
       {"VOC", "Color=255", [](Settings& s) { s.VOCColor = 255; }, {"Setting"}},
+      {"Alerts", "VoidBegins=1", [](Settings& s) { s.AlertVoidBegins = true; }, {}},
+      {"Alerts", "VoidEnds=1", [](Settings& s) { s.AlertVoidEnds = true; }, {}},
+      {"Alerts", "Ingress=1", [](Settings& s) { s.AlertIngress = true; }, {}},
+      {"Alerts", "NatalExact=1", [](Settings& s) { s.AlertNatalExact = true; }, {}},
+      {"Alerts", "NewFull=1", [](Settings& s) { s.AlertNewFull = true; }, {}},
+      {"Alerts", "Station=1", [](Settings& s) { s.AlertStation = true; }, {}},
+      {"Alerts", "Lead=2", [](Settings& s) { s.AlertLead = 2; }, {}},
+      // A lead no choice offers is held to the nearest one.
+      {"Alerts", "Lead=9", [](Settings& s) { s.AlertLead = 2; }, {}},
   };
 
   // Window geometry: the same four keys in three sections.

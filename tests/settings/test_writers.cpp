@@ -99,6 +99,10 @@ TEST(SaveOptions, WritesEveryKeyInTheDialogsOrder) {
   expected.insert(expected.end(), {"Wheel/AspectLines", "Wheel/Annotate", "Wheel/AnnotateMin",
                                    "VOC/Icon", "VOC/DoColor", "VOC/Color", "VOC/Do30"});
   for (int p = 1; p <= 14; ++p) expected.push_back("Natal/Planet" + std::to_string(p));
+  for (const char* key :
+       {"VoidBegins", "VoidEnds", "Ingress", "NatalExact", "NewFull", "Station", "Lead"}) {
+    expected.push_back("Alerts/" + std::string(key));
+  }
   EXPECT_EQ(KeyOrder(config.Contents()), expected);
 }
 
@@ -275,6 +279,13 @@ TEST(SaveOptions, EveryDialogValueGoesToItsOwnKeyAndComesBack) {
         {"VOC/DoColor", Bit(d.DoColor)},
         {"VOC/Color", std::to_string(d.VOCColor)},
         {"VOC/Do30", Bit(d.Do30)},
+        {"Alerts/VoidBegins", Bit(d.AlertVoidBegins)},
+        {"Alerts/VoidEnds", Bit(d.AlertVoidEnds)},
+        {"Alerts/Ingress", Bit(d.AlertIngress)},
+        {"Alerts/NatalExact", Bit(d.AlertNatalExact)},
+        {"Alerts/NewFull", Bit(d.AlertNewFull)},
+        {"Alerts/Station", Bit(d.AlertStation)},
+        {"Alerts/Lead", std::to_string(d.AlertLead)},
     };
     for (int p = 1; p <= 14; ++p) {
       const std::string name = kPointKeys[p - 1];
@@ -353,6 +364,13 @@ TEST(SaveOptions, EveryDialogValueGoesToItsOwnKeyAndComesBack) {
     want.DoColor = d.DoColor;
     want.VOCColor = d.VOCColor;
     want.NatalPos = before.NatalPos;
+    want.AlertVoidBegins = d.AlertVoidBegins;
+    want.AlertVoidEnds = d.AlertVoidEnds;
+    want.AlertIngress = d.AlertIngress;
+    want.AlertNatalExact = d.AlertNatalExact;
+    want.AlertNewFull = d.AlertNewFull;
+    want.AlertStation = d.AlertStation;
+    want.AlertLead = d.AlertLead;
     EXPECT_TRUE(loaded == want) << SettingsDifferences(loaded, want);
 
     // 4. The dialog opens on the file showing exactly what was saved.

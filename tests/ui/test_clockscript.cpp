@@ -37,6 +37,8 @@ class Listener : public QObject {
                        SLOT(voidOfCourseChanged(bool)));
     connection.connect(kName, kPath, kName, QStringLiteral("SignIngress"), this,
                        SLOT(signIngress(int, int)));
+    connection.connect(kName, kPath, kName, QStringLiteral("Alert"), this,
+                       SLOT(alert(QString, QString, QString)));
     connection.connect(kName, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                        QStringLiteral("PropertiesChanged"), this,
                        SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
@@ -63,8 +65,11 @@ class Listener : public QObject {
     QVariantMap changed;
   } last;
 
+  QList<QStringList> alerts;  // kind, text, time of each Alert signal
+
  signals:
   void chartArrived();
+  void alertArrived();
 
  public slots:
   void chartUpdated() {
@@ -74,6 +79,10 @@ class Listener : public QObject {
   void voidOfCourseChanged(bool active) {
     heard << QStringLiteral("VoidOfCourseChanged");
     voids << active;
+  }
+  void alert(const QString& kind, const QString& text, const QString& time) {
+    alerts << QStringList{kind, text, time};
+    emit alertArrived();
   }
   void signIngress(int point, int sign) {
     heard << QStringLiteral("SignIngress");
@@ -109,6 +118,50 @@ std::optional<double> GdbusDouble(const QString& out) {
   const double value = text.mid(2, text.size() - 5).toDouble(&ok);
   return ok ? std::optional<double>(value) : std::nullopt;
 }
+
+// A stand-in desktop notification server: records each Notify and gives it an id; the test
+// plays the user choosing an action.
+class NotificationServer : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+ public:
+  explicit NotificationServer(QDBusConnection connection) : connection_(std::move(connection)) {
+    connection_.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
+                               QDBusConnection::ExportAllSlots);
+    connection_.registerService(QStringLiteral("org.freedesktop.Notifications"));
+  }
+  ~NotificationServer() override {
+    connection_.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+    connection_.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
+  }
+  struct Call {
+    QString app, icon, summary, body;
+    QStringList actions;
+    QVariantMap hints;
+  };
+  QList<Call> calls;
+  void invoke(uint id, const QString& action) {
+    QDBusMessage signal = QDBusMessage::createSignal(
+        QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"));
+    signal << id << action;
+    connection_.send(signal);
+  }
+
+ signals:
+  void notified();
+
+ public slots:
+  uint Notify(const QString& app, uint, const QString& icon, const QString& summary,
+              const QString& body, const QStringList& actions, const QVariantMap& hints, int) {
+    calls << Call{app, icon, summary, body, actions, hints};
+    emit notified();
+    return 40 + static_cast<uint>(calls.size());
+  }
+
+ private:
+  QDBusConnection connection_;
+};
 
 class ClockOnTheBus : public ClockOnPrivateBus {
  protected:
@@ -441,6 +494,64 @@ TEST_F(ClockOnTheBus, TheReadmesPythonExampleRunsAgainstTheClock) {
   EXPECT_TRUE(lines[0].contains(QString::number(sun, 'f', 3))) << lines[0].toStdString();
   EXPECT_TRUE(lines[0].contains(QStringLiteral("Capricorn"))) << lines[0].toStdString();
   EXPECT_EQ(lines[14], QStringLiteral("Moon void of course: False"));
+}
+
+TEST_F(ClockOnTheBus, ADueAlertIsNotifiedOnceAndSignalledAndItsActionShowsTheClock) {
+  // The 30 degree test alone: the Moon goes void at 19:32 and enters Sagittarius at 21:33 on
+  // 2 January 2000 at Greenwich. Only the void's beginning is asked for.
+  settings(std::string(kGreenwichObservatory) + "[VOC]\nDo45=0\n[Alerts]\nVoidBegins=1\n");
+  now = QDateTime(QDate(2000, 1, 2), QTime(19, 0));
+  NotificationServer server(bus->connection(QStringLiteral("notifications")));
+  Listener listener(client());
+  auto windows = serve();
+  windows->notifyOn(bus->connection(QStringLiteral("server")));
+  AlertSchedule& alerts = *windows->alerts;
+  ASSERT_TRUE(alerts.armedFor().has_value());
+  EXPECT_EQ(*alerts.armedFor(), QDateTime(QDate(2000, 1, 2), QTime(19, 32), Qt::UTC));
+
+  // The timer's moment: the window hidden, as in the tray.
+  windows->clock->hide();
+  now = QDateTime(QDate(2000, 1, 2), QTime(19, 32));
+  QSignalSpy notified(&server, &NotificationServer::notified);
+  alerts.FireDue();
+  ASSERT_TRUE(notified.wait(kPatience));
+  const QString text =
+      QStringLiteral("The Moon is void of course from 19:32 until she enters Sagittarius at 21:33");
+  ASSERT_EQ(server.calls.size(), 1);
+  const NotificationServer::Call& call = server.calls[0];
+  EXPECT_EQ(call.app, QStringLiteral("Heliodial"));
+  EXPECT_EQ(call.icon, QStringLiteral("heliodial"));
+  EXPECT_EQ(call.body, text);
+  EXPECT_FALSE(call.summary.isEmpty());
+  EXPECT_EQ(call.hints.value(QStringLiteral("desktop-entry")).toString(),
+            QStringLiteral("heliodial"));
+  EXPECT_EQ(call.actions, (QStringList{"default", "Show clock", "show", "Show clock"}));
+
+  if (listener.alerts.isEmpty()) {
+    QSignalSpy heard(&listener, &Listener::alertArrived);
+    ASSERT_TRUE(heard.wait(kPatience));
+  }
+  ASSERT_EQ(listener.alerts.size(), 1);
+  EXPECT_EQ(listener.alerts[0],
+            (QStringList{"void-begins", text, QStringLiteral("2000-01-02T19:32:00Z")}));
+
+  // Armed again (a settings change, a late tick): told once only, and the void's end, a kind
+  // that is off, is not what the schedule waits for.
+  emit windows->core->settingsChanged();
+  alerts.FireDue();
+  ASSERT_TRUE(alerts.armedFor().has_value());
+  EXPECT_GT(*alerts.armedFor(), QDateTime(QDate(2000, 1, 2), QTime(21, 33), Qt::UTC));
+
+  // The user chooses "Show clock": the clock comes up the way Show() brings it.
+  QSignalSpy shown(&script, &ClockScript::showRequested);
+  server.invoke(41, QStringLiteral("default"));
+  ASSERT_TRUE(shown.wait(kPatience));
+  EXPECT_TRUE(windows->clock->isVisible());
+  // A round trip to the bus: anything still on its way has arrived.
+  client().interface()->isServiceRegistered(kName);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(server.calls.size(), 1) << "told once";
+  EXPECT_EQ(listener.alerts.size(), 1);
 }
 
 }  // namespace

@@ -17,10 +17,13 @@
 #include <QTimeEdit>
 #include <QTimeZone>
 #include <QToolButton>
+#include <filesystem>
+#include <fstream>
 
 #include "BirthForm.h"
 #include "ErrorReport.h"
 #include "PlaceSearch.h"
+#include "Registration.h"
 #include "options_fixture.h"
 #include "settings/settings_compare.h"
 #include "wheel/WheelLayout.h"
@@ -51,7 +54,7 @@ TEST_F(OptionsDialog, ShowsTheFileClampedAndOkStoresWhatItShowed) {
     EXPECT_EQ(pages->currentIndex(), 0);
     QStringList captions;
     for (int i = 0; i < pages->count(); ++i) captions << pages->tabText(i);
-    EXPECT_EQ(captions, (QStringList{"General", "Aspects", "Natal", "Show"}));
+    EXPECT_EQ(captions, (QStringList{"General", "Aspects", "Natal", "Show", "Alerts"}));
 
     const std::pair<const char*, int> choices[] = {
         {"optHouse", 2},    // Houses 5: "Equal", the last entry
@@ -190,6 +193,59 @@ TEST_F(OptionsDialog, CancelWritesNothingAndKeepsOnlyTheSizeItSetAtOnce) {
     d.close();
   });
   EXPECT_EQ(config.Contents(), file);
+}
+
+TEST_F(OptionsDialog, TheAlertsPageArmsTheAlertsAndStartWithMySessionWritesTheEntry) {
+  settings(std::string(kGreenwichObservatory) + "[Alerts]\nIngress=1\nLead=2\n");
+  auto windows = run();
+  const std::filesystem::path entry = AutostartFile();
+  const int armed = windows->alerts->computations();
+  EXPECT_EQ(armed, 1) << "armed once at start, for the ingress in the file";
+  Open(*windows, [&](TfrmOptions& d) {
+    EXPECT_TRUE(Find<QCheckBox>(d, QStringLiteral("cbAlertIngress"))->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>(d, QStringLiteral("cbAlertVoidBegins"))->isChecked());
+    EXPECT_EQ(Combo(d, QStringLiteral("cbAlertLead"))->currentIndex(), 2);
+    auto* autostart = Find<QCheckBox>(d, QStringLiteral("cbAutostart"));
+    EXPECT_FALSE(autostart->isChecked()) << "no entry yet";
+    Find<QCheckBox>(d, QStringLiteral("cbAlertVoidBegins"))->click();
+    autostart->click();
+    Ok(d);
+  });
+  EXPECT_NE(config.Contents().find("VoidBegins=1\n"), std::string::npos) << config.Contents();
+  EXPECT_TRUE(windows->core->state().settings.AlertVoidBegins);
+  EXPECT_EQ(windows->alerts->computations(), armed + 1) << "OK arms the alerts again";
+  ASSERT_TRUE(AutostartEnabled());
+  std::ifstream in(entry);
+  const std::string text((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(text, AutostartEntryText(ProgramPath()));
+
+  // Opened again it shows the entry; unticked, OK removes it.
+  Open(*windows, [&](TfrmOptions& d) {
+    auto* autostart = Find<QCheckBox>(d, QStringLiteral("cbAutostart"));
+    EXPECT_TRUE(autostart->isChecked());
+    autostart->click();
+    Ok(d);
+  });
+  EXPECT_FALSE(std::filesystem::exists(entry));
+
+  // An entry that cannot be written (its folder is a file) is reported; the settings are kept.
+  std::filesystem::remove_all(entry.parent_path());
+  std::ofstream(entry.parent_path()) << "not a folder";
+  ErrorReport* report = ErrorReport::instance();
+  const int shown = report->shownCount();
+  Open(*windows, [&](TfrmOptions& d) {
+    Find<QCheckBox>(d, QStringLiteral("cbAlertStation"))->click();
+    Find<QCheckBox>(d, QStringLiteral("cbAutostart"))->click();
+    Ok(d);
+  });
+  EXPECT_EQ(report->shownCount(), shown + 1);
+  EXPECT_TRUE(windows->core->state().settings.AlertStation);
+  if (report->boxOpen()) {
+    EXPECT_TRUE(report->box()->text().contains(QStringLiteral("autostart")))
+        << report->box()->text().toStdString();
+    report->box()->close();
+  }
+  QCoreApplication::processEvents();
 }
 
 TEST_F(OptionsDialog, ALargerDesktopFontGrowsTheDialogInsteadOfCuttingControls) {
