@@ -6,6 +6,7 @@
 
 #include "chart/DisplayText.h"
 #include "chart/LibraryImports.h"
+#include "chart/MoonTimetable.h"
 #include "chart/PrecisePositions.h"
 #include "ephemlib_houses.h"
 #include "model/Angles.h"
@@ -187,6 +188,36 @@ Chart ComputeLiveChart(const Settings& s, const TheoryTable& theory, const QDate
   chart.PairString = chart.Transits.pairString;
   chart.NatalSet = NatalChartSet(s);
   if (chart.NatalSet) chart.Natal = FindNatalAspects(aspects, chart.TruePos, chart.HasCusps);
+
+  chart.MomentUtc =
+      QDateTime(now.date(), now.time(), Qt::UTC).addSecs(-std::lround(s.ZoneOffset * 3600.0));
+  const VoidRule rule = VoidRuleFromNumber(s.VOCRule);
+  try {
+    chart.Moon = MoonAt(s, theory, chart.MomentUtc, rule);
+  } catch (const std::exception&) {
+    // The chart stands without her timetable; the Moon's lines are left out.
+    chart.Moon.reset();
+  }
+  if (rule != VoidRule::Degree) {
+    // An aspect rule's window is known ahead, so the icon shows the present minute's state.
+    chart.VOCActive = chart.Moon && chart.Moon->isVoid(chart.MomentUtc);
+    chart.IconNumber = TrayIconNumber(chart.CuspPos[1], chart.VOCActive, s.VOCIcon);
+  }
+  if (s.ExactTimes) {
+    // One call for both lists, so they share one set of positions.
+    std::vector<AspectQuery> queries;
+    for (const FoundAspect& a : chart.Transits.found) {
+      queries.push_back({a.from, AspectKindOfCode(a.code), a.to, std::nullopt});
+    }
+    for (const FoundAspect& a : chart.Natal.found) {
+      queries.push_back(
+          {a.from, AspectKindOfCode(a.code), a.to, s.NatalPos[static_cast<std::size_t>(a.to)]});
+    }
+    std::vector<AspectTiming> timings = ExactAspectTimes(aspects, theory, chart.MomentUtc, queries);
+    const auto split = timings.begin() + static_cast<std::ptrdiff_t>(chart.Transits.found.size());
+    chart.TransitTimings.assign(timings.begin(), split);
+    chart.NatalTimings.assign(split, timings.end());
+  }
   return chart;
 }
 
@@ -204,11 +235,33 @@ AspectListUpdate AspectListFor(const Settings& s, const Chart& chart, AspectList
   update.replace = !logMode;
   update.setFont = pass.anyPairUsed;
   update.textFont = s.TextMode;
+  const std::vector<AspectTiming>& timings = natal ? chart.NatalTimings : chart.TransitTimings;
+  const bool timed = s.ExactTimes && timings.size() == pass.found.size();
+  const int zone = static_cast<int>(std::lround(s.ZoneOffset * 3600.0));
+  const auto suffix = [&](std::size_t i) {
+    return QStringLiteral(", ") + AspectTimingText(timings[i], zone);
+  };
   if (logMode) {
-    if (!pass.found.empty()) update.lines << AspectLogLine(pass.found, s.TextMode, chart.Moment);
+    if (pass.found.empty()) return update;
+    if (!timed) {
+      update.lines << AspectLogLine(pass.found, s.TextMode, chart.Moment);
+      return update;
+    }
+    QString line = AspectLogStart(AspectLogDate(chart.Moment.date()), chart.Moment.time());
+    for (std::size_t i = 0; i < pass.found.size(); ++i) {
+      // The timing goes inside the item's closing "):".
+      QString item = AspectLogItem(AspectKey(pass.found[i], s.TextMode), pass.found[i]);
+      item.insert(item.size() - 2, suffix(i));
+      line += item;
+    }
+    update.lines << line;
     return update;
   }
-  for (const FoundAspect& aspect : pass.found) update.lines << AspectLine(aspect, s.TextMode);
+  for (std::size_t i = 0; i < pass.found.size(); ++i) {
+    QString line = AspectLine(pass.found[i], s.TextMode);
+    if (timed) line += suffix(i);
+    update.lines << line;
+  }
   return update;
 }
 

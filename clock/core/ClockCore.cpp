@@ -133,10 +133,10 @@ void ClockCore::ApplySettings(const OptionsValues& values, int wheelSide) {
   ComputeNow();
 }
 
-ScanSession* ClockCore::StartScan(QDate day, const ScanOrb& orb) {
+ScanSession* ClockCore::StartScan(QDate day, const ScanOrb& orb, bool includeMoon) {
   if (scan_ && scan_->running()) return nullptr;
   // The scan's report takes it over, and frees it with itself.
-  scan_ = new ScanSession(state_.settings, state_.theory, day, orb, this);
+  scan_ = new ScanSession(state_.settings, state_.theory, day, orb, this, includeMoon);
   return scan_;
 }
 

@@ -67,8 +67,9 @@ class ClockCore : public QObject {
   void ApplySettings(const OptionsValues& values, int wheelSide);
 
   // The day scan: one at a time, on copies of the settings and the theory, so the chart of the
-  // moment is never a scanned minute. Null while another scan runs.
-  ScanSession* StartScan(QDate day, const ScanOrb& orb);
+  // moment is never a scanned minute. Null while another scan runs. includeMoon adds the Moon's
+  // void windows and ingresses of the day to the report.
+  ScanSession* StartScan(QDate day, const ScanOrb& orb, bool includeMoon = false);
   ScanSession* scan() const { return scan_; }
 
  signals:

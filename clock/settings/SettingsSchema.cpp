@@ -276,6 +276,16 @@ std::vector<SettingKey> Build() {
   add(helio);
   add(Dialog("Place", "Summer", 0, FromDialog<&O::Summer>, ShowIn<&O::Summer>, nullptr));
   add(Dialog("VOC", "Do30", 1, FromDialog<&O::Do30>, ShowIn<&O::Do30>, Apply<&S::Do30>));
+  // The Moon's timetable, after every key the clock has always written. A rule outside 0..2 is
+  // the degree test, in memory and in the dialog alike.
+  add(Dialog(
+      "VOC", "Rule", 0, FromDialog<&O::VOCRule>,
+      [](O& d, std::int32_t v, int) { d.VOCRule = v >= 0 && v <= 2 ? v : 0; },
+      [](S& s, std::int32_t v, int) { s.VOCRule = v >= 0 && v <= 2 ? v : 0; }));
+  add(Dialog("VOC", "MoonLine", 0, FromDialog<&O::MoonLine>, ShowIn<&O::MoonLine>,
+             Apply<&S::MoonLine>));
+  add(Dialog("Setting", "ExactTimes", 0, FromDialog<&O::ExactTimes>, ShowIn<&O::ExactTimes>,
+             Apply<&S::ExactTimes>));
 
   // Exit.
   WindowRows<&S::ClockGeometry>(rows, "Show");

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QShowEvent>
+#include <algorithm>
 #include <optional>
 
 #include "Application.h"
@@ -268,6 +269,25 @@ void TfrmOptions::connectHandlers() {
   connect(ui_->tbPSize, &QSlider::valueChanged, this, [this] { tbPSizeChange(); });
   connect(ui_->btnColor, &QPushButton::clicked, this, [this] { btnColorClick(); });
   connect(ui_->btnVOCColor, &QPushButton::clicked, this, [this] { btnVOCColorClick(); });
+  // The line under the rule says what the chosen rule counts, as the user picks and as filled;
+  // its tool tip says it whole.
+  const auto ruleCounts = [this](int rule) {
+    const char* const counts[][2] = {
+        {"Counts: degree in sign, Sun..Pluto",
+         "Void while no body Sun..Pluto stands further on in its sign than the Moon in hers (the "
+         "test above); no times and no last aspect."},
+        {"Counts: 5 aspects to Sun..Saturn",
+         "Void from the Moon's last exact conjunction, sextile, square, trine or opposition to "
+         "the Sun..Saturn in her sign until she enters the next."},
+        {"Counts: 5 aspects to Sun..Pluto",
+         "Void from the Moon's last exact conjunction, sextile, square, trine or opposition to "
+         "the Sun..Pluto in her sign until she enters the next."}};
+    const auto& text = counts[std::clamp(rule, 0, 2)];
+    ui_->lblVOCRuleCounts->setText(QString::fromLatin1(text[0]));
+    ui_->lblVOCRuleCounts->setToolTip(QString::fromLatin1(text[1]));
+  };
+  connect(ui_->cbVOCRule, &QComboBox::currentIndexChanged, this, ruleCounts);
+  ruleCounts(0);
   // activated, not currentIndexChanged: only the user's choice acts, never the filling.
   connect(ui_->cbAspectLine, &QComboBox::activated, this, [this] { cbAspectLineChange(); });
   connect(ui_->cbAspectLStyle, &QComboBox::activated, this, [this] { cbAspectLStyleChange(); });
@@ -344,6 +364,9 @@ void TfrmOptions::fill(const OptionsValues& v) {
   ui_->optVOCIcon->setChecked(v.Icon);
   ui_->optVOCcolor->setChecked(v.DoColor);
   ui_->optVOC30->setChecked(v.Do30);
+  ui_->cbVOCRule->setCurrentIndex(v.VOCRule);
+  ui_->optMoonLine->setChecked(v.MoonLine);
+  ui_->optExactTimes->setChecked(v.ExactTimes);
   SetChoice(g.zodiac, v.Zodiac);
   ui_->cbPositions->setCurrentIndex(v.Ephemeris);
 }
@@ -387,6 +410,9 @@ OptionsValues TfrmOptions::values() const {
   v.Icon = ui_->optVOCIcon->isChecked();
   v.DoColor = ui_->optVOCcolor->isChecked();
   v.VOCColor = vocColour_;
+  v.VOCRule = std::max(0, ui_->cbVOCRule->currentIndex());
+  v.MoonLine = ui_->optMoonLine->isChecked();
+  v.ExactTimes = ui_->optExactTimes->isChecked();
   return v;
 }
 
