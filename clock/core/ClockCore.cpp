@@ -110,7 +110,12 @@ bool ClockCore::compute(ChartUpdate update) {
   const QDateTime now =
       state_.LiveClock ? env_.now() : QDateTime(state_.StartDate, state_.StartTime);
   try {
-    state_.chart = ComputeLiveChart(state_.settings, state_.theory, now, state_.chart.VOCActive);
+    // The chart before lends what of its Moon and exact times still holds, when it came from
+    // these same settings.
+    const bool sameSettings = chartSettings_ && *chartSettings_ == state_.settings;
+    state_.chart = ComputeLiveChart(state_.settings, state_.theory, now, state_.chart.VOCActive,
+                                    sameSettings ? &state_.chart : nullptr);
+    chartSettings_ = state_.settings;
   } catch (const ChartError& e) {
     emit chartFailed(QString::fromStdString(e.what()), QString::fromStdString(e.key()));
     return false;

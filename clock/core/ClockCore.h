@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 #include "chart/ClockState.h"
 #include "chart/ComputeChart.h"
@@ -99,6 +100,8 @@ class ClockCore : public QObject {
   bool pending_ = false;
   int zoneBias_ = 0;
   QPointer<ScanSession> scan_;
+  // The settings the state's chart was computed from.
+  std::optional<Settings> chartSettings_;
 };
 
 #endif

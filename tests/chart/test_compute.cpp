@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,39 @@ TEST(LiveChart, ExactTimesEndEveryListLine) {
                   .lines.contains(QString::fromUtf8("Sun conjunct Sun    +00\u00B004, applying, "
                                                     "exact 16:06")))
       << AspectListFor(s, timed, AspectList::TransitToNatal).lines.join('|').toStdString();
+}
+
+// A tick lends the next what still holds of its Moon and exact times: the charts so made agree
+// with charts computed afresh, across the start and end of a void window and an ingress, and
+// when the clock is set back.
+TEST(LiveChart, WhatTheChartBeforeLendsAgreesWithAFreshChart) {
+  Settings s;
+  s.LatDeg = 51;
+  s.LatMin = 28;
+  s.VOCRule = 1;
+  s.ExactTimes = true;
+  s.NatalPos[1] = 280.5;
+  s.NatalPos[2] = 133.3;
+  std::optional<Chart> before;
+  QDateTime now(QDate(2000, 1, 2), QTime(19, 0));
+  for (int step = 0; step < 40; ++step) {
+    now = now.addSecs(step == 30 ? -7200 : 7 * 60);  // once, two hours back
+    const Chart lent = ComputeLiveChart(s, theory(), now, false, before ? &*before : nullptr);
+    const Chart fresh = ComputeLiveChart(s, theory(), now, false);
+    const std::string at = now.toString().toStdString();
+    ASSERT_TRUE(lent.Moon && fresh.Moon) << at;
+    EXPECT_EQ(lent.Moon->voidWindow->start, fresh.Moon->voidWindow->start) << at;
+    EXPECT_EQ(lent.Moon->voidWindow->end, fresh.Moon->voidWindow->end) << at;
+    EXPECT_EQ(lent.Moon->nextIngress.time, fresh.Moon->nextIngress.time) << at;
+    EXPECT_EQ(lent.Moon->phase.name, fresh.Moon->phase.name) << at;
+    EXPECT_NEAR(lent.Moon->phase.illuminated, fresh.Moon->phase.illuminated, 1e-9) << at;
+    EXPECT_NEAR(lent.Moon->longitude, fresh.Moon->longitude, 1e-9) << at;
+    EXPECT_EQ(lent.VOCActive, fresh.VOCActive) << at;
+    for (AspectList list : {AspectList::TransitToTransit, AspectList::TransitToNatal}) {
+      EXPECT_EQ(AspectListFor(s, lent, list).lines, AspectListFor(s, fresh, list).lines) << at;
+    }
+    before = lent;
+  }
 }
 
 TEST(ComputeChart, EqualHousesTakeTheMidheavenFromSlotZero) {
