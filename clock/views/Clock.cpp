@@ -158,7 +158,8 @@ void TfrmClock::showMoon(const Chart& chart) {
                           : QStringLiteral("Heliodial"));
   SetMoonLines(*PopupMenu1, shown ? lines : QStringList());
   moonLine_ = s.MoonLine ? lines.join(QStringLiteral("; ")) : QString();
-  lblMoon->setText(moonLine_);
+  // Two rows under the wheel, so that neither is cut off at the wheel's width.
+  lblMoon->setText(s.MoonLine ? lines.join(QLatin1Char('\n')) : QString());
   const bool labelShown = !moonLine_.isEmpty();
   if (lblMoon->isVisibleTo(this) != labelShown) {
     lblMoon->setVisible(labelShown);
