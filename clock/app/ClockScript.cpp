@@ -18,9 +18,12 @@
 #include <string_view>
 
 #include "Registration.h"
+#include "chart/MoonExport.h"
+#include "chart/MoonTimetable.h"
 #include "clockscriptadaptor.h"
 #include "core/ClockCore.h"
 #include "model/Angles.h"
+#include "model/ChartTables.h"
 
 namespace {
 
@@ -153,6 +156,11 @@ QList<double> ToList(const std::array<double, N>& values) {
   return QList<double>(values.begin(), values.end());
 }
 
+// The Moon's properties, in the contract's order.
+constexpr const char16_t* kMoonProperties[] = {u"VoidRule",        u"VoidSince",       u"VoidUntil",
+                                               u"VoidLastAspect",  u"MoonNextIngress", u"MoonPhase",
+                                               u"MoonIllumination"};
+
 // A property's value as the bus carries it.
 QVariant PropertyValue(const ChartSnapshot& snapshot, QStringView name) {
   if (name == u"Longitudes") return QVariant::fromValue(ToList(snapshot.longitudes));
@@ -160,6 +168,13 @@ QVariant PropertyValue(const ChartSnapshot& snapshot, QStringView name) {
   if (name == u"HouseSystem") return snapshot.houseSystem;
   if (name == u"VoidOfCourse") return snapshot.voidOfCourse;
   if (name == u"ChartTime") return snapshot.chartTime;
+  if (name == u"VoidRule") return snapshot.voidRule;
+  if (name == u"VoidSince") return snapshot.voidSince;
+  if (name == u"VoidUntil") return snapshot.voidUntil;
+  if (name == u"VoidLastAspect") return snapshot.voidLastAspect;
+  if (name == u"MoonNextIngress") return snapshot.moonNextIngress;
+  if (name == u"MoonPhase") return snapshot.moonPhase;
+  if (name == u"MoonIllumination") return snapshot.moonIllumination;
   return {};
 }
 
@@ -236,6 +251,23 @@ ChartSnapshot SnapshotOf(const ClockState& state) {
     snapshot.chartTime =
         chart.Date.toString(Qt::ISODate) + u'T' + chart.Time.toString(QStringLiteral("HH:mm:ss"));
   }
+  snapshot.voidRule = static_cast<int>(VoidRuleFromNumber(state.settings.VOCRule));
+  if (chart.Moon) {
+    const MoonNow& moon = *chart.Moon;
+    const ZoneSecondsAt zone = SettingsZone(state.settings);
+    if (moon.isVoid(chart.MomentUtc)) {
+      snapshot.voidSince = LocalIsoTime(moon.voidWindow->start, zone);
+      snapshot.voidUntil = LocalIsoTime(moon.voidWindow->end, zone);
+      if (moon.voidWindow->lastAspect) {
+        snapshot.voidLastAspect = MoonAspectText(*moon.voidWindow->lastAspect);
+      }
+    }
+    snapshot.moonNextIngress =
+        LocalIsoTime(moon.nextIngress.time, zone) + u' ' +
+        QString::fromLatin1(kSignNames[static_cast<std::size_t>(moon.nextIngress.sign)]);
+    snapshot.moonPhase = MoonPhaseText(moon.phase.name);
+    snapshot.moonIllumination = moon.phase.illuminated;
+  }
   return snapshot;
 }
 
@@ -245,6 +277,8 @@ ChartEvents EventsBetween(const std::optional<ChartSnapshot>& before, const Char
     events.changedProperties = {QStringLiteral("Longitudes"), QStringLiteral("Cusps"),
                                 QStringLiteral("HouseSystem"), QStringLiteral("VoidOfCourse"),
                                 QStringLiteral("ChartTime")};
+    for (const char16_t* name : kMoonProperties)
+      events.changedProperties << QStringView(name).toString();
     return events;
   }
   if (before->longitudes != after.longitudes) {
@@ -259,6 +293,12 @@ ChartEvents EventsBetween(const std::optional<ChartSnapshot>& before, const Char
     events.voidOfCourse = after.voidOfCourse;
   }
   if (before->chartTime != after.chartTime) events.changedProperties << QStringLiteral("ChartTime");
+  // The Moon's properties change rarely (the illumination every few minutes): only those that did.
+  for (const char16_t* name : kMoonProperties) {
+    if (PropertyValue(*before, name) != PropertyValue(after, name)) {
+      events.changedProperties << QStringView(name).toString();
+    }
+  }
   // Without cusps the angles are zeros, not places: no ingress to or from them.
   const int last = before->hasCusps && after.hasCusps ? kPointCount : kBodyCount;
   for (int point = 1; point <= last; ++point) {
@@ -387,6 +427,13 @@ QList<double> ClockScript::cusps() const {
 int ClockScript::houseSystem() const { return current().houseSystem; }
 bool ClockScript::voidOfCourse() const { return current().voidOfCourse; }
 QString ClockScript::chartTime() const { return current().chartTime; }
+int ClockScript::voidRule() const { return current().voidRule; }
+QString ClockScript::voidSince() const { return current().voidSince; }
+QString ClockScript::voidUntil() const { return current().voidUntil; }
+QString ClockScript::voidLastAspect() const { return current().voidLastAspect; }
+QString ClockScript::moonNextIngress() const { return current().moonNextIngress; }
+QString ClockScript::moonPhase() const { return current().moonPhase; }
+double ClockScript::moonIllumination() const { return current().moonIllumination; }
 
 QDBusVariant ClockScript::GetPlanet(const QDBusVariant& index) {
   noteCaller();

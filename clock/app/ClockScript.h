@@ -55,6 +55,14 @@ struct ChartSnapshot {
   bool hasCusps = false;
   bool voidOfCourse = false;
   QString chartTime;  // empty before the first chart
+  // The Moon under the settings' rule (empty texts before the first chart or without her).
+  int voidRule = 0;
+  QString voidSince;
+  QString voidUntil;
+  QString voidLastAspect;
+  QString moonNextIngress;
+  QString moonPhase;
+  double moonIllumination = 0;
 };
 ChartSnapshot SnapshotOf(const ClockState& state);
 
@@ -74,6 +82,13 @@ class ClockScript : public QObject, protected QDBusContext {
   Q_PROPERTY(int HouseSystem READ houseSystem)
   Q_PROPERTY(bool VoidOfCourse READ voidOfCourse)
   Q_PROPERTY(QString ChartTime READ chartTime)
+  Q_PROPERTY(int VoidRule READ voidRule)
+  Q_PROPERTY(QString VoidSince READ voidSince)
+  Q_PROPERTY(QString VoidUntil READ voidUntil)
+  Q_PROPERTY(QString VoidLastAspect READ voidLastAspect)
+  Q_PROPERTY(QString MoonNextIngress READ moonNextIngress)
+  Q_PROPERTY(QString MoonPhase READ moonPhase)
+  Q_PROPERTY(double MoonIllumination READ moonIllumination)
 
  public:
   explicit ClockScript(QObject* parent = nullptr);
@@ -108,6 +123,13 @@ class ClockScript : public QObject, protected QDBusContext {
   int houseSystem() const;
   bool voidOfCourse() const;
   QString chartTime() const;
+  int voidRule() const;
+  QString voidSince() const;
+  QString voidUntil() const;
+  QString voidLastAspect() const;
+  QString moonNextIngress() const;
+  QString moonPhase() const;
+  double moonIllumination() const;
 
  public slots:
   QDBusVariant GetPlanet(const QDBusVariant& index);

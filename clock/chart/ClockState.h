@@ -9,9 +9,12 @@
 #include <QDateTime>
 #include <QTime>
 #include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "chart/Aspects.h"
+#include "chart/MoonTypes.h"
 #include "ephemlib.h"
 #include "settings/Settings.h"
 
@@ -49,8 +52,16 @@ struct Chart {
   AspectPass Transits;  // transit to transit
   AspectPass Natal;     // transit to natal; empty while no natal chart is set
   bool NatalSet = false;
-  // Tray icon 1..12 (the Ascendant's sign) or 13 (the void Moon of the chart before this one).
+  // Tray icon 1..12 (the Ascendant's sign) or 13 (the void Moon: under the degree test of the
+  // chart before this one, under an aspect rule of this one).
   int IconNumber = 0;
+  // The Moon of the moment under the settings' void rule, so that the windows, the notification
+  // area and the bus only format her; empty when her timetable could not be found.
+  std::optional<MoonNow> Moon;
+  QDateTime MomentUtc;  // the moment in Universal Time, as the Moon's times are given
+  // With Settings::ExactTimes: one timing per aspect found by each pass, in the same order.
+  std::vector<AspectTiming> TransitTimings;
+  std::vector<AspectTiming> NatalTimings;
 
   // What the computation worked from.
   int JD = 0;               // Julian day number of the Universal Time date

@@ -3,9 +3,12 @@
 
 #include <QString>
 #include <cmath>
+#include <numbers>
+#include <optional>
 
 #include "chart/DisplayText.h"
 #include "chart/LibraryImports.h"
+#include "chart/MoonTimetable.h"
 #include "chart/PrecisePositions.h"
 #include "ephemlib_houses.h"
 #include "model/Angles.h"
@@ -177,8 +180,39 @@ PositionRows PositionTable(const Chart& chart) {
   return rows;
 }
 
+namespace {
+
+// Whether the Moon of an earlier minute still holds at utc: her window, ingress and the phase's
+// next new and full Moon are all still ahead or in progress, so nothing between has changed them.
+bool MoonStillHolds(const MoonNow& moon, const QDateTime& utc) {
+  if (moon.voidWindow && moon.voidWindow->end <= utc) return false;
+  return moon.nextIngress.time > utc && moon.phase.nextNew > utc && moon.phase.nextFull > utc;
+}
+
+// The timing of the same aspect in the chart before, when it is still true now: applying towards
+// an exact minute still to come, or separating from one within the last day.
+std::optional<AspectTiming> StillTrue(const Chart& previous, const AspectQuery& q,
+                                      const QDateTime& utc) {
+  const bool natal = q.natalLongitude.has_value();
+  const std::vector<FoundAspect>& found = natal ? previous.Natal.found : previous.Transits.found;
+  const std::vector<AspectTiming>& timings =
+      natal ? previous.NatalTimings : previous.TransitTimings;
+  if (timings.size() != found.size()) return std::nullopt;
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    const FoundAspect& a = found[i];
+    if (a.from != q.from || a.to != q.to || AspectKindOfCode(a.code) != q.kind) continue;
+    const AspectTiming& t = timings[i];
+    if (!t.exact) return std::nullopt;
+    if (t.applying ? *t.exact > utc : t.exact->secsTo(utc) < 24 * 3600) return t;
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 Chart ComputeLiveChart(const Settings& s, const TheoryTable& theory, const QDateTime& now,
-                       bool previousVoid) {
+                       bool previousVoid, const Chart* previous) {
   Chart chart = ComputeChart(s, theory, now.date(), now.time());
   chart.Moment = now;
   chart.IconNumber = TrayIconNumber(chart.CuspPos[1], previousVoid, s.VOCIcon);
@@ -187,6 +221,80 @@ Chart ComputeLiveChart(const Settings& s, const TheoryTable& theory, const QDate
   chart.PairString = chart.Transits.pairString;
   chart.NatalSet = NatalChartSet(s);
   if (chart.NatalSet) chart.Natal = FindNatalAspects(aspects, chart.TruePos, chart.HasCusps);
+
+  chart.MomentUtc =
+      QDateTime(now.date(), now.time(), Qt::UTC).addSecs(-std::lround(s.ZoneOffset * 3600.0));
+  const VoidRule rule = VoidRuleFromNumber(s.VOCRule);
+  if (previous != nullptr &&
+      !(previous->MomentUtc.isValid() && previous->MomentUtc <= chart.MomentUtc &&
+        previous->MomentUtc.secsTo(chart.MomentUtc) <= 3600)) {
+    previous = nullptr;
+  }
+  if (previous != nullptr && previous->Moon && MoonStillHolds(*previous->Moon, chart.MomentUtc)) {
+    // Her times stand; where she is and how much of her is lit come from this chart.
+    chart.Moon = previous->Moon;
+    const double elongation =
+        chart.TruePos[2] - chart.TruePos[1] - (s.HelioMode == 1 ? 180.0 : 0.0);
+    chart.Moon->longitude = chart.TruePos[2];
+    chart.Moon->phase.elongation = std::fmod(std::fmod(elongation, 360.0) + 360.0, 360.0);
+    chart.Moon->phase.illuminated =
+        (1.0 - std::cos(chart.Moon->phase.elongation * std::numbers::pi / 180.0)) / 2.0;
+    chart.Moon->phase.name = MoonPhaseOfElongation(chart.Moon->phase.elongation);
+  } else {
+    try {
+      chart.Moon = MoonAt(s, theory, chart.MomentUtc, rule);
+    } catch (const std::exception&) {
+      // The chart stands without her timetable; the Moon's lines are left out.
+      chart.Moon.reset();
+    }
+  }
+  if (rule != VoidRule::Degree) {
+    // An aspect rule's window is known ahead, so the icon shows the present minute's state.
+    chart.VOCActive = chart.Moon && chart.Moon->isVoid(chart.MomentUtc);
+    chart.IconNumber = TrayIconNumber(chart.CuspPos[1], chart.VOCActive, s.VOCIcon);
+  }
+  if (s.ExactTimes) {
+    // Both lists in two calls: the pairs of bodies on the coarse grid that their slow motion
+    // allows, the pairs with an angle on the fine grid the angles need (which finds their
+    // crossings within a few steps); one grid for all would step the slow pairs finely through
+    // the whole day, too slow for a tick with precise positions.
+    std::vector<AspectQuery> queries;
+    for (const FoundAspect& a : chart.Transits.found) {
+      queries.push_back({a.from, AspectKindOfCode(a.code), a.to, std::nullopt});
+    }
+    for (const FoundAspect& a : chart.Natal.found) {
+      queries.push_back(
+          {a.from, AspectKindOfCode(a.code), a.to, s.NatalPos[static_cast<std::size_t>(a.to)]});
+    }
+    const auto withAngle = [](const AspectQuery& q) {
+      return q.from >= kAscendant || (!q.natalLongitude && q.to >= kAscendant);
+    };
+    // Timings still true from the chart before are kept; only the others are found.
+    std::vector<std::optional<AspectTiming>> kept(queries.size());
+    std::vector<AspectQuery> bodies, angles;
+    for (std::size_t i = 0; i < queries.size(); ++i) {
+      if (previous != nullptr) kept[i] = StillTrue(*previous, queries[i], chart.MomentUtc);
+      if (!kept[i]) (withAngle(queries[i]) ? angles : bodies).push_back(queries[i]);
+    }
+    const std::vector<AspectTiming> bodyTimes =
+        bodies.empty() ? std::vector<AspectTiming>()
+                       : ExactAspectTimes(aspects, theory, chart.MomentUtc, bodies);
+    const std::vector<AspectTiming> angleTimes =
+        angles.empty() ? std::vector<AspectTiming>()
+                       : ExactAspectTimes(aspects, theory, chart.MomentUtc, angles);
+    std::vector<AspectTiming> timings;
+    std::size_t b = 0, a = 0;
+    for (std::size_t i = 0; i < queries.size(); ++i) {
+      if (kept[i]) {
+        timings.push_back(*kept[i]);
+      } else {
+        timings.push_back(withAngle(queries[i]) ? angleTimes[a++] : bodyTimes[b++]);
+      }
+    }
+    const auto split = timings.begin() + static_cast<std::ptrdiff_t>(chart.Transits.found.size());
+    chart.TransitTimings.assign(timings.begin(), split);
+    chart.NatalTimings.assign(split, timings.end());
+  }
   return chart;
 }
 
@@ -204,11 +312,33 @@ AspectListUpdate AspectListFor(const Settings& s, const Chart& chart, AspectList
   update.replace = !logMode;
   update.setFont = pass.anyPairUsed;
   update.textFont = s.TextMode;
+  const std::vector<AspectTiming>& timings = natal ? chart.NatalTimings : chart.TransitTimings;
+  const bool timed = s.ExactTimes && timings.size() == pass.found.size();
+  const int zone = static_cast<int>(std::lround(s.ZoneOffset * 3600.0));
+  const auto suffix = [&](std::size_t i) {
+    return QStringLiteral(", ") + AspectTimingText(timings[i], zone);
+  };
   if (logMode) {
-    if (!pass.found.empty()) update.lines << AspectLogLine(pass.found, s.TextMode, chart.Moment);
+    if (pass.found.empty()) return update;
+    if (!timed) {
+      update.lines << AspectLogLine(pass.found, s.TextMode, chart.Moment);
+      return update;
+    }
+    QString line = AspectLogStart(AspectLogDate(chart.Moment.date()), chart.Moment.time());
+    for (std::size_t i = 0; i < pass.found.size(); ++i) {
+      // The timing goes inside the item's closing "):".
+      QString item = AspectLogItem(AspectKey(pass.found[i], s.TextMode), pass.found[i]);
+      item.insert(item.size() - 2, suffix(i));
+      line += item;
+    }
+    update.lines << line;
     return update;
   }
-  for (const FoundAspect& aspect : pass.found) update.lines << AspectLine(aspect, s.TextMode);
+  for (std::size_t i = 0; i < pass.found.size(); ++i) {
+    QString line = AspectLine(pass.found[i], s.TextMode);
+    if (timed) line += suffix(i);
+    update.lines << line;
+  }
   return update;
 }
 

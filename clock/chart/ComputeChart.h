@@ -89,8 +89,11 @@ inline constexpr char kNoNatalChart[] =
 // The chart the running clock shows at a moment: ComputeChart, then both aspect passes (the
 // pair string with them) and the tray icon, which shows the void state of the chart before it
 // (previousVoid). Throws ChartError as ComputeChart does.
+// previous, when given, is the chart of an earlier minute (within the hour) from the same settings
+// and theory: what of the Moon's timetable and of the exact times is still ahead of now is taken
+// from it rather than found again, so that a tick stays cheap with precise positions.
 Chart ComputeLiveChart(const Settings& settings, const TheoryTable& theory, const QDateTime& now,
-                       bool previousVoid);
+                       bool previousVoid, const Chart* previous = nullptr);
 
 enum class AspectList { TransitToTransit, TransitToNatal };
 

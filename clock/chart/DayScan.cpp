@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "chart/ComputeChart.h"
+#include "chart/MoonExport.h"
+#include "chart/MoonTimetable.h"
 #include "chart/NatalChart.h"
 
 namespace {
@@ -176,4 +178,61 @@ void DayScan::closeAllRuns() {
     if (a.from != b.from) return a.from < b.from;
     return a.to < b.to;
   });
+}
+
+int DayScan::zoneSeconds() const {
+  return static_cast<int>(std::lround(settings_.ZoneOffset * 3600));
+}
+
+void DayScan::includeMoon() {
+  includesMoon_ = true;
+  moonEvents_.clear();
+  if (!day_.isValid()) return;
+  const QDateTime first = QDateTime(day_, QTime(0, 0), Qt::UTC).addSecs(-zoneSeconds());
+  const QDateTime last = first.addDays(1);
+  const VoidRule rule = VoidRuleFromNumber(settings_.VOCRule);
+  // From the stay in progress a day before, so that a window running into the day is there.
+  for (const MoonStay& stay : MoonStays(settings_, theory_, first.addDays(-1), 2, rule)) {
+    const auto& w = stay.voidWindow;
+    if (rule != VoidRule::Degree && w && w->start < last && w->end > first) {
+      moonEvents_.push_back({false, w->start, w->end, stay.sign, w->lastAspect});
+    }
+    if (stay.nextIngress >= first && stay.nextIngress < last) {
+      moonEvents_.push_back({true, stay.nextIngress, stay.nextIngress, (stay.sign + 1) % 12, {}});
+    }
+  }
+  if (rule == VoidRule::Degree && (settings_.Do30 || settings_.Do45)) {
+    // The degree test's windows do not follow the signs: every one that overlaps the day.
+    for (auto w = VoidWindowAt(settings_, theory_, first, rule); w && w->start < last;
+         w = VoidWindowAt(settings_, theory_, w->end, rule)) {
+      if (w->end > first) moonEvents_.push_back({false, w->start, w->end, 0, std::nullopt});
+      if (w->end <= w->start) break;
+    }
+  }
+  std::stable_sort(
+      moonEvents_.begin(), moonEvents_.end(),
+      [](const ScanMoonEvent& a, const ScanMoonEvent& b) { return a.start < b.start; });
+}
+
+QStringList DayScan::moonLines() const {
+  const int zone = zoneSeconds();
+  const auto at = [this, zone](const QDateTime& utc) {
+    const QDateTime local = utc.toOffsetFromUtc(zone);
+    return local.toString(local.date() == day_ ? QStringLiteral("HH:mm")
+                                               : QStringLiteral("yyyy-MM-dd HH:mm"));
+  };
+  const VoidRule rule = VoidRuleFromNumber(settings_.VOCRule);
+  QStringList lines;
+  for (const ScanMoonEvent& e : moonEvents_) {
+    if (e.ingress) {
+      lines << QStringLiteral("Moon enters %1 %2")
+                   .arg(QString::fromLatin1(kSignNames[static_cast<std::size_t>(e.sign)]),
+                        at(e.start));
+      continue;
+    }
+    QString why = VoidRuleShortName(rule);
+    if (e.lastAspect) why = MoonAspectText(*e.lastAspect) + QStringLiteral("; ") + why;
+    lines << QStringLiteral("Moon void of course %1 - %2 (%3)").arg(at(e.start), at(e.end), why);
+  }
+  return lines;
 }

@@ -14,6 +14,7 @@
 #include <QTime>
 #include <array>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,16 @@ struct ScanEvent {
   std::string closestOrbText;  // library bytes, as in the report
 };
 
+// A void window of the Moon that overlaps the scanned day, or an ingress within it, for the
+// report and its files when the scan includes the Moon. Times are UTC minutes.
+struct ScanMoonEvent {
+  bool ingress = false;
+  QDateTime start;                       // the ingress, or the window's start
+  QDateTime end;                         // the window's end; the ingress again for an ingress
+  int sign = 0;                          // the sign she enters (ingress), 0 Aries .. 11 Pisces
+  std::optional<MoonAspect> lastAspect;  // void: the aspect that began the window
+};
+
 class DayScan {
  public:
   static constexpr int kMinutes = 1440;
@@ -86,6 +97,18 @@ class DayScan {
   // The report lines so far: the date (short date format) + "::" + the time "hh:mm" + ": ", then
   // each aspect's key + ":" + orb text + "):".
   const QStringList& lines() const { return lines_; }
+  // The Moon's void windows and ingresses of the day under the settings' void rule (VOC/Rule),
+  // in order of time; found at once, a few milliseconds. Without this call the scan's report
+  // and files are the aspects' alone.
+  void includeMoon();
+  bool includesMoon() const { return includesMoon_; }
+  const std::vector<ScanMoonEvent>& moonEvents() const { return moonEvents_; }
+  // One line for each: "Moon enters Capricorn 21:52", "Moon void of course 09:14 - 21:52
+  // (square Saturn; classical)", local times, with the date where it is another day.
+  QStringList moonLines() const;
+  // The report as printed and saved: the aspects' lines, then the Moon's.
+  QStringList reportLines() const { return lines_ + moonLines(); }
+  int zoneSeconds() const;
   // Every reported aspect, in report order: one row of the report's lines each.
   const std::vector<ScanEntry>& entries() const { return entries_; }
   // Keys (from, aspect and to as symbols, or as words in text mode) already reported.
@@ -118,6 +141,8 @@ class DayScan {
   QSet<QString> seenKeys_;
   std::array<OpenRun, (kPointCount + 1) * (kPointCount + 1)> runs_{};
   std::vector<ScanEvent> events_;
+  bool includesMoon_ = false;
+  std::vector<ScanMoonEvent> moonEvents_;
 };
 
 #endif

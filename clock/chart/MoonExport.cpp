@@ -2,7 +2,9 @@
 #include "chart/MoonExport.h"
 
 #include <QJsonObject>
+#include <QLocale>
 #include <QTimeZone>
+#include <algorithm>
 #include <cmath>
 
 #include "chart/ScanExport.h"
@@ -135,4 +137,60 @@ QByteArray MoonICalendar(const MoonTable& table, const Settings& settings, const
   }
   put(QStringLiteral("END:VCALENDAR"));
   return out;
+}
+
+QString VoidRuleShortName(VoidRule rule) {
+  switch (rule) {
+    case VoidRule::Classical:
+      return QStringLiteral("classical");
+    case VoidRule::Modern:
+      return QStringLiteral("modern");
+    case VoidRule::Degree:
+      break;
+  }
+  return QStringLiteral("degree test");
+}
+
+MoonStatus MoonStatusOf(const MoonNow& moon, const QDateTime& utc, VoidRule rule, int zoneSeconds) {
+  const QDate today = utc.toOffsetFromUtc(zoneSeconds).date();
+  const auto at = [&](const QDateTime& when) {
+    const QDateTime local = when.toOffsetFromUtc(zoneSeconds);
+    // A weekday in English whatever the desktop's language, as every other text of the clock.
+    const QString time = local.toString(QStringLiteral("HH:mm"));
+    if (local.date() == today) return time;
+    return QLocale::c().toString(local.date(), QStringLiteral("ddd ")) + time;
+  };
+  MoonStatus status;
+  const double longitude = std::fmod(std::fmod(moon.longitude, 360.0) + 360.0, 360.0);
+  const int sign = std::min(static_cast<int>(longitude / 30.0), 11);
+  // Whole minutes of arc, truncated as the positions window shows them.
+  const int minutes = static_cast<int>((longitude - 30.0 * sign) * 60.0);
+  status.position = QStringLiteral("Moon %1\u00B0%2' %3, %4 %5%")
+                        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+                        .arg(minutes % 60, 2, 10, QLatin1Char('0'))
+                        .arg(signName(sign), MoonPhaseText(moon.phase.name))
+                        .arg(std::lround(moon.phase.illuminated * 100.0));
+
+  const MoonIngress& ingress = moon.nextIngress;
+  const QString enters =
+      QStringLiteral("enters %1 %2").arg(signName(ingress.sign), at(ingress.time));
+  QString line;
+  if (!moon.voidWindow) {
+    line = enters.at(0).toUpper() + enters.mid(1);
+  } else if (const VoidWindow& w = *moon.voidWindow; w.contains(utc)) {
+    line = QStringLiteral("Void since %1").arg(at(w.start));
+    if (rule == VoidRule::Degree) {
+      line += QStringLiteral(" until %1, ").arg(at(w.end)) + enters;
+    } else {
+      line += w.lastAspect ? QStringLiteral(" (%1), ").arg(MoonAspectText(*w.lastAspect))
+                           : QStringLiteral(" (no aspect in this sign), ");
+      line += enters;
+    }
+  } else {
+    line = QStringLiteral("Next void %1 - %2").arg(at(w.start), at(w.end));
+    line += rule == VoidRule::Degree ? QStringLiteral(", ") + enters
+                                     : QStringLiteral(" (enters %1)").arg(signName(ingress.sign));
+  }
+  status.voidLine = line + QStringLiteral(" (%1)").arg(VoidRuleShortName(rule));
+  return status;
 }

@@ -42,4 +42,18 @@ QJsonArray MoonJson(const MoonTable& table);
 // One event per void window (RFC 5545), in UTC; stamp is every event's DTSTAMP.
 QByteArray MoonICalendar(const MoonTable& table, const Settings& settings, const QDateTime& stamp);
 
+// The Moon as the notification area, the status line under the wheel and the wheel's description
+// show her at a moment: where she stands and her phase ("Moon 26°04' Sagittarius, waxing gibbous
+// 71%"), and her void window, present or next, with her next ingress and the rule in force
+// ("Void since 09:14 (square Saturn), enters Capricorn 21:52 (classical)"). Local times in the
+// zone of zoneSeconds; a time on another local day than utc's carries its weekday.
+struct MoonStatus {
+  QString position;
+  QString voidLine;
+  QString line() const { return position + QStringLiteral("; ") + voidLine; }
+};
+MoonStatus MoonStatusOf(const MoonNow& moon, const QDateTime& utc, VoidRule rule, int zoneSeconds);
+// The short name of a rule in those lines: "degree test", "classical", "modern".
+QString VoidRuleShortName(VoidRule rule);
+
 #endif

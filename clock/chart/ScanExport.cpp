@@ -6,6 +6,8 @@
 #include <cstdlib>
 
 #include "chart/DisplayText.h"
+#include "chart/MoonExport.h"
+#include "chart/MoonTimetable.h"
 
 namespace {
 
@@ -68,7 +70,7 @@ QByteArray ScanFile(const DayScan& scan, ScanFileFormat format, const QDateTime&
 
 QByteArray ScanText(const DayScan& scan) {
   QByteArray out;
-  for (const QString& line : scan.lines()) {
+  for (const QString& line : scan.reportLines()) {
     out += line.toUtf8();
     out += '\n';
   }
@@ -100,6 +102,31 @@ QByteArray ScanCsv(const DayScan& scan) {
       out += CsvField(field);
     }
     out += "\r\n";
+  }
+  // The Moon's rows after the aspects': an ingress, and each end of a void window on the day.
+  const int zone = scan.zoneSeconds();
+  const auto row = [&](const QDateTime& utc, const QString& what, const QString& to,
+                       const QString& detail) {
+    const QDateTime local = utc.toOffsetFromUtc(zone);
+    if (local.date() != scan.day()) return;
+    const QString fields[] = {
+        date, local.toString(QStringLiteral("HH:mm")), QStringLiteral("Moon"), what, to, detail};
+    for (const QString& field : fields) {
+      if (&field != fields) out += ',';
+      out += CsvField(field);
+    }
+    out += "\r\n";
+  };
+  const QString rule = VoidRuleShortName(VoidRuleFromNumber(scan.settings().VOCRule));
+  for (const ScanMoonEvent& e : scan.moonEvents()) {
+    if (e.ingress) {
+      row(e.start, QStringLiteral("enters"),
+          QString::fromLatin1(kSignNames[static_cast<std::size_t>(e.sign)]), QString());
+    } else {
+      row(e.start, QStringLiteral("void begins"), rule,
+          e.lastAspect ? MoonAspectText(*e.lastAspect) : QString());
+      row(e.end, QStringLiteral("void ends"), rule, QString());
+    }
   }
   return out;
 }
@@ -157,6 +184,33 @@ QByteArray ScanICalendar(const DayScan& scan, const QDateTime& stamp) {
     put(QStringLiteral("SUMMARY:") + ICalendarText(summary));
     put(QStringLiteral("DESCRIPTION:") + ICalendarText(description));
     put(QStringLiteral("TRANSP:TRANSPARENT"));  // an aspect does not make the user busy
+    put(QStringLiteral("END:VEVENT"));
+  }
+  const QString rule = VoidRuleName(VoidRuleFromNumber(s.VOCRule));
+  for (const ScanMoonEvent& e : scan.moonEvents()) {
+    const QString sign = QString::fromLatin1(kSignNames[static_cast<std::size_t>(e.sign)]);
+    const QString summary =
+        e.ingress ? QStringLiteral("Moon enters ") + sign : QStringLiteral("Moon void of course");
+    QString description = e.ingress
+                              ? summary + QStringLiteral(".")
+                              : QStringLiteral("The Moon is void of course by the %1").arg(rule);
+    if (!e.ingress) {
+      description += e.lastAspect
+                         ? QStringLiteral(", after her %1.").arg(MoonAspectText(*e.lastAspect))
+                         : QStringLiteral(".");
+    }
+    put(QStringLiteral("BEGIN:VEVENT"));
+    put(QStringLiteral("UID:") + ICalendarUtc(e.start) +
+        (e.ingress ? QStringLiteral("-moon-enters-") + sign.toLower()
+                   : QStringLiteral("-moon-void")) +
+        QLatin1Char('-') + place + QStringLiteral("@heliodial"));
+    put(QStringLiteral("DTSTAMP:") + ICalendarUtc(stamp));
+    put(QStringLiteral("DTSTART:") + ICalendarUtc(e.start));
+    // An ingress is a moment; calendars show it as its minute.
+    put(QStringLiteral("DTEND:") + ICalendarUtc(e.ingress ? e.start.addSecs(60) : e.end));
+    put(QStringLiteral("SUMMARY:") + ICalendarText(summary));
+    put(QStringLiteral("DESCRIPTION:") + ICalendarText(description));
+    put(QStringLiteral("TRANSP:TRANSPARENT"));
     put(QStringLiteral("END:VEVENT"));
   }
   put(QStringLiteral("END:VCALENDAR"));

@@ -233,9 +233,8 @@ void printScan(const Options& options) {
   writeOut(ScanFile(scan, options.scanFormat, QDateTime::currentDateTimeUtc()));
 }
 
-// The void rule when --rule is not given: the settings' choice once they carry one; until then
-// the degree test the clock shows.
-VoidRule settingsVoidRule(const Settings&) { return VoidRule::Degree; }
+// The void rule when --rule is not given: the settings' Rule (section VOC), as the clock shows it.
+VoidRule settingsVoidRule(const Settings& settings) { return VoidRuleFromNumber(settings.VOCRule); }
 
 // The Moon's stays from a local day: lines, JSON or iCalendar, in the zone the day scan uses.
 void printMoon(const Options& options) {

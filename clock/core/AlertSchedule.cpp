@@ -162,10 +162,9 @@ QString AlertKindName(AlertKind kind) {
   return QStringLiteral("station");
 }
 
-VoidRule AlertVoidRule(const Settings&) {
-  // The settings hold no rule yet: the degree test the clock's icon shows. Once they do, the
-  // alerts take the rule from them here.
-  return VoidRule::Degree;
+VoidRule AlertVoidRule(const Settings& settings) {
+  // The rule the icon and the tray's lines show, so that an alert never contradicts them.
+  return VoidRuleFromNumber(settings.VOCRule);
 }
 
 int AlertLeadMinutes(const Settings& settings) {

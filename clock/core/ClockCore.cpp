@@ -126,7 +126,12 @@ bool ClockCore::compute(ChartUpdate update) {
     if (s.ZoneRules) s.ZoneOffset = ZoneOffsetAt(s, QDateTime(now.date(), now.time(), s.Zone));
   }
   try {
-    state_.chart = ComputeLiveChart(state_.settings, state_.theory, now, state_.chart.VOCActive);
+    // The chart before lends what of its Moon and exact times still holds, when it came from
+    // these same settings.
+    const bool sameSettings = chartSettings_ && *chartSettings_ == state_.settings;
+    state_.chart = ComputeLiveChart(state_.settings, state_.theory, now, state_.chart.VOCActive,
+                                    sameSettings ? &state_.chart : nullptr);
+    chartSettings_ = state_.settings;
   } catch (const ChartError& e) {
     emit chartFailed(QString::fromStdString(e.what()), QString::fromStdString(e.key()));
     return false;
@@ -148,10 +153,10 @@ void ClockCore::ApplySettings(const OptionsValues& values, int wheelSide) {
   ComputeNow();
 }
 
-ScanSession* ClockCore::StartScan(QDate day, const ScanOrb& orb) {
+ScanSession* ClockCore::StartScan(QDate day, const ScanOrb& orb, bool includeMoon) {
   if (scan_ && scan_->running()) return nullptr;
   // The scan's report takes it over, and frees it with itself.
-  scan_ = new ScanSession(state_.settings, state_.theory, day, orb, this);
+  scan_ = new ScanSession(state_.settings, state_.theory, day, orb, this, includeMoon);
   return scan_;
 }
 

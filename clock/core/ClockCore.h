@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QTimeZone>
 #include <functional>
+#include <optional>
 
 #include "chart/ClockState.h"
 #include "chart/ComputeChart.h"
@@ -77,8 +78,9 @@ class ClockCore : public QObject {
   void ApplySettings(const OptionsValues& values, int wheelSide);
 
   // The day scan: one at a time, on copies of the settings and the theory, so the chart of the
-  // moment is never a scanned minute. Null while another scan runs.
-  ScanSession* StartScan(QDate day, const ScanOrb& orb);
+  // moment is never a scanned minute. Null while another scan runs. includeMoon adds the Moon's
+  // void windows and ingresses of the day to the report.
+  ScanSession* StartScan(QDate day, const ScanOrb& orb, bool includeMoon = false);
   ScanSession* scan() const { return scan_; }
 
  signals:
@@ -116,6 +118,8 @@ class ClockCore : public QObject {
   int zoneBias_ = 0;
   QByteArray zoneId_;
   QPointer<ScanSession> scan_;
+  // The settings the state's chart was computed from.
+  std::optional<Settings> chartSettings_;
 };
 
 #endif

@@ -2,8 +2,15 @@
 #include "core/ScanSession.h"
 
 ScanSession::ScanSession(const Settings& settings, const TheoryTable& theory, QDate day,
-                         ScanOrb orb, QObject* parent)
+                         ScanOrb orb, QObject* parent, bool includeMoon)
     : QObject(parent), scan_(settings, theory, day, orb) {
+  if (includeMoon) {
+    try {
+      scan_.includeMoon();
+    } catch (const std::exception&) {
+      // A place without houses fails the scan's first minute too, and the report says why.
+    }
+  }
   sliceTimer_.setSingleShot(true);
   sliceTimer_.setInterval(0);
   connect(&sliceTimer_, &QTimer::timeout, this, &ScanSession::runSlice);

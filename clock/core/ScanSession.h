@@ -16,8 +16,9 @@ class ScanSession : public QObject {
   // The event loop gets its turn after at most this much scanning.
   static constexpr std::chrono::milliseconds kSlice{8};
 
+  // includeMoon: the report and its files add the Moon's void windows and ingresses of the day.
   ScanSession(const Settings& settings, const TheoryTable& theory, QDate day, ScanOrb orb,
-              QObject* parent = nullptr);
+              QObject* parent = nullptr, bool includeMoon = false);
 
   // Starts the scan; it goes on in slices from the event loop.
   void start();

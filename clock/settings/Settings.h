@@ -96,6 +96,13 @@ struct Settings {
   bool VOCIcon = true;
   bool DoColor = false;
   std::int32_t VOCColor = 16777215;  // white
+  // Which void of course the icon, the colour and the Moon's lines follow: 0 the degree test
+  // above, 1 classical (Sun..Saturn), 2 modern (Sun..Pluto) aspect windows.
+  std::int32_t VOCRule = 0;
+  // The Moon's one-line status under the wheel and her lines in the notification area.
+  bool MoonLine = false;
+  // Section Setting: when each listed aspect perfects, on the lines of both lists.
+  bool ExactTimes = false;
 
   // Section Natal: longitudes in degrees, 0 to below 360, by point 1..14.
   std::array<double, kPointCount + 1> NatalPos{};

@@ -283,6 +283,17 @@ std::vector<SettingKey> Build() {
   zoneName.memoryText = &S::ZoneName;
   add(zoneName);
 
+  // The Moon's timetable, after every key the clock has always written. A rule outside 0..2 is
+  // the degree test, in memory and in the dialog alike.
+  add(Dialog(
+      "VOC", "Rule", 0, FromDialog<&O::VOCRule>,
+      [](O& d, std::int32_t v, int) { d.VOCRule = v >= 0 && v <= 2 ? v : 0; },
+      [](S& s, std::int32_t v, int) { s.VOCRule = v >= 0 && v <= 2 ? v : 0; }));
+  add(Dialog("VOC", "MoonLine", 0, FromDialog<&O::MoonLine>, ShowIn<&O::MoonLine>,
+             Apply<&S::MoonLine>));
+  add(Dialog("Setting", "ExactTimes", 0, FromDialog<&O::ExactTimes>, ShowIn<&O::ExactTimes>,
+             Apply<&S::ExactTimes>));
+
   // Alerts: all off until asked for; the lead is one of the dialog's three choices.
   add(Dialog("Alerts", "VoidBegins", 0, FromDialog<&O::AlertVoidBegins>,
              ShowIn<&O::AlertVoidBegins>, Apply<&S::AlertVoidBegins>));

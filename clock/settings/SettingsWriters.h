@@ -56,6 +56,9 @@ struct OptionsValues {
   bool Icon = true;                  // optVOCIcon
   bool DoColor = false;              // optVOCcolor
   std::int32_t VOCColor = 16777215;  // ColorDialog1's colour
+  int VOCRule = 0;                   // cbVOCRule 0..2
+  bool MoonLine = false;             // optMoonLine
+  bool ExactTimes = false;           // optExactTimes
 
   // Alerts page.
   bool AlertVoidBegins = false;  // cbAlertVoidBegins

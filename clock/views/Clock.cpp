@@ -3,11 +3,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimeZone>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <cmath>
 
 #include "ClockMenus.h"
@@ -21,6 +23,8 @@
 #include "WheelWidget.h"
 #include "WindowPlacement.h"
 #include "atlas/Atlas.h"
+#include "chart/MoonExport.h"
+#include "chart/MoonTimetable.h"
 #include "core/MinuteTimer.h"
 #include "settings/SettingsWriters.h"
 #include "tscan.h"
@@ -48,8 +52,23 @@ TfrmClock::TfrmClock(ClockCore& core) : core_(core) {
                  Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                  Qt::WindowCloseButtonHint);
 
-  picWheel = new TWheelImage(this);
-  setCentralWidget(picWheel);
+  // The wheel fills the client area; the Moon's line, when shown, takes a row under it, so the
+  // wheel's picture is drawn exactly as without it.
+  auto* client = new QWidget(this);
+  auto* column = new QVBoxLayout(client);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  picWheel = new TWheelImage(client);
+  column->addWidget(picWheel, 1);
+  lblMoon = new QLabel(client);
+  lblMoon->setObjectName(QStringLiteral("lblMoon"));
+  lblMoon->setAccessibleName(QStringLiteral("The Moon"));
+  lblMoon->setAlignment(Qt::AlignCenter);
+  // One line that never widens the window: the square wheel decides its width.
+  lblMoon->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  lblMoon->hide();
+  column->addWidget(lblMoon);
+  setCentralWidget(client);
   createMenus();
   OpenOnContextRequest(*picWheel, *PopupMenu1);
   tray_ = new ClockTray(PopupMenu1, core_.environment().trayAvailable, this);
@@ -133,7 +152,36 @@ void TfrmClock::followTray() {
   if (!available && !isVisible() && shownOnce_) showMinimized();  // never out of reach
 }
 
-void TfrmClock::showTrayIcon(const Chart& chart) { tray_->SetTrayIcon(chart.IconNumber); }
+void TfrmClock::showTrayIcon(const Chart& chart) {
+  tray_->SetTrayIcon(chart.IconNumber);
+  showMoon(chart);
+}
+
+void TfrmClock::showMoon(const Chart& chart) {
+  const Settings& s = core_.state().settings;
+  const bool inTray = s.VOCRule != 0 || s.MoonLine;
+  QStringList lines;
+  if (chart.Moon) {
+    const MoonStatus status =
+        MoonStatusOf(*chart.Moon, chart.MomentUtc, VoidRuleFromNumber(s.VOCRule),
+                     static_cast<int>(std::lround(s.ZoneOffset * 3600.0)));
+    lines = {status.position, status.voidLine};
+  }
+  const bool shown = inTray && !lines.isEmpty();
+  tray_->SetToolTip(shown ? QStringLiteral("Heliodial\n") + lines.join(QLatin1Char('\n'))
+                          : QStringLiteral("Heliodial"));
+  SetMoonLines(*PopupMenu1, shown ? lines : QStringList());
+  moonLine_ = s.MoonLine ? lines.join(QStringLiteral("; ")) : QString();
+  // Two rows under the wheel, so that neither is cut off at the wheel's width.
+  lblMoon->setText(s.MoonLine ? lines.join(QLatin1Char('\n')) : QString());
+  const bool labelShown = !moonLine_.isEmpty();
+  if (lblMoon->isVisibleTo(this) != labelShown) {
+    lblMoon->setVisible(labelShown);
+    // The wheel's side changes with the row under it: the glyph size and the square follow.
+    centralWidget()->layout()->activate();
+    if (isVisible()) FormResize();
+  }
+}
 
 void TfrmClock::showChart(const Chart&, ChartUpdate update) {
   if (update == ChartUpdate::Moment) DrawWheel();
@@ -153,8 +201,10 @@ void TfrmClock::DrawWheel() {
     setWindowTitle(caption);
   }
   picWheel->setPicture(image);
-  picWheel->setAccessibleDescription(WheelDescription(state.settings, state.chart) +
-                                     QStringLiteral(". ") + ZoneWords(state.settings));
+  QString description = WheelDescription(state.settings, state.chart);
+  if (!moonLine_.isEmpty()) description += QLatin1Char(' ') + moonLine_ + QLatin1Char('.');
+  picWheel->setAccessibleDescription(description + QLatin1Char(' ') + ZoneWords(state.settings) +
+                                     QLatin1Char('.'));
 }
 
 QString TfrmClock::ZoneWords(const Settings& s) const {
@@ -349,7 +399,7 @@ void TfrmClock::ScanTransitingAspects1Click() {
     if (targets_.help) targets_.help->showTopic(topic);
   });
   if (dialog.exec() != QDialog::Accepted) return;
-  ScanSession* scan = core_.StartScan(dialog.chosenDay(), dialog.chosenOrb());
+  ScanSession* scan = core_.StartScan(dialog.chosenDay(), dialog.chosenOrb(), dialog.includeMoon());
   if (scan == nullptr) return;
   auto* report = new TfrmScanReport(*scan);
   scanReport_ = report;

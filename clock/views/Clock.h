@@ -18,6 +18,7 @@ class TWheelImage;
 class TfrmOptions;
 class TfrmScan;
 class TfrmScanReport;
+class QLabel;
 class QWidget;
 
 // The windows the clock's menus open.
@@ -44,6 +45,10 @@ class TfrmClock : public QMainWindow {
   // A chart from the core: the tray icon at once; the wheel (DrawWheel) unless only the lists'
   // words changed.
   void showTrayIcon(const Chart& chart);
+  // The Moon's lines of a chart: in the notification area's tool tip and menu while an aspect
+  // rule or the Moon line is chosen, under the wheel while the Moon line is; else the clock
+  // shows what it always has.
+  void showMoon(const Chart& chart);
   // The start the session makes (--hidden): the window stays hidden with the icon in the
   // notification area, and is minimised while there is none, until a panel comes.
   void startHidden();
@@ -106,6 +111,8 @@ class TfrmClock : public QMainWindow {
 
   ClockCore& core_;
   TWheelImage* picWheel = nullptr;
+  QLabel* lblMoon = nullptr;  // the Moon's status under the wheel, hidden unless asked for
+  QString moonLine_;          // the same line, for the wheel's description
   QMenu* PopupMenu1 = nullptr;
   ClockTray* tray_ = nullptr;
   QAction* mnuOnTop = nullptr;      // "On Top" in the context menu

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QStringList>
 
 #include "Clock.h"
 #include "ErrorReport.h"
@@ -85,6 +86,35 @@ ClockMenuActions BuildClockMenus(TfrmClock& c, QMenuBar& bar, QMenu& popup) {
   Add(c, popup, {"mnuExit", "E&xit", &TfrmClock::mnuExitClick});
   for (QAction* onTop : {actions.onTop, actions.keepOnTop}) onTop->setCheckable(true);
   return actions;
+}
+
+void SetMoonLines(QMenu& popup, const QStringList& lines) {
+  const char* const names[] = {"mnuMoonPosition", "mnuMoonVoid", "mnuMoonSeparator"};
+  QList<QAction*> made;
+  for (const char* name : names) {
+    if (auto* action = popup.findChild<QAction*>(QString::fromLatin1(name))) made << action;
+  }
+  if (lines.isEmpty()) {
+    for (QAction* action : made) {
+      popup.removeAction(action);
+      delete action;
+    }
+    return;
+  }
+  if (made.isEmpty()) {
+    for (const char* name : names) {
+      auto* action = new QAction(&popup);
+      action->setObjectName(QString::fromLatin1(name));
+      action->setEnabled(false);
+      made << action;
+    }
+    made.last()->setSeparator(true);
+    popup.insertActions(popup.actions().value(0), made);
+  }
+  for (int i = 0; i < 2; ++i) {
+    // An "&" in a line is shown, not taken as a letter to press.
+    made[i]->setText(lines.value(i).replace(QLatin1Char('&'), QStringLiteral("&&")));
+  }
 }
 
 void OpenOnContextRequest(QWidget& wheel, QMenu& popup) {

@@ -4,6 +4,8 @@
 #ifndef HELIODIAL_CLOCKMENUS_H
 #define HELIODIAL_CLOCKMENUS_H
 
+#include <QStringList>
+
 class QMenu;
 class QMenuBar;
 class QAction;
@@ -17,6 +19,11 @@ struct ClockMenuActions {
 
 // Fills the bar and the context menu; every item runs its handler under the error report.
 ClockMenuActions BuildClockMenus(TfrmClock& clock, QMenuBar& bar, QMenu& popup);
+
+// The Moon's lines at the top of the context menu, disabled, above a separator: made on the
+// first lines, given new words after, taken out again for no lines, so that without them the
+// menu is exactly the established one.
+void SetMoonLines(QMenu& popup, const QStringList& lines);
 
 // The context menu opens where the wheel is right-clicked, and from the keyboard (the Menu key,
 // Shift+F10) at the wheel's middle.

@@ -15,6 +15,7 @@
 #include <QShowEvent>
 #include <QTimeZone>
 #include <QTimer>
+#include <algorithm>
 #include <optional>
 
 #include "Application.h"
@@ -338,6 +339,25 @@ void TfrmOptions::connectHandlers() {
   connect(ui_->tbPSize, &QSlider::valueChanged, this, [this] { tbPSizeChange(); });
   connect(ui_->btnColor, &QPushButton::clicked, this, [this] { btnColorClick(); });
   connect(ui_->btnVOCColor, &QPushButton::clicked, this, [this] { btnVOCColorClick(); });
+  // The line under the rule says what the chosen rule counts, as the user picks and as filled;
+  // its tool tip says it whole.
+  const auto ruleCounts = [this](int rule) {
+    const char* const counts[][2] = {
+        {"Counts: degree in sign, Sun..Pluto",
+         "Void while no body Sun..Pluto stands further on in its sign than the Moon in hers (the "
+         "test above); no times and no last aspect."},
+        {"Counts: 5 aspects to Sun..Saturn",
+         "Void from the Moon's last exact conjunction, sextile, square, trine or opposition to "
+         "the Sun..Saturn in her sign until she enters the next."},
+        {"Counts: 5 aspects to Sun..Pluto",
+         "Void from the Moon's last exact conjunction, sextile, square, trine or opposition to "
+         "the Sun..Pluto in her sign until she enters the next."}};
+    const auto& text = counts[std::clamp(rule, 0, 2)];
+    ui_->lblVOCRuleCounts->setText(QString::fromLatin1(text[0]));
+    ui_->lblVOCRuleCounts->setToolTip(QString::fromLatin1(text[1]));
+  };
+  connect(ui_->cbVOCRule, &QComboBox::currentIndexChanged, this, ruleCounts);
+  ruleCounts(0);
   // activated, not currentIndexChanged: only the user's choice acts, never the filling.
   connect(ui_->cbAspectLine, &QComboBox::activated, this, [this] { cbAspectLineChange(); });
   connect(ui_->cbAspectLStyle, &QComboBox::activated, this, [this] { cbAspectLStyleChange(); });
@@ -418,6 +438,9 @@ void TfrmOptions::fill(const OptionsValues& v) {
   ui_->optVOCIcon->setChecked(v.Icon);
   ui_->optVOCcolor->setChecked(v.DoColor);
   ui_->optVOC30->setChecked(v.Do30);
+  ui_->cbVOCRule->setCurrentIndex(v.VOCRule);
+  ui_->optMoonLine->setChecked(v.MoonLine);
+  ui_->optExactTimes->setChecked(v.ExactTimes);
   SetChoice(g.zodiac, v.Zodiac);
   ui_->cbPositions->setCurrentIndex(v.Ephemeris);
   ui_->cbAlertVoidBegins->setChecked(v.AlertVoidBegins);
@@ -478,6 +501,9 @@ OptionsValues TfrmOptions::values() const {
   v.AlertNewFull = ui_->cbAlertNewFull->isChecked();
   v.AlertStation = ui_->cbAlertStation->isChecked();
   v.AlertLead = ui_->cbAlertLead->currentIndex();
+  v.VOCRule = std::max(0, ui_->cbVOCRule->currentIndex());
+  v.MoonLine = ui_->optMoonLine->isChecked();
+  v.ExactTimes = ui_->optExactTimes->isChecked();
   return v;
 }
 

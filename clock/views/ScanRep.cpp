@@ -182,6 +182,14 @@ void TfrmScanReport::finish(const QString& why) {
             .arg(scan().localTime(scan().minutesDone()).time().toString(QStringLiteral("hh:mm")));
   }
   setWindowTitle(caption);
+  const QStringList moon = scan().moonLines();
+  if (!moon.isEmpty()) {
+    // The Moon's lines after the day's aspects, as the saved and printed report has them.
+    QTextCursor end(memoScan->document());
+    end.movePosition(QTextCursor::End);
+    if (!memoScan->document()->isEmpty()) end.insertBlock();
+    end.insertText(moon.join(QLatin1Char('\n')));
+  }
   Print1->setEnabled(true);
   SaveAs1->setEnabled(true);
   emit scanFinished();
@@ -207,7 +215,7 @@ QPrinter& TfrmScanReport::printer() {
 }
 
 bool TfrmScanReport::printTo(QPrinter& target) const {
-  return PrintReportLines(target, scan().lines(), memoScan->font());
+  return PrintReportLines(target, scan().reportLines(), memoScan->font());
 }
 
 bool TfrmScanReport::savePdf(const QString& path, QString* error) const {
@@ -223,7 +231,7 @@ bool TfrmScanReport::savePdf(const QString& path, QString* error) const {
     pdf.setPageLayout(printer_ ? printer_->pageLayout() : defaults.pageLayout());
     pdf.setTitle(windowTitle());
     pdf.setCreator(QStringLiteral("Heliodial"));
-    if (!PrintReportLines(pdf, scan().lines(), memoScan->font())) {
+    if (!PrintReportLines(pdf, scan().reportLines(), memoScan->font())) {
       if (error) *error = unableToWrite(path);
       return false;
     }

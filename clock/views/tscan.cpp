@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tscan.h"
 
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -17,6 +18,7 @@ TfrmScan::TfrmScan(QDate day, double transitOrb, QWidget* parent)
   grpOrb = ui_->grpOrb;
   spOrbDeg = ui_->spOrbDeg;
   spOrbMin = ui_->spOrbMin;
+  optScanMoon = ui_->optScanMoon;
   btnBox = ui_->btnBox;
   // Modal to the clock only, so that the help window and the lists stay usable meanwhile.
   setWindowModality(Qt::WindowModal);
@@ -44,3 +46,5 @@ TfrmScan::~TfrmScan() = default;
 QDate TfrmScan::chosenDay() const { return dtDateScan->date(); }
 
 ScanOrb TfrmScan::chosenOrb() const { return {spOrbDeg->value(), spOrbMin->value()}; }
+
+bool TfrmScan::includeMoon() const { return optScanMoon->isChecked(); }

@@ -9,6 +9,7 @@
 
 #include "chart/DayScan.h"
 
+class QCheckBox;
 class QDateEdit;
 class QGroupBox;
 class QSpinBox;
@@ -30,11 +31,14 @@ class TfrmScan : public QDialog {
 
   QDate chosenDay() const;
   ScanOrb chosenOrb() const;
+  // Whether the report adds the Moon's void windows and ingresses (off when the dialog opens).
+  bool includeMoon() const;
 
   QDateEdit* dtDateScan = nullptr;
   QGroupBox* grpOrb = nullptr;
   QSpinBox* spOrbDeg = nullptr;
   QSpinBox* spOrbMin = nullptr;
+  QCheckBox* optScanMoon = nullptr;
   QDialogButtonBox* btnBox = nullptr;
 
  signals:

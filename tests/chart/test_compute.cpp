@@ -6,10 +6,12 @@
 #include <QLocale>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "chart/ComputeChart.h"
+#include "chart/MoonTimetable.h"
 #include "chart/PrecisePositions.h"
 #include "ephemlib.h"
 #include "support/fixtures.h"
@@ -55,6 +57,134 @@ TEST(ComputeChart, TropicalAndSiderealCharts) {
     EXPECT_LE(static_cast<unsigned char>(sidereal.PlanetSign[i][3]), 0xA3);
   }
   EXPECT_TRUE(sidereal.PairString.empty()) << "only the transit list fills it";
+}
+
+// The void rule of the settings decides the icon and VOCActive of a live chart: the degree test
+// shows the chart before's state a minute late, as it always has; an aspect rule knows its window
+// ahead and shows the minute's own. On 2 January 2000 at Greenwich the classical window runs
+// 19:32 - 21:33 (after square Mars), as heliodial-chart --moon --rule 1 gives it.
+TEST(LiveChart, TheVoidRuleDecidesIconAndVoidState) {
+  Settings s;
+  s.LatDeg = 51;
+  s.LatMin = 28;
+  s.Do45 = false;  // the 30 degree test alone, whose window here is the classical one
+  const struct {
+    int rule;
+    QTime time;
+    bool previousVoid;
+    bool voidNow;
+    bool icon13;
+  } rows[] = {
+      {0, QTime(19, 40), false, true, false},   // void now, icon next minute
+      {0, QTime(19, 41), true, true, true},     //
+      {1, QTime(19, 31), false, false, false},  // one minute before the last aspect
+      {1, QTime(19, 32), false, true, true},    // the icon at once, whatever came before
+      {1, QTime(21, 32), true, true, true},     //
+      {1, QTime(21, 33), true, false, false},   // she has entered Sagittarius
+      {2, QTime(20, 0), false, true, true},     // the modern rule: Mars is still her last aspect
+  };
+  for (const auto& r : rows) {
+    s.VOCRule = r.rule;
+    const Chart c =
+        ComputeLiveChart(s, theory(), QDateTime(QDate(2000, 1, 2), r.time), r.previousVoid);
+    const QString at = r.time.toString();
+    EXPECT_EQ(c.VOCActive, r.voidNow) << r.rule << " " << at.toStdString();
+    EXPECT_EQ(c.IconNumber == 13, r.icon13) << r.rule << " " << at.toStdString();
+    ASSERT_TRUE(c.Moon);
+    EXPECT_EQ(c.MomentUtc, QDateTime(QDate(2000, 1, 2), r.time, Qt::UTC));
+    if (r.rule != 0 && r.voidNow) {
+      EXPECT_EQ(c.Moon->voidWindow->end, QDateTime(QDate(2000, 1, 2), QTime(21, 33), Qt::UTC));
+      EXPECT_EQ(MoonAspectText(*c.Moon->voidWindow->lastAspect), QStringLiteral("square Mars"));
+    }
+  }
+}
+
+// ExactTimes adds "applying"/"separating" and the exact local minute to every line of both lists
+// and to every item of a log line, and nothing else; without it no timing is even computed.
+TEST(LiveChart, ExactTimesEndEveryListLine) {
+  Settings s;
+  s.LatDeg = 51;
+  s.LatMin = 28;
+  s.ZoneOffset = 1.0;  // local times an hour ahead of the Universal Time of the timings
+  s.TextMode = true;
+  s.NatalPos[1] = 280.5;
+  const QDateTime now(QDate(2000, 1, 1), QTime(14, 37));
+  const Chart plain = ComputeLiveChart(s, theory(), now, false);
+  EXPECT_TRUE(plain.TransitTimings.empty());
+  EXPECT_TRUE(plain.NatalTimings.empty());
+  s.ExactTimes = true;
+  const Chart timed = ComputeLiveChart(s, theory(), now, false);
+  ASSERT_EQ(timed.TransitTimings.size(), timed.Transits.found.size());
+  ASSERT_EQ(timed.NatalTimings.size(), timed.Natal.found.size());
+  ASSERT_FALSE(timed.Natal.found.empty());
+  for (bool log : {false, true}) {
+    for (AspectList list : {AspectList::TransitToTransit, AspectList::TransitToNatal}) {
+      Settings off = s;
+      off.ExactTimes = false;
+      off.LogTT = off.LogTN = s.LogTT = s.LogTN = log;
+      const QStringList before = AspectListFor(off, plain, list).lines;
+      const QStringList after = AspectListFor(s, timed, list).lines;
+      ASSERT_EQ(before.size(), after.size());
+      ASSERT_FALSE(after.isEmpty());
+      if (log) {
+        // Each item "key:orb):" becomes "key:orb, applying, exact hh:mm):".
+        EXPECT_EQ(after[0].count(QStringLiteral("):")), before[0].count(QStringLiteral("):")));
+        EXPECT_EQ(after[0].count(QStringLiteral("ing")), before[0].count(QStringLiteral("):")))
+            << after[0].toStdString();
+        continue;
+      }
+      for (qsizetype i = 0; i < after.size(); ++i) {
+        EXPECT_TRUE(after[i].startsWith(before[i] + QStringLiteral(", applying")) ||
+                    after[i].startsWith(before[i] + QStringLiteral(", separating")))
+            << after[i].toStdString();
+      }
+    }
+  }
+  // 13:37 UT: Sun trine Saturn, 3' past exact at a relative 2.6' an hour, was exact about 70
+  // minutes before; the Sun, 4' short of the natal Sun at 280.5, reaches it in about 90 minutes.
+  // Local times, an hour ahead.
+  s.LogTT = s.LogTN = false;
+  EXPECT_TRUE(AspectListFor(s, timed, AspectList::TransitToTransit)
+                  .lines.contains(QString::fromUtf8("Sun trine Saturn    -00\u00B003, separating, "
+                                                    "exact 13:28")))
+      << AspectListFor(s, timed, AspectList::TransitToTransit).lines.join('|').toStdString();
+  EXPECT_TRUE(AspectListFor(s, timed, AspectList::TransitToNatal)
+                  .lines.contains(QString::fromUtf8("Sun conjunct Sun    +00\u00B004, applying, "
+                                                    "exact 16:06")))
+      << AspectListFor(s, timed, AspectList::TransitToNatal).lines.join('|').toStdString();
+}
+
+// A tick lends the next what still holds of its Moon and exact times: the charts so made agree
+// with charts computed afresh, across the start and end of a void window and an ingress, and
+// when the clock is set back.
+TEST(LiveChart, WhatTheChartBeforeLendsAgreesWithAFreshChart) {
+  Settings s;
+  s.LatDeg = 51;
+  s.LatMin = 28;
+  s.VOCRule = 1;
+  s.ExactTimes = true;
+  s.NatalPos[1] = 280.5;
+  s.NatalPos[2] = 133.3;
+  std::optional<Chart> before;
+  QDateTime now(QDate(2000, 1, 2), QTime(19, 0));
+  for (int step = 0; step < 40; ++step) {
+    now = now.addSecs(step == 30 ? -7200 : 7 * 60);  // once, two hours back
+    const Chart lent = ComputeLiveChart(s, theory(), now, false, before ? &*before : nullptr);
+    const Chart fresh = ComputeLiveChart(s, theory(), now, false);
+    const std::string at = now.toString().toStdString();
+    ASSERT_TRUE(lent.Moon && fresh.Moon) << at;
+    EXPECT_EQ(lent.Moon->voidWindow->start, fresh.Moon->voidWindow->start) << at;
+    EXPECT_EQ(lent.Moon->voidWindow->end, fresh.Moon->voidWindow->end) << at;
+    EXPECT_EQ(lent.Moon->nextIngress.time, fresh.Moon->nextIngress.time) << at;
+    EXPECT_EQ(lent.Moon->phase.name, fresh.Moon->phase.name) << at;
+    EXPECT_NEAR(lent.Moon->phase.illuminated, fresh.Moon->phase.illuminated, 1e-9) << at;
+    EXPECT_NEAR(lent.Moon->longitude, fresh.Moon->longitude, 1e-9) << at;
+    EXPECT_EQ(lent.VOCActive, fresh.VOCActive) << at;
+    for (AspectList list : {AspectList::TransitToTransit, AspectList::TransitToNatal}) {
+      EXPECT_EQ(AspectListFor(s, lent, list).lines, AspectListFor(s, fresh, list).lines) << at;
+    }
+    before = lent;
+  }
 }
 
 TEST(ComputeChart, EqualHousesTakeTheMidheavenFromSlotZero) {

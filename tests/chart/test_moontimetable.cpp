@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chart/ComputeChart.h"
+#include "chart/MoonExport.h"
 #include "chart/MoonTimetable.h"
 #include "model/ChartTables.h"
 #include "support/fixtures.h"
@@ -359,6 +360,51 @@ TEST(MoonTimetable, MoonAtGathersTheParts) {
   EXPECT_EQ(VoidRuleFromNumber(2), VoidRule::Modern);
   EXPECT_EQ(VoidRuleFromNumber(7), VoidRule::Degree);
   EXPECT_EQ(MoonAspectText({5, 7, {}}), QStringLiteral("square Saturn"));
+}
+
+// The Moon's two lines for the notification area and the status line, under each rule and in a
+// zone where her ingress falls on the next local day. On 2 January 2000 at Greenwich the classical
+// window and the degree test's (30 degree test) both run 19:32 - 21:33.
+TEST(MoonTimetable, StatusLines) {
+  Settings s = greenwich();
+  s.Do45 = false;
+  const QDateTime noon(QDate(2000, 1, 2), QTime(12, 0), Qt::UTC);
+  const QDateTime evening(QDate(2000, 1, 2), QTime(20, 0), Qt::UTC);
+  const struct {
+    QDateTime at;
+    VoidRule rule;
+    int zone;
+    const char* voidLine;
+  } rows[] = {
+      {noon, VoidRule::Classical, 0, "Next void 19:32 - 21:33 (enters Sagittarius) (classical)"},
+      {noon, VoidRule::Degree, 0,
+       "Next void 19:32 - 21:33, enters Sagittarius 21:33 (degree test)"},
+      {evening, VoidRule::Classical, 0,
+       "Void since 19:32 (square Mars), enters Sagittarius 21:33 (classical)"},
+      {evening, VoidRule::Modern, 0,
+       "Void since 19:32 (square Mars), enters Sagittarius 21:33 (modern)"},
+      {evening, VoidRule::Degree, 0,
+       "Void since 19:32 until 21:33, enters Sagittarius 21:33 (degree test)"},
+      // 23:00 local on Sunday: her ingress is on Monday.
+      {evening, VoidRule::Classical, 3 * 3600,
+       "Void since 22:32 (square Mars), enters Sagittarius Mon 00:33 (classical)"},
+  };
+  for (const auto& r : rows) {
+    const MoonNow moon = MoonAt(s, theory(), r.at, r.rule);
+    const MoonStatus status = MoonStatusOf(moon, r.at, r.rule, r.zone);
+    EXPECT_EQ(status.voidLine.toStdString(), r.voidLine);
+    EXPECT_EQ(status.line(), status.position + QStringLiteral("; ") + status.voidLine);
+  }
+  const MoonStatus status = MoonStatusOf(MoonAt(s, theory(), evening, VoidRule::Classical), evening,
+                                         VoidRule::Classical, 0);
+  // The Moon's longitude truncated to the minute of arc, as the positions window shows her.
+  const double moon = MoonLongitudeAt(s, theory(), evening);
+  const int minutes = static_cast<int>((moon - 210.0) * 60.0);
+  EXPECT_EQ(status.position,
+            QStringLiteral("Moon %1\u00B0%2' Scorpio, waning crescent %3%")
+                .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+                .arg(minutes % 60, 2, 10, QLatin1Char('0'))
+                .arg(std::lround(MoonPhaseAt(s, theory(), evening).illuminated * 100)));
 }
 
 // Exact times for the aspect lists: the exact minute, found by stepping the charts a minute at a

@@ -28,6 +28,64 @@ DayScan greenwichScan(double zoneOffset = 0, ScanOrb orb = {1, 1}, bool textMode
 
 const QDateTime kStamp(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC);
 
+// The Moon's void windows and ingresses of the day join the report and both files only when the
+// scan includes her. 2 January 2000 at Greenwich: the classical window 19:32 - 21:33 after square
+// Mars, the ingress into Sagittarius at 21:33 (heliodial-chart --moon --rule 1).
+TEST(ScanExport, TheMoonsWindowsAndIngressesFollowTheAspects) {
+  Settings s;
+  s.LatDeg = 51;
+  s.LatMin = 28;
+  s.VOCRule = 1;
+  DayScan plain(s, theory(), QDate(2000, 1, 2), {0, 10});
+  plain.runAll();
+  DayScan moon(s, theory(), QDate(2000, 1, 2), {0, 10});
+  moon.includeMoon();
+  moon.runAll();
+  EXPECT_TRUE(plain.moonEvents().empty());
+  ASSERT_EQ(moon.moonEvents().size(), 2u);
+  const QStringList added = {
+      QStringLiteral("Moon void of course 19:32 - 21:33 (square Mars; classical)"),
+      QStringLiteral("Moon enters Sagittarius 21:33")};
+  EXPECT_EQ(moon.moonLines(), added);
+  EXPECT_EQ(ScanText(moon), ScanText(plain) + (added.join('\n') + '\n').toUtf8());
+
+  std::string problem;
+  const std::vector<QStringList> rows = ParseCsv(ScanCsv(moon), &problem);
+  ASSERT_EQ(problem, "");
+  ASSERT_EQ(rows.size(), plain.entries().size() + 1 + 3);
+  EXPECT_TRUE(ScanCsv(moon).startsWith(ScanCsv(plain)));
+  EXPECT_EQ(rows[rows.size() - 3], (QStringList{"2000-01-02", "19:32", "Moon", "void begins",
+                                                "classical", "square Mars"}));
+  EXPECT_EQ(rows[rows.size() - 2],
+            (QStringList{"2000-01-02", "21:33", "Moon", "void ends", "classical", ""}));
+  EXPECT_EQ(rows.back(), (QStringList{"2000-01-02", "21:33", "Moon", "enters", "Sagittarius", ""}));
+
+  std::vector<ICalComponent> events;
+  for (ICalComponent& c : ParseICalendar(ScanICalendar(moon, kStamp), &problem)) {
+    if (c.name == "VEVENT") events.push_back(c);
+  }
+  ASSERT_EQ(problem, "");
+  int plainEvents = 0;
+  for (const ICalComponent& c : ParseICalendar(ScanICalendar(plain, kStamp), &problem)) {
+    plainEvents += c.name == "VEVENT";
+  }
+  ASSERT_EQ(events.size(), static_cast<std::size_t>(plainEvents) + 2);
+  for (const ICalComponent& c : events) EXPECT_EQ(CheckEvent(c), "") << c.values.at("UID");
+  const ICalComponent& window = events[events.size() - 2];
+  EXPECT_EQ(window.values.at("DTSTART"), "20000102T193200Z");
+  EXPECT_EQ(window.values.at("DTEND"), "20000102T213300Z");
+  EXPECT_EQ(window.values.at("SUMMARY"), "Moon void of course");
+  EXPECT_EQ(events.back().values.at("SUMMARY"), "Moon enters Sagittarius");
+
+  // The degree test (30 degrees alone) has the same window here, and names no aspect.
+  s.VOCRule = 0;
+  s.Do45 = false;
+  DayScan degree(s, theory(), QDate(2000, 1, 2), {0, 10});
+  degree.includeMoon();
+  EXPECT_EQ(degree.moonLines(), (QStringList{"Moon void of course 19:32 - 21:33 (degree test)",
+                                             "Moon enters Sagittarius 21:33"}));
+}
+
 TEST(ScanExport, CsvFieldsAreQuotedWhereRfc4180SaysSo) {
   struct Row {
     const char* text;

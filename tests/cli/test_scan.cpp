@@ -212,6 +212,20 @@ TEST_F(ScanCompanion, MoonTimetableAsJsonTextAndICalendar) {
       << text.out.toStdString();
   EXPECT_TRUE(text.out.contains(" enters ")) << text.out.toStdString();
 
+  // Without --rule the settings' VOC/Rule decides, as in the clock; --rule overrides it.
+  std::ofstream(home.filePath("helidial.ini").toStdString(), std::ios::app) << "[VOC]\nRule=2\n";
+  const struct {
+    QStringList args;
+    const char* named;
+  } rules[] = {{{"--moon", "2026-12-09"}, "by the modern rule (Sun..Pluto);"},
+               {{"--moon", "2026-12-09", "--rule", "0"}, "by the degree test;"}};
+  for (const auto& r : rules) {
+    const Outcome named = run(r.args);
+    ASSERT_EQ(named.status, 0) << named.err.toStdString();
+    EXPECT_TRUE(named.out.left(named.out.indexOf('\n')).contains(r.named))
+        << named.out.toStdString();
+  }
+
   const Outcome ics = run({"--moon", "2026-12-09", "--rule", "2", "--ics"});
   ASSERT_EQ(ics.status, 0) << ics.err.toStdString();
   std::string problem;

@@ -57,6 +57,9 @@ inline std::string SettingsDifferences(const Settings& a, const Settings& b) {
   check(a.VOCIcon == b.VOCIcon, "VOCIcon");
   check(a.DoColor == b.DoColor, "DoColor");
   check(a.VOCColor == b.VOCColor, "VOCColor");
+  check(a.VOCRule == b.VOCRule, "VOCRule");
+  check(a.MoonLine == b.MoonLine, "MoonLine");
+  check(a.ExactTimes == b.ExactTimes, "ExactTimes");
   check(a.NatalPos == b.NatalPos, "NatalPos");
   check(a.AlertVoidBegins == b.AlertVoidBegins, "AlertVoidBegins");
   check(a.AlertVoidEnds == b.AlertVoidEnds, "AlertVoidEnds");
@@ -133,6 +136,9 @@ inline OptionsValues DialogRow(int r) {
   d.Icon = Flag(r, 9);
   d.DoColor = Flag(r, 10);
   d.Do30 = Flag(r, 11);
+  d.VOCRule = r % 3;
+  d.MoonLine = Flag(r, 12);
+  d.ExactTimes = Flag(r, 13);
   d.Show.fill(false);
   d.AspectTo.fill(false);
   d.AspectFrom.fill(false);

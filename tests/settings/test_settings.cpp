@@ -133,6 +133,21 @@ TEST(LoadSettings, OnlyEphemerisOneIsPrecise) {
   }
 }
 
+TEST(LoadSettings, OnlyRulesOneAndTwoLeaveTheDegreeTest) {
+  // A rule the clock does not know is the documented test, so that nothing it shows changes.
+  TempConfig config;
+  const struct {
+    const char* value;
+    int rule;
+  } rows[] = {{"1", 1}, {"2", 2}, {"0", 0}, {"3", 0}, {"-1", 0}, {"junk", 0}, {"", 0}};
+  for (const auto& r : rows) {
+    const std::string file = std::string("[VOC]\nRule=") + r.value + "\n";
+    EXPECT_EQ(Load(config, file).VOCRule, r.rule) << "Rule=" << r.value;
+    EXPECT_EQ(ReadOptionsValues(IniDocument::Parse(file), Settings{}).VOCRule, r.rule)
+        << "Rule=" << r.value;
+  }
+}
+
 TEST(LoadSettings, PlaceAndTimeZone) {
   TempConfig config;
   const struct {
@@ -421,6 +436,9 @@ std::vector<KeyRow> KeyRows() {
       {"VOC", "Icon=0", [](Settings& s) { s.VOCIcon = false; }, {}},
       {"VOC", "DoColor=1", [](Settings& s) { s.DoColor = true; }, {}},
       {"VOC", "Color=255", [](Settings& s) { s.VOCColor = 255; }, {"Setting"}},
+      {"VOC", "Rule=2", [](Settings& s) { s.VOCRule = 2; }, {}},
+      {"VOC", "MoonLine=1", [](Settings& s) { s.MoonLine = true; }, {}},
+      {"Setting", "ExactTimes=1", [](Settings& s) { s.ExactTimes = true; }, {}},
       {"Alerts", "VoidBegins=1", [](Settings& s) { s.AlertVoidBegins = true; }, {}},
       {"Alerts", "VoidEnds=1", [](Settings& s) { s.AlertVoidEnds = true; }, {}},
       {"Alerts", "Ingress=1", [](Settings& s) { s.AlertIngress = true; }, {}},

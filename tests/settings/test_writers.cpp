@@ -83,6 +83,8 @@ TEST(SaveOptions, WritesEveryKeyInTheDialogsOrder) {
       "Place/NS",       "Place/EW",       "Place/Summer",  "Place/ZoneName"};
   // Ephemeris comes after Zodiac in the dialog's order, so it joins the Setting section last.
   expected.insert(expected.begin() + 8, "Setting/Ephemeris");
+  // ExactTimes is written after every key the clock always wrote, into the Setting section.
+  expected.insert(expected.begin() + 9, "Setting/ExactTimes");
   for (int p = 0; p < 12; ++p) expected.push_back("Show/" + std::string(kPointKeys[p]));
   expected.insert(expected.end(), {"Show/Text", "Show/Heliocentric"});
   for (const char* section : {"AspectTo", "DoLine", "AspectFrom"}) {
@@ -96,8 +98,9 @@ TEST(SaveOptions, WritesEveryKeyInTheDialogsOrder) {
   for (const char* prefix : {"ALC", "ALS"}) {
     for (const char* kind : kLineKeys) expected.push_back("Wheel/" + (prefix + std::string(kind)));
   }
-  expected.insert(expected.end(), {"Wheel/AspectLines", "Wheel/Annotate", "Wheel/AnnotateMin",
-                                   "VOC/Icon", "VOC/DoColor", "VOC/Color", "VOC/Do30"});
+  expected.insert(expected.end(),
+                  {"Wheel/AspectLines", "Wheel/Annotate", "Wheel/AnnotateMin", "VOC/Icon",
+                   "VOC/DoColor", "VOC/Color", "VOC/Do30", "VOC/Rule", "VOC/MoonLine"});
   for (int p = 1; p <= 14; ++p) expected.push_back("Natal/Planet" + std::to_string(p));
   for (const char* key :
        {"VoidBegins", "VoidEnds", "Ingress", "NatalExact", "NewFull", "Station", "Lead"}) {
@@ -279,6 +282,9 @@ TEST(SaveOptions, EveryDialogValueGoesToItsOwnKeyAndComesBack) {
         {"VOC/DoColor", Bit(d.DoColor)},
         {"VOC/Color", std::to_string(d.VOCColor)},
         {"VOC/Do30", Bit(d.Do30)},
+        {"VOC/Rule", std::to_string(d.VOCRule)},
+        {"VOC/MoonLine", Bit(d.MoonLine)},
+        {"Setting/ExactTimes", Bit(d.ExactTimes)},
         {"Alerts/VoidBegins", Bit(d.AlertVoidBegins)},
         {"Alerts/VoidEnds", Bit(d.AlertVoidEnds)},
         {"Alerts/Ingress", Bit(d.AlertIngress)},
@@ -363,6 +369,9 @@ TEST(SaveOptions, EveryDialogValueGoesToItsOwnKeyAndComesBack) {
     want.VOCIcon = d.Icon;
     want.DoColor = d.DoColor;
     want.VOCColor = d.VOCColor;
+    want.VOCRule = d.VOCRule;
+    want.MoonLine = d.MoonLine;
+    want.ExactTimes = d.ExactTimes;
     want.NatalPos = before.NatalPos;
     want.AlertVoidBegins = d.AlertVoidBegins;
     want.AlertVoidEnds = d.AlertVoidEnds;
@@ -394,7 +403,7 @@ TEST(ReadOptionsValues, EveryFieldFromItsKey) {
       "[UseAspects]\nSemisextile=0\nOpposition=1\nDuplicates=1\n"
       "[Custom]\nAspect=99\nDegree=7\nMinute=8\nDegreeN=9\nMinuteN=10\n"
       "[Wheel]\nAspectLines=1\nAnnotate=0\nAnnotateMin=1\n"
-      "[VOC]\nIcon=0\nDoColor=1\nColor=4321\nDo30=0\n");
+      "[VOC]\nIcon=0\nDoColor=1\nColor=4321\nDo30=0\nRule=1\nMoonLine=1\n");
   Settings memory;
   memory.TextMode = true;     // the file's Show/Text=1 must not be what the dialog shows
   memory.Duplicates = false;  // nor its Duplicates=1
@@ -432,6 +441,8 @@ TEST(ReadOptionsValues, EveryFieldFromItsKey) {
   want.Icon = false;
   want.DoColor = true;
   want.VOCColor = 4321;
+  want.VOCRule = 1;
+  want.MoonLine = true;
   // Show: Sun..Pluto and AspectTo, AspectFrom, DoLine: all but Node and Chiron, then the file's.
   want.Show = {false, false, true, true, true, true, true, true, true, true, true, true, false};
   want.AspectTo = {false, false, true, true, true,  true, true, true,

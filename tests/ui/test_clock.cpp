@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The running clock: its windows, menus, minute tick, notification-area icon, closing and Exit.
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -84,6 +85,69 @@ TEST_F(ClockWindowsTest, BothMenusInTheirOrder) {
   Popup(*windows->clock)->hide();
 }
 
+// The Moon's lines: in the tool tip and at the top of the context menu (disabled) while an aspect
+// rule or the Moon line is chosen, under the wheel and in its description while the Moon line is;
+// with neither, everything as the clock has always shown it. 2 January 2000 at Greenwich: the
+// classical window 19:32 - 21:33 after square Mars (heliodial-chart --moon --rule 1).
+TEST_F(ClockWindowsTest, TheMoonsLinesInTheTrayAndUnderTheWheel) {
+  const std::string greenwich(kGreenwichObservatory);
+  const QString voidNow =
+      QStringLiteral("Void since 19:32 (square Mars), enters Sagittarius 21:33 (classical)");
+  const struct {
+    std::string file;
+    bool inTray;
+    bool underWheel;
+  } rows[] = {
+      {greenwich, false, false},
+      {greenwich + "[VOC]\nRule=1\n", true, false},
+      {greenwich + "[VOC]\nRule=1\nMoonLine=1\n", true, true},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.file);
+    settings(r.file);
+    now = QDateTime(QDate(2000, 1, 2), QTime(19, 0));
+    auto windows = run();
+    TfrmClock& clock = *windows->clock;
+    const QSize wheelBefore = Wheel(clock).size();
+    tick(*windows, 40);  // 19:40, void
+    const QStringList menu = Captions(Popup(clock));
+    const QLabel* line = clock.findChild<QLabel*>(QStringLiteral("lblMoon"));
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->isVisible(), r.underWheel);
+    if (!r.inTray) {
+      EXPECT_EQ(Tray(clock)->toolTip(), QStringLiteral("Heliodial"));
+      EXPECT_EQ(menu.first(), QStringLiteral("Instructions for use"));
+      EXPECT_EQ(menu.size(), 13);
+      EXPECT_EQ(Wheel(clock).size(), wheelBefore) << "the wheel as large as it always was";
+      EXPECT_FALSE(Wheel(clock).accessibleDescription().contains(QStringLiteral("Void since")));
+      continue;
+    }
+    const QStringList tip = Tray(clock)->toolTip().split('\n');
+    ASSERT_EQ(tip.size(), 3) << Tray(clock)->toolTip().toStdString();
+    EXPECT_EQ(tip[0], QStringLiteral("Heliodial"));
+    EXPECT_TRUE(tip[1].startsWith(QStringLiteral("Moon ")) &&
+                tip[1].contains(QStringLiteral(" Scorpio, waning crescent ")))
+        << tip[1].toStdString();
+    EXPECT_EQ(tip[2], voidNow);
+    ASSERT_EQ(menu.size(), 16);
+    EXPECT_EQ(menu.mid(0, 4), (QStringList{tip[1], voidNow, "-", "Instructions for use"}));
+    EXPECT_FALSE(Popup(clock)->actions()[0]->isEnabled());
+    EXPECT_FALSE(Popup(clock)->actions()[1]->isEnabled());
+    if (r.underWheel) {
+      EXPECT_EQ(line->text(), tip[1] + QStringLiteral("\n") + voidNow);
+      EXPECT_TRUE(Wheel(clock).accessibleDescription().contains(tip[1] + QStringLiteral("; ") +
+                                                                voidNow + '.'));
+      EXPECT_EQ(Wheel(clock).width(), Wheel(clock).height()) << "still square";
+    }
+
+    tick(*windows, 120);  // 21:40: in Sagittarius, her next window ahead
+    EXPECT_EQ(Captions(Popup(clock))[1],
+              QStringLiteral("Next void Wed 01:07 - Wed 10:25 (enters Capricorn) (classical)"));
+    EXPECT_EQ(Tray(clock)->toolTip().split('\n')[2], Captions(Popup(clock))[1]);
+    EXPECT_EQ(Captions(Popup(clock)).size(), 16) << "the lines are replaced, not added";
+  }
+}
+
 TEST_F(ClockWindowsTest, ATickUpdatesCaptionWheelPositionsAndBothLists) {
   settings(std::string(kGreenwichObservatory) + "[Show]\nText=1\n[Natal]\nPlanet1=280.5\n");
   auto windows = run();
@@ -121,7 +185,7 @@ TEST_F(ClockWindowsTest, ATickUpdatesCaptionWheelPositionsAndBothLists) {
   EXPECT_TRUE(Wheel(clock).accessibleDescription().contains(
       QStringLiteral("Sun 10 degrees 26 minutes Capricorn")))
       << Wheel(clock).accessibleDescription().toStdString();
-  EXPECT_TRUE(Wheel(clock).accessibleDescription().endsWith(QStringLiteral("Time zone UT+0:00")))
+  EXPECT_TRUE(Wheel(clock).accessibleDescription().endsWith(QStringLiteral("Time zone UT+0:00.")))
       << "and which time it means";
 }
 

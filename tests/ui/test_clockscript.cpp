@@ -385,7 +385,9 @@ TEST_F(ClockOnTheBus, PropertiesAndSignalsFollowEachTick) {
   EXPECT_EQ(listener.last.heard, (QStringList{"PropertiesChanged", "ChartUpdated"}))
       << "the first chart: every property, nothing to leave";
   EXPECT_EQ(listener.last.changed.keys(),
-            (QStringList{"ChartTime", "Cusps", "HouseSystem", "Longitudes", "VoidOfCourse"}));
+            (QStringList{"ChartTime", "Cusps", "HouseSystem", "Longitudes", "MoonIllumination",
+                         "MoonNextIngress", "MoonPhase", "VoidLastAspect", "VoidOfCourse",
+                         "VoidRule", "VoidSince", "VoidUntil"}));
 
   const Chart& chart = windows->core->state().chart;
   const QList<double> longitudes = Doubles(property("Longitudes"));
@@ -406,8 +408,14 @@ TEST_F(ClockOnTheBus, PropertiesAndSignalsFollowEachTick) {
                                               "SignIngress", "ChartUpdated"}));
   EXPECT_EQ(listener.last.voids, QList<bool>{true});
   EXPECT_EQ(listener.last.ingresses, (QList<QPair<int, int>>{{14, 2}}));
+  // The degree test's window began at 19:32: its times are news, the lit fraction always is.
   EXPECT_EQ(listener.last.changed.keys(),
-            (QStringList{"ChartTime", "Cusps", "Longitudes", "VoidOfCourse"}));
+            (QStringList{"ChartTime", "Cusps", "Longitudes", "MoonIllumination", "VoidOfCourse",
+                         "VoidSince", "VoidUntil"}));
+  EXPECT_EQ(property("VoidSince").toString(), QStringLiteral("2000-01-02T19:32:00+00:00"));
+  EXPECT_EQ(property("VoidUntil").toString(), QStringLiteral("2000-01-02T21:33:00+00:00"));
+  EXPECT_EQ(property("VoidLastAspect").toString(), QString()) << "the degree test names none";
+  EXPECT_EQ(property("VoidRule").toInt(), 0);
   EXPECT_EQ(listener.last.changed[QStringLiteral("ChartTime")].toString(),
             QStringLiteral("2000-01-02T19:40:00"));
   EXPECT_EQ(property("VoidOfCourse").toBool(), true);
@@ -422,6 +430,56 @@ TEST_F(ClockOnTheBus, PropertiesAndSignalsFollowEachTick) {
   tick(*windows, 1);  // nothing enters a sign in this minute
   ASSERT_TRUE(listener.nextChart());
   EXPECT_EQ(listener.last.heard, (QStringList{"PropertiesChanged", "ChartUpdated"}));
+}
+
+// The Moon's properties under an aspect rule, for a fixed moment, as heliodial-chart --moon
+// --rule gives her window, and in the zone of the settings.
+TEST_F(ClockOnTheBus, TheMoonsPropertiesFollowTheRuleOfTheSettings) {
+  const std::string greenwich(kGreenwichObservatory);
+  const struct {
+    std::string file;
+    QTime time;
+    int rule;
+    const char* since;
+    const char* until;
+    const char* aspect;
+    const char* ingress;
+  } rows[] = {
+      {greenwich + "[VOC]\nRule=1\n", QTime(20, 0), 1, "2000-01-02T19:32:00+00:00",
+       "2000-01-02T21:33:00+00:00", "square Mars", "2000-01-02T21:33:00+00:00 Sagittarius"},
+      {greenwich + "[VOC]\nRule=2\n", QTime(12, 0), 2, "", "", "",
+       "2000-01-02T21:33:00+00:00 Sagittarius"},
+      // An hour east of Greenwich's time (the zone's hours count west): the same minutes an hour
+      // on, with the offset.
+      {"[Place]\nLatD=51\nLatM=28\nNS=1\nEW=1\nManualZone=1\nZoneH=-1\nZoneM=0\n"
+       "[VOC]\nRule=1\n",
+       QTime(21, 0), 1, "2000-01-02T20:32:00+01:00", "2000-01-02T22:33:00+01:00", "square Mars",
+       "2000-01-02T22:33:00+01:00 Sagittarius"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.file);
+    const std::string& file = r.file;
+    settings(file);
+    now = QDateTime(QDate(2000, 1, 2), r.time);
+    Listener listener(client());
+    auto windows = serve();
+    ASSERT_TRUE(listener.nextChart());
+    EXPECT_EQ(property("VoidRule").toInt(), r.rule);
+    EXPECT_EQ(property("VoidSince").toString().toStdString(), r.since);
+    EXPECT_EQ(property("VoidUntil").toString().toStdString(), r.until);
+    EXPECT_EQ(property("VoidLastAspect").toString().toStdString(), r.aspect);
+    EXPECT_EQ(property("MoonNextIngress").toString().toStdString(), r.ingress);
+    EXPECT_EQ(property("MoonPhase").toString(), QStringLiteral("waning crescent"));
+    const double lit = property("MoonIllumination").toDouble();
+    EXPECT_GT(lit, 0.1);
+    EXPECT_LT(lit, 0.25) << "four days before the new Moon of 6 January";
+    EXPECT_EQ(listener.last.changed[QStringLiteral("VoidSince")].toString().toStdString(), r.since)
+        << "announced as read";
+    windows.reset();
+    script.setState(nullptr);
+    bus->connection(QStringLiteral("server")).unregisterService(kName);
+    bus->connection(QStringLiteral("server")).unregisterObject(kPath);
+  }
 }
 
 TEST_F(ClockOnTheBus, WithoutAChartGetPlanetSaysSoInsteadOfGivingZeros) {

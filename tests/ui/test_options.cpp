@@ -156,6 +156,48 @@ TEST_F(OptionsDialog, AZoneWithRulesFixesTheSummerBoxAndOkKeepsTheZone) {
   windows->core->Timer1()->stop();
 }
 
+// The Moon's three controls on the page of the void options: the rule (with the line saying what
+// it counts), the Moon line, the exact times; OK stores them and the chart of the moment follows.
+TEST_F(OptionsDialog, TheMoonsControlsAreSavedAndTheChartFollows) {
+  settings(std::string(kGreenwichObservatory) + "[VOC]\nDo45=0\n");
+  now = QDateTime(QDate(2000, 1, 2), QTime(12, 0));
+  auto windows = run();
+  Open(*windows, [&](TfrmOptions& d) {
+    QComboBox* rule = Combo(d, QStringLiteral("cbVOCRule"));
+    EXPECT_EQ(rule->currentIndex(), 0);
+    EXPECT_EQ(rule->count(), 3);
+    EXPECT_EQ(rule->itemText(0), QStringLiteral("Degree test (documented)"));
+    auto* counts = Find<QLabel>(d, QStringLiteral("lblVOCRuleCounts"));
+    const QString degree = counts->text();
+    Choose(rule, 2);
+    EXPECT_NE(counts->text(), degree);
+    EXPECT_TRUE(counts->text().contains(QStringLiteral("Pluto")));
+    EXPECT_TRUE(counts->toolTip().contains(QStringLiteral("opposition")));
+    for (const char* name : {"optMoonLine", "optExactTimes"}) {
+      auto* box = Find<QCheckBox>(d, QString::fromLatin1(name));
+      EXPECT_FALSE(box->isChecked()) << name;
+      box->setChecked(true);
+    }
+    Ok(d);
+  });
+  for (const char* key : {"[VOC]", "Rule=2\n", "MoonLine=1\n", "ExactTimes=1\n"}) {
+    EXPECT_NE(config.Contents().find(key), std::string::npos) << key;
+  }
+  const ClockState& state = windows->core->state();
+  EXPECT_EQ(state.settings.VOCRule, 2);
+  EXPECT_TRUE(state.settings.ExactTimes);
+  ASSERT_TRUE(state.chart.Moon);
+  EXPECT_EQ(state.chart.Moon->voidWindow->rule, VoidRule::Modern);
+  EXPECT_EQ(state.chart.TransitTimings.size(), state.chart.Transits.found.size());
+  EXPECT_TRUE(windows->clock->findChild<QLabel*>(QStringLiteral("lblMoon"))->isVisible());
+  Open(*windows, [&](TfrmOptions& d) {
+    EXPECT_EQ(Combo(d, QStringLiteral("cbVOCRule"))->currentIndex(), 2);
+    EXPECT_TRUE(Find<QCheckBox>(d, QStringLiteral("optMoonLine"))->isChecked());
+    d.reject();
+  });
+  windows->core->Timer1()->stop();
+}
+
 TEST_F(OptionsDialog, CancelWritesNothingAndKeepsOnlyTheSizeItSetAtOnce) {
   settings(std::string(kGreenwichObservatory) + "[Setting]\nSize=70\nHouses=1\n");
   auto windows = run();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The scan dialog and the scan report on the running clock: presets, Cancel, captions, the clock
 // of the moment left alone, closing mid-scan, one scan at a time, printing and saving.
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -417,6 +418,31 @@ TEST_F(ScanWindowsTest, ALineWiderThanThePageGoesOnBelowInsteadOfBeingCutOff) {
     EXPECT_TRUE(std::any_of(printed.begin(), printed.end(),
                             [&head](const QString& p) { return p.startsWith(head); }))
         << "each report line starts a printed line: " << head.toStdString();
+  }
+}
+
+// The dialog's Moon check box, off at every opening: on, the report ends with her windows and
+// ingresses of the day under the settings' rule (2 January 2000 at Greenwich, classical rule).
+TEST_F(ScanWindowsTest, TheMoonCheckBoxAddsHerWindowsAndIngresses) {
+  settings(kMoonOnly + "[VOC]\nRule=1\n");
+  auto windows = run();
+  for (bool include : {false, true}) {
+    TfrmScanReport* report = scan(*windows->clock, true, [&](TfrmScan& d) {
+      EXPECT_FALSE(d.optScanMoon->isChecked());
+      EXPECT_FALSE(d.optScanMoon->accessibleName().isEmpty());
+      d.optScanMoon->setChecked(include);
+    });
+    finish(report);
+    const QStringList lines = MemoLines(*report);
+    EXPECT_EQ(lines.contains(QStringLiteral("Moon enters Sagittarius 21:33")), include);
+    if (include) {
+      EXPECT_EQ(lines.mid(lines.size() - 2),
+                (QStringList{"Moon void of course 19:32 - 21:33 (square Mars; classical)",
+                             "Moon enters Sagittarius 21:33"}));
+      EXPECT_EQ(report->scan().reportLines(), lines);
+    }
+    report->close();
+    QCoreApplication::processEvents();
   }
 }
 
