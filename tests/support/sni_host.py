@@ -51,7 +51,8 @@ def describe(bus, service, path):
                              Gio.DBusCallFlags.NONE, 5000, None).unpack()[0]
     try:
         tip = prop("ToolTip")  # (icon name, icon pixmaps, title, text)
-        say(f"tooltip {tip[2]}" + (f" | {tip[3]}" if tip[3] else ""))
+        # Title and text, their lines joined with " | ": one report line.
+        say("tooltip " + " | ".join(part for part in (tip[2], tip[3]) if part).replace("\n", " | "))
         for label in menu_labels(bus, service, prop("Menu")):
             say(f"menu {label}")
     except GLib.Error as error:

@@ -115,9 +115,9 @@ def main():
     config = os.path.join(work, "config")
     os.makedirs(config)
     with open(os.path.join(config, "helidial.ini"), "w") as f:
-        # Greenwich, and an orb wide enough that the lists always hold aspects.
+        # Greenwich, an orb wide enough that the lists always hold aspects, the classical void.
         f.write("[Place]\nLatD=51\nLatM=28\nNS=1\nEW=1\nManualZone=1\nZoneH=0\nZoneM=0\n"
-                "[Custom]\nDegree=6\n")
+                "[Custom]\nDegree=6\n[VOC]\nRule=1\n")
     runtime = os.path.join(work, "runtime")
     os.makedirs(runtime, mode=0o700)
 
@@ -215,8 +215,11 @@ def main():
                 line = wait_for("the panel's report", host.stdout.readline)
                 lines.append(line.strip())
             assert any(line.startswith("registered ") for line in lines), lines
-            assert any(line.startswith("tooltip Heliodial") for line in lines), lines
-            print("a panel that came 2 s late got the icon: " + "; ".join(lines[:3]))
+            # The Moon's timetable under the classical rule, in the tool tip and atop the menu.
+            assert any(line.startswith("tooltip Heliodial | Moon ") for line in lines), lines
+            menu = [line for line in lines if line.startswith("menu ")]
+            assert menu[0].startswith("menu Moon ") and "(classical)" in menu[1], menu
+            print("a panel that came 2 s late got the icon: " + "; ".join(lines[:5]))
         finally:
             host.terminate()
             host.wait()
