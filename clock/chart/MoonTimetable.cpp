@@ -516,16 +516,12 @@ std::vector<AspectTiming> ExactAspectTimes(const Settings& settings, const Theor
     }
   }
   if (!e) e.emplace(settings, theory, false);
-  const double step = angles ? kAngleTimingGrid : kTimingGrid;
-  const int reach = static_cast<int>(kTimingReach / step);
-  // The grid's positions, shared by all the queries; slot k is t0 + k * step.
+  // Two grids of positions, each shared by the queries that use it: the angles turn once a day
+  // and need the fine one, the bodies only the coarse one, which they search in an eighth of the
+  // evaluations. Slot k of a grid is t0 + k * its step.
   using Positions = std::array<double, kPointCount + 1>;
-  std::map<int, Positions> grid;
-  const auto sample = [&](int k) -> const Positions& {
-    auto found = grid.find(k);
-    if (found == grid.end()) found = grid.emplace(k, e->at(t0 + k * step)).first;
-    return found->second;
-  };
+  std::array<std::map<int, Positions>, 2> grids;
+  const auto stepOf = [](bool fine) { return fine ? kAngleTimingGrid : kTimingGrid; };
   std::optional<Positions> soon;
 
   std::vector<AspectTiming> timings;
@@ -536,6 +532,15 @@ std::vector<AspectTiming> ExactAspectTimes(const Settings& settings, const Theor
       timings.push_back(timing);
       continue;
     }
+    const bool fine = usesAngle(q);
+    const double step = stepOf(fine);
+    const int reach = static_cast<int>(kTimingReach / step);
+    const auto sample = [&](int k) -> const Positions& {
+      std::map<int, Positions>& grid = grids[fine ? 1 : 0];
+      auto found = grid.find(k);
+      if (found == grid.end()) found = grid.emplace(k, e->at(t0 + k * step)).first;
+      return found->second;
+    };
     const Positions& now = sample(0);
     if (!soon) soon = e->at(t0 + 1);
     const double angle = q.kind == kCustomAspect
