@@ -23,8 +23,9 @@ HeliodialApplication& application() {
   static int argc = 1;
   static char name[] = "bench_clock";
   static char* argv[] = {name, nullptr};
-  static HeliodialApplication app(argc, argv);
-  return app;
+  // Never destroyed: at exit the platform plugin is gone before a static's destructor would run.
+  static auto* app = new HeliodialApplication(argc, argv);
+  return *app;
 }
 
 // A settings file with everything drawn and listed: sign colours, all cusps, aspect lines,
