@@ -95,8 +95,11 @@ void BM_LiveTick(benchmark::State& state) {
   const int menu = windows.clock->height() - windows.clock->findChild<TWheelImage*>()->height();
   windows.clock->resize(576, 576 + menu);
   QCoreApplication::processEvents();
+  // A step of a minute lets each tick reuse the Moon's timetable and the exact times of the one
+  // before; a step of seven hours is the tick that can reuse nothing.
+  const qint64 step = state.range(2) * 60;
   for (auto _ : state) {
-    now = now.addSecs(60);
+    now = now.addSecs(step);
     emit windows.core->Timer1()->timeout();
   }
   state.SetLabel(QStringLiteral("wheel %1 px")
@@ -104,8 +107,8 @@ void BM_LiveTick(benchmark::State& state) {
                      .toStdString());
 }
 BENCHMARK(BM_LiveTick)
-    ->ArgNames({"moon", "precise"})
-    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"moon", "precise", "step_min"})
+    ->ArgsProduct({{0, 1}, {0, 1}, {1, 420}})
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime();
 

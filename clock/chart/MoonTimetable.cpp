@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <numbers>
 
 #include "chart/ComputeChart.h"
+#include "chart/PrecisePositions.h"
 #include "model/Angles.h"
 #include "model/ChartTables.h"
 
@@ -50,43 +52,92 @@ double minuteOf(const QDateTime& utc) { return utc.toMSecsSinceEpoch() / 60000.0
 
 // The chart's positions at any moment, with the houses left out (the Moon needs none, and a
 // polar latitude must not stop her timetable). Angles only when asked for.
+//
+// The searches follow one or two points at a time. The documented theory computes a whole chart
+// at once, so the last one is kept for the next point asked of the same minute; the Swiss
+// Ephemeris computes each point alone, which costs a fraction of the whole chart (the other
+// bodies, the nutation and the houses), and gives the very same longitude.
 class Ephemeris {
  public:
+  using Positions = std::array<double, kPointCount + 1>;
+  // Which of the points a sample needs: bodies 1..12 and the angles.
+  using Needed = std::array<bool, kPointCount + 1>;
+
   Ephemeris(const Settings& settings, const TheoryTable& theory, bool withAngles = false)
       : settings_(settings), theory_(theory), withAngles_(withAngles) {
     if (!withAngles_) settings_.HouseCode = HouseSystem::None;
   }
 
-  const std::array<double, kPointCount + 1>& at(double minute) {
-    const double day = std::floor(minute / kMinutesPerDay);
-    const UniversalTime ut{(minute - day * kMinutesPerDay) / 60.0,
-                           kEpoch.addDays(static_cast<qint64>(day))};
+  // The whole chart's points.
+  const Positions& at(double minute) {
+    if (minute == chartMinute_) return scratch_.TruePos;
+    const UniversalTime ut = universalTime(minute);
     ComputePositions(settings_, theory_, ut, scratch_);
-    std::array<double, kPointCount + 1>& pos = scratch_.TruePos;
+    Positions& pos = scratch_.TruePos;
     if (withAngles_) {
       pos[kAscendant] = scratch_.CuspPos[1];
       pos[kMidheaven] =
           settings_.HouseCode == HouseSystem::Equal ? scratch_.CuspPos[0] : scratch_.CuspPos[10];
     }
+    chartMinute_ = minute;
     return pos;
   }
-  double moon(double minute) { return at(minute)[2]; }
+  // Only the points needed (the others are left at 0 where they can be skipped).
+  Positions at(double minute, const Needed& needed) {
+    if (!precise()) return at(minute);
+    Positions pos{};
+    const double jd = julianDay(minute);
+    for (int p = 1; p <= kBodyCount; ++p) {
+      if (needed[static_cast<std::size_t>(p)]) pos[p] = PreciseLongitude(settings_, jd, p);
+    }
+    if (needed[kAscendant] || needed[kMidheaven]) {
+      const PreciseAngleLongitudes angles = PreciseAngles(settings_, jd);
+      pos[kAscendant] = angles.ascendant;
+      pos[kMidheaven] = angles.midheaven;
+    }
+    return pos;
+  }
+  double point(double minute, int p) {
+    if (!precise()) return at(minute)[static_cast<std::size_t>(p)];
+    const double jd = julianDay(minute);
+    if (p <= kBodyCount) return PreciseLongitude(settings_, jd, p);
+    const PreciseAngleLongitudes angles = PreciseAngles(settings_, jd);
+    return p == kAscendant ? angles.ascendant : angles.midheaven;
+  }
+  double moon(double minute) { return point(minute, 2); }
   // The geocentric Sun: in heliocentric charts point 1 is the Earth, opposite it.
   double elongation(double minute) {
-    const auto& pos = at(minute);
-    return fold360(pos[2] - pos[1] - (settings_.HelioMode == 1 ? 180.0 : 0.0));
+    return fold360(moon(minute) - point(minute, 1) - (settings_.HelioMode == 1 ? 180.0 : 0.0));
   }
+  // The degree test reads the Sun..Pluto and the Moon: never the Node, Chiron or the angles.
   bool voidByDegree(double minute) {
-    return VoidOfCourse(at(minute), settings_.Do30, settings_.Do45);
+    static const Needed tested = [] {
+      Needed n{};
+      for (std::size_t p = 1; p <= 10; ++p) n[p] = true;
+      return n;
+    }();
+    return VoidOfCourse(at(minute, tested), settings_.Do30, settings_.Do45);
   }
   const Settings& settings() const { return settings_; }
 
  private:
+  bool precise() const { return settings_.Ephemeris == 1; }
+  static UniversalTime universalTime(double minute) {
+    const double day = std::floor(minute / kMinutesPerDay);
+    return {(minute - day * kMinutesPerDay) / 60.0, kEpoch.addDays(static_cast<qint64>(day))};
+  }
+  // As the chart computes it, from the UT date and hours.
+  static double julianDay(double minute) {
+    const UniversalTime ut = universalTime(minute);
+    return PreciseJulianDay(ut.date, ut.hours);
+  }
+
   static inline const QDate kEpoch{1970, 1, 1};
   Settings settings_;
   const TheoryTable& theory_;
   bool withAngles_;
   Chart scratch_;
+  double chartMinute_ = std::numeric_limits<double>::quiet_NaN();
 };
 
 // A root of g in [a, b], where g(a) and g(b) differ in sign (or one is zero), by the Illinois
@@ -219,11 +270,14 @@ struct Exact {
 // first grid step that holds a crossing holds the last one.
 std::optional<Exact> lastAspect(Ephemeris& e, double from, double to,
                                 const std::vector<int>& bodies) {
-  auto hi = e.at(to);
+  Ephemeris::Needed needed{};
+  needed[2] = true;
+  for (int body : bodies) needed[static_cast<std::size_t>(body)] = true;
+  auto hi = e.at(to, needed);
   double tHi = to;
   while (tHi > from) {
     const double tLo = std::max(from, tHi - kAspectGrid);
-    const auto lo = e.at(tLo);
+    const auto lo = e.at(tLo, needed);
     std::optional<Exact> found;
     for (int body : bodies) {
       for (const Target& target : kVoidTargets) {
@@ -234,8 +288,7 @@ std::optional<Exact> lastAspect(Ephemeris& e, double from, double to,
             (gLo < 0 && gHi >= 0) || (gLo > 0 && gHi <= 0) || (gLo == 0 && tLo == from);
         if (!crosses) continue;
         const auto g = [&](double m) {
-          const auto& pos = e.at(m);
-          return wrap180(pos[2] - pos[body] - target.angle);
+          return wrap180(e.moon(m) - e.point(m, body) - target.angle);
         };
         const double when = refine(g, tLo, gLo, tHi, gHi);
         if (!found || when > found->minute) found = Exact{when, target.kind, body};
@@ -519,9 +572,19 @@ std::vector<AspectTiming> ExactAspectTimes(const Settings& settings, const Theor
   // Two grids of positions, each shared by the queries that use it: the angles turn once a day
   // and need the fine one, the bodies only the coarse one, which they search in an eighth of the
   // evaluations. Slot k of a grid is t0 + k * its step.
-  using Positions = std::array<double, kPointCount + 1>;
+  using Positions = Ephemeris::Positions;
   std::array<std::map<int, Positions>, 2> grids;
   const auto stepOf = [](bool fine) { return fine ? kAngleTimingGrid : kTimingGrid; };
+  // The points each grid needs, and all of them for the minute after t0.
+  std::array<Ephemeris::Needed, 2> needed{};
+  Ephemeris::Needed all{};
+  for (const AspectQuery& q : queries) {
+    if (usesAngle(q) && !angles) continue;
+    for (Ephemeris::Needed* mask : {&needed[usesAngle(q) ? 1 : 0], &all}) {
+      (*mask)[static_cast<std::size_t>(q.from)] = true;
+      if (!q.natalLongitude) (*mask)[static_cast<std::size_t>(q.to)] = true;
+    }
+  }
   std::optional<Positions> soon;
 
   std::vector<AspectTiming> timings;
@@ -538,16 +601,21 @@ std::vector<AspectTiming> ExactAspectTimes(const Settings& settings, const Theor
     const auto sample = [&](int k) -> const Positions& {
       std::map<int, Positions>& grid = grids[fine ? 1 : 0];
       auto found = grid.find(k);
-      if (found == grid.end()) found = grid.emplace(k, e->at(t0 + k * step)).first;
+      if (found == grid.end()) {
+        found = grid.emplace(k, e->at(t0 + k * step, needed[fine ? 1 : 0])).first;
+      }
       return found->second;
     };
     const Positions& now = sample(0);
-    if (!soon) soon = e->at(t0 + 1);
+    if (!soon) soon = e->at(t0 + 1, all);
     const double angle = q.kind == kCustomAspect
                              ? settings.CustomAngle
                              : kAspectKinds[static_cast<std::size_t>(q.kind)].angle;
     const auto other = [&q](const Positions& pos) {
       return q.natalLongitude ? *q.natalLongitude : pos[static_cast<std::size_t>(q.to)];
+    };
+    const auto otherAt = [&](double m) {
+      return q.natalLongitude ? *q.natalLongitude : e->point(m, q.to);
     };
     // The side of the circle the aspect stands on now: from - to near +angle or near -angle.
     const double d0 = now[static_cast<std::size_t>(q.from)] - other(now);
@@ -563,7 +631,7 @@ std::vector<AspectTiming> ExactAspectTimes(const Settings& settings, const Theor
       const double gb = off(sample(direction * (k + 1)));
       if (std::fabs(ga) > 90 || std::fabs(gb) > 90) continue;
       if ((ga > 0 && gb > 0) || (ga < 0 && gb < 0)) continue;
-      const auto g = [&](double m) { return off(e->at(m)); };
+      const auto g = [&](double m) { return wrap180(e->point(m, q.from) - otherAt(m) - side); };
       const double ta = t0 + direction * k * step, tb = t0 + direction * (k + 1) * step;
       const double when = direction > 0 ? refine(g, ta, ga, tb, gb) : refine(g, tb, gb, ta, ga);
       timing.exact = dateTimeOfMinute(when);

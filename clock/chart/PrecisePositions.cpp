@@ -90,11 +90,51 @@ char PreciseHouseLetter(HouseSystem system) {
 
 bool PreciseEphemerisOpened() { return opened; }
 
-void PreciseChart(const Settings& s, QDate utDate, double utHours, Chart& chart) {
-  openEphemeris();
+namespace {
+
+// The library's answer for point 1..12 of a chart with these settings; negative where it has none
+// (only Chiron, beyond its files).
+int calcPoint(const Settings& s, double jd, int point, double x[6]) {
   const bool helio = s.HelioMode == 1;
   const bool sidereal = s.SiderealZodiac == 1;
-  if (sidereal) useFaganBradley();
+  char error[AS_MAXCH];
+  return swe_calc_ut(jd, PreciseBody(point, helio), PreciseFlags(point, helio, sidereal), x, error);
+}
+
+int housesOf(const Settings& s, double jd, char letter, double cusps[13], double ascmc[10]) {
+  const double latitude = s.LatDeg + s.LatMin / 60.0;
+  const double longitudeWest = s.LongDeg + s.LongMin / 60.0;
+  return swe_houses_ex(jd, s.SiderealZodiac == 1 ? SEFLG_SIDEREAL : 0, latitude, -longitudeWest,
+                       letter, cusps, ascmc);
+}
+
+void prepare(const Settings& s) {
+  openEphemeris();
+  if (s.SiderealZodiac == 1) useFaganBradley();
+}
+
+}  // namespace
+
+double PreciseLongitude(const Settings& s, double jd, int point) {
+  prepare(s);
+  double x[6] = {};
+  return calcPoint(s, jd, point, x) < 0 ? 0.0 : FoldLongitude(x[0]);
+}
+
+PreciseAngleLongitudes PreciseAngles(const Settings& s, double jd) {
+  // Without a house system the chart's cusps, and so its angles, stay at 0.
+  const char letter = PreciseHouseLetter(s.HouseCode);
+  if (letter == 0) return {0.0, 0.0};
+  prepare(s);
+  double cusps[13] = {}, ascmc[10] = {};
+  housesOf(s, jd, letter, cusps, ascmc);
+  return {FoldLongitude(cusps[1]),
+          FoldLongitude(s.HouseCode == HouseSystem::Equal ? ascmc[1] : cusps[10])};
+}
+
+void PreciseChart(const Settings& s, QDate utDate, double utHours, Chart& chart) {
+  prepare(s);
+  const bool sidereal = s.SiderealZodiac == 1;
   const double jd = PreciseJulianDay(utDate, utHours);
   const double latitude = s.LatDeg + s.LatMin / 60.0;
   const double longitudeWest = s.LongDeg + s.LongMin / 60.0;
@@ -112,10 +152,9 @@ void PreciseChart(const Settings& s, QDate utDate, double utHours, Chart& chart)
 
   // Cusps first, as the theory computes them: a house system without cusps ends the chart here.
   const char letter = PreciseHouseLetter(s.HouseCode);
-  const int houseFlags = sidereal ? SEFLG_SIDEREAL : 0;
   double cusps[13] = {}, ascmc[10] = {};
   if (letter != 0) {
-    const int got = swe_houses_ex(jd, houseFlags, latitude, -longitudeWest, letter, cusps, ascmc);
+    const int got = housesOf(s, jd, letter, cusps, ascmc);
     const double lst = ascmc[2] / 15.0;
     // Within the polar circles the library quietly gives Porphyry cusps for Placidus and Koch
     // (and says so only by its return value); the clock says these systems have no cusps there.
@@ -143,9 +182,7 @@ void PreciseChart(const Settings& s, QDate utDate, double utHours, Chart& chart)
   chart.ChironMissing = false;
   for (int point = 1; point <= kBodyCount; ++point) {
     double x[6] = {};
-    const int got =
-        swe_calc_ut(jd, PreciseBody(point, helio), PreciseFlags(point, helio, sidereal), x, error);
-    if (got < 0) {
+    if (calcPoint(s, jd, point, x) < 0) {
       // Only Chiron can fail: the other bodies have the library's own theory beyond the files.
       chart.TruePos[point] = 0;
       chart.Speed[point] = 0;

@@ -34,6 +34,17 @@ char PreciseHouseLetter(HouseSystem system);
 // library keeps global state and is not reentrant: the clock calls it from its one thread only.
 void PreciseChart(const Settings& settings, QDate utDate, double utHours, Chart& chart);
 
+// One point alone, exactly as PreciseChart gives it, for the searches that follow a point or two
+// through time and need not pay for the other bodies, the nutation and the houses at each step:
+// the longitude of body 1..12 (0 for a Chiron beyond the files), and the Ascendant and the
+// Midheaven (only where the house system has cusps at this latitude: PreciseChart says where).
+double PreciseLongitude(const Settings& settings, double jd, int point);
+struct PreciseAngleLongitudes {
+  double ascendant;
+  double midheaven;
+};
+PreciseAngleLongitudes PreciseAngles(const Settings& settings, double jd);
+
 // Whether the library has been handed its file directory (the first precise chart does it).
 bool PreciseEphemerisOpened();
 

@@ -651,6 +651,12 @@ TEST(PrecisePositions, EveryPointAndCuspIsTheSwissEphemerisOfItsMoment) {
     // Cusp 10 is the Midheaven, but for Equal houses the Ascendant + 270.
     EXPECT_LT(AngleBetween(c.TruePos[14], r.letter == 'E' ? ascmc[1] : cusps[10]), 1e-6);
     EXPECT_NEAR(c.LST, ascmc[2] / 15, 1e-9);
+    // A point alone, as the Moon's and the aspects' searches take it, is the chart's to the bit.
+    const Settings s = PreciseSettings(r);
+    for (int i = 1; i <= 12; ++i) EXPECT_EQ(PreciseLongitude(s, jd, i), c.TruePos[i]) << i;
+    const PreciseAngleLongitudes angles = PreciseAngles(s, jd);
+    EXPECT_EQ(angles.ascendant, c.TruePos[13]);
+    EXPECT_EQ(angles.midheaven, c.TruePos[14]);
   }
 }
 
