@@ -139,18 +139,6 @@ QByteArray MoonICalendar(const MoonTable& table, const Settings& settings, const
   return out;
 }
 
-QString VoidRuleShortName(VoidRule rule) {
-  switch (rule) {
-    case VoidRule::Classical:
-      return QStringLiteral("classical");
-    case VoidRule::Modern:
-      return QStringLiteral("modern");
-    case VoidRule::Degree:
-      break;
-  }
-  return QStringLiteral("degree test");
-}
-
 MoonStatus MoonStatusOf(const MoonNow& moon, const QDateTime& utc, VoidRule rule, int zoneSeconds) {
   const QDate today = utc.toOffsetFromUtc(zoneSeconds).date();
   const auto at = [&](const QDateTime& when) {

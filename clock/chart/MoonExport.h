@@ -53,7 +53,5 @@ struct MoonStatus {
   QString line() const { return position + QStringLiteral("; ") + voidLine; }
 };
 MoonStatus MoonStatusOf(const MoonNow& moon, const QDateTime& utc, VoidRule rule, int zoneSeconds);
-// The short name of a rule in those lines: "degree test", "classical", "modern".
-QString VoidRuleShortName(VoidRule rule);
 
 #endif

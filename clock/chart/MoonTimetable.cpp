@@ -432,16 +432,24 @@ VoidRule VoidRuleFromNumber(int number) {
   }
 }
 
+namespace {
+struct VoidRuleNames {
+  const char* name;
+  const char* shortName;
+};
+// In the order of VoidRule.
+constexpr VoidRuleNames kVoidRuleNames[kVoidRuleCount] = {
+    {"degree test", "degree test"},
+    {"classical rule (Sun..Saturn)", "classical"},
+    {"modern rule (Sun..Pluto)", "modern"}};
+}  // namespace
+
 QString VoidRuleName(VoidRule rule) {
-  switch (rule) {
-    case VoidRule::Classical:
-      return QStringLiteral("classical rule (Sun..Saturn)");
-    case VoidRule::Modern:
-      return QStringLiteral("modern rule (Sun..Pluto)");
-    case VoidRule::Degree:
-      break;
-  }
-  return QStringLiteral("degree test");
+  return QString::fromLatin1(kVoidRuleNames[static_cast<std::size_t>(rule)].name);
+}
+
+QString VoidRuleShortName(VoidRule rule) {
+  return QString::fromLatin1(kVoidRuleNames[static_cast<std::size_t>(rule)].shortName);
 }
 
 std::vector<int> VoidBodies(VoidRule rule) {

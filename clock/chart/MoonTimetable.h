@@ -24,8 +24,10 @@
 // The rule a stored or typed number names; anything else is the degree test.
 VoidRule VoidRuleFromNumber(int number);
 // "degree test", "classical rule (Sun..Saturn)", "modern rule (Sun..Pluto)": how the rule is
-// named where a window is shown.
+// named where a window is shown; and its short name in the status lines and the scan: "degree
+// test", "classical", "modern".
 QString VoidRuleName(VoidRule rule);
+QString VoidRuleShortName(VoidRule rule);
 // The bodies a rule counts (chart points).
 std::vector<int> VoidBodies(VoidRule rule);
 // "square Saturn".
